@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QComboBox>
+
+namespace Tensiova {
+
+// An editable action list. A text typed into it that leaves it showing something other than its
+// selected entry means that no entry is selected.
+class ActionComboBox : public QComboBox
+{
+    Q_OBJECT
+
+public:
+    explicit ActionComboBox(QWidget *parent = nullptr);
+
+    // The selected entry's index, -1 when none is.
+    int action() const;
+    // Accepts -1 (shows no selection) to the last entry; refuses anything else and changes nothing.
+    bool setAction(int index);
+};
+
+} // namespace Tensiova

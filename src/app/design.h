@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QRect>
+
+class QWidget;
+
+// The windows are laid out in twips, 15 to a pixel at 96 dots per inch.
+namespace Tensiova::Design {
+
+constexpr int pixels(int twips)
+{
+    return (twips + 7) / 15;
+}
+
+constexpr QRect rect(int left, int top, int width, int height)
+{
+    return QRect(pixels(left), pixels(top), pixels(width), pixels(height));
+}
+
+// What every window of the program shares: its name and version, the Fusion style, a font small
+// enough for every caption and entry to show whole inside the controls at their design sizes,
+// and Qt's own dialog texts in French.
+void prepareApplication();
+
+// Centres a top-level window on the screen it is about to appear on.
+void centerOnScreen(QWidget *window);
+
+} // namespace Tensiova::Design

@@ -1,0 +1,505 @@
+#include "mainwindow.h"
+
+#include "actionchoice.h"
+#include "actioncombobox.h"
+#include "answerbox.h"
+#include "clocktext.h"
+#include "design.h"
+#include "framebox.h"
+#include "numberconversion.h"
+#include "picturebutton.h"
+#include "portanswer.h"
+#include "seriallink.h"
+#include "setupstore.h"
+#include "userdialogs.h"
+#include "windows1252.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTimer>
+
+namespace Tensiova {
+
+namespace {
+
+const QColor Blue(0x00, 0x00, 0xFF);
+const QColor Red(0xFF, 0x00, 0x00);
+const QColor White(0xFF, 0xFF, 0xFF);
+const QColor LightYellow(0xFF, 0xFF, 0xC0);
+
+constexpr std::array<int, ChannelCount> AnalogRowTops{900, 1320, 1740, 2160, 2550, 2970, 3390, 3810};
+constexpr std::array<int, ChannelCount> AnalogCaptionTops{900, 1350, 1770, 2160, 2550, 3000, 3420, 3840};
+constexpr std::array<int, ChannelCount> LogicCaptionTops{930, 1320, 1740, 2130, 2550, 2940, 3390, 3780};
+constexpr std::array<int, ChannelCount> LogicStateTops{870, 1260, 1710, 2100, 2520, 2910, 3330, 3750};
+constexpr std::array<int, ChannelCount> LogicActionTops{900, 1320, 1740, 2160, 2580, 2970, 3390, 3780};
+
+constexpr int ClockInterval = 1000;
+constexpr int PortClosingDelay = 4500;
+
+QString arrayName(const QString &array, int index)
+{
+    return QStringLiteral("%1(%2)").arg(array).arg(index);
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
+}
+
+void setBaseColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Base, color);
+    widget->setPalette(palette);
+}
+
+int textIndex(Family family)
+{
+    return int(family) - int(Family::Min);
+}
+
+int actionIndex(Family family)
+{
+    return family == Family::AnalogAction ? 0 : 1;
+}
+
+QString controlArrayName(Family family)
+{
+    switch (family) {
+    case Family::Min:
+        return QStringLiteral("min");
+    case Family::Max:
+        return QStringLiteral("max");
+    case Family::Coeff:
+        return QStringLiteral("coeff");
+    case Family::Et:
+        return QStringLiteral("et");
+    case Family::AnalogAction:
+        return QStringLiteral("Combo2");
+    case Family::LogicAction:
+        return QStringLiteral("Combo1");
+    }
+    return {};
+}
+
+} // namespace
+
+MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs, const QLocale &locale,
+                       QWidget *parent)
+    : QMainWindow(parent)
+    , m_location(location)
+    , m_dialogs(dialogs)
+    , m_locale(locale)
+    , m_link(new SerialLink(location.folder(), this))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Surveillance de tensions analogiques et logiques - BREVANNE  - Tensiova"));
+    buildMenus();
+    buildPanel();
+    buildFocusOrder();
+
+    m_clockTimer = new QTimer(this);
+    m_clockTimer->setObjectName(QStringLiteral("Timer2"));
+    m_clockTimer->setInterval(ClockInterval);
+    connect(m_clockTimer, &QTimer::timeout, this, &MainWindow::Timer2_Timer);
+
+    m_closeTimer = new QTimer(this);
+    m_closeTimer->setObjectName(QStringLiteral("Timer3"));
+    m_closeTimer->setInterval(PortClosingDelay);
+    m_closeTimer->setSingleShot(true);
+    connect(m_closeTimer, &QTimer::timeout, this, &MainWindow::Timer3_Timer);
+
+    connect(m_link, &SerialLink::commEvent, this, &MainWindow::Comm1_OnComm);
+    connect(m_link, &SerialLink::connectionLost, this,
+            [this](const QString &message) { m_dialogs.warn(this, QStringLiteral("Liaison perdue"), message); });
+
+    Form_Load();
+    m_clockTimer->start();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    // The menus belong in the window, also where the desktop offers a global menu bar.
+    bar->setNativeMenuBar(false);
+
+    QMenu *file = bar->addMenu(QStringLiteral("Fichier"));
+    file->setObjectName(QStringLiteral("n_fichier"));
+    file->menuAction()->setObjectName(QStringLiteral("n_fichier"));
+    QAction *saveAs = file->addAction(QStringLiteral("Enregistrer sous"));
+    saveAs->setObjectName(QStringLiteral("n_enregistrer"));
+    connect(saveAs, &QAction::triggered, this, &MainWindow::n_enregistrer_Click);
+    QAction *open = file->addAction(QStringLiteral("Ouvrir"));
+    open->setObjectName(QStringLiteral("n_ouvrir"));
+    connect(open, &QAction::triggered, this, &MainWindow::n_ouvrir_Click);
+    QAction *quit = file->addAction(QStringLiteral("Quitter"));
+    quit->setObjectName(QStringLiteral("n_quit"));
+    connect(quit, &QAction::triggered, this, &MainWindow::n_quit_Click);
+
+    QMenu *settings = bar->addMenu(QStringLiteral("Paramètrage"));
+    settings->setObjectName(QStringLiteral("n_param"));
+    settings->menuAction()->setObjectName(QStringLiteral("n_param"));
+    QAction *port = settings->addAction(QStringLiteral("Port COM"));
+    port->setObjectName(QStringLiteral("n_port"));
+    connect(port, &QAction::triggered, this, &MainWindow::n_port_Click);
+    QAction *panel = settings->addAction(QStringLiteral("Surveillance"));
+    panel->setObjectName(QStringLiteral("n_surv"));
+    connect(panel, &QAction::triggered, this, &MainWindow::n_surv_Click);
+
+    QAction *about = bar->addAction(QStringLiteral("à propos de ..."));
+    about->setObjectName(QStringLiteral("n_a_propos_de"));
+    connect(about, &QAction::triggered, this, &MainWindow::n_a_propos_de_Click);
+}
+
+void MainWindow::buildPanel()
+{
+    auto *client = new QWidget(this);
+    client->setMinimumSize(Design::pixels(11550), Design::pixels(6840));
+    setCentralWidget(client);
+
+    m_panel = new FrameBox(QStringLiteral("Programmation des surveillances"), QColor(), client);
+    m_panel->setObjectName(QStringLiteral("Frame4"));
+    m_panel->setGeometry(Design::rect(0, 45, 11535, 6795));
+
+    auto *analogFrame = new FrameBox(QStringLiteral("Paramétrage surveillance voies analogiques"), Blue, m_panel);
+    analogFrame->setObjectName(arrayName(QStringLiteral("Frame2"), 0));
+    analogFrame->setGeometry(Design::rect(90, 450, 6885, 5295));
+    auto *logicFrame = new FrameBox(QStringLiteral("Paramétrage surveillance voies logiques"), Blue, m_panel);
+    logicFrame->setObjectName(arrayName(QStringLiteral("Frame2"), 1));
+    logicFrame->setGeometry(Design::rect(6990, 450, 4395, 5295));
+
+    int labelIndex = 0;
+    const auto addLabel = [&labelIndex](QWidget *parent, const QString &text, const QColor &color, int left,
+                                        int top, int width = 0, int height = 0) {
+        auto *label = new QLabel(text, parent);
+        label->setObjectName(arrayName(QStringLiteral("Label2"), labelIndex++));
+        setTextColor(label, color);
+        if (width > 0) {
+            label->setGeometry(Design::rect(left, top, width, height));
+            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        } else {
+            label->move(Design::pixels(left), Design::pixels(top));
+            label->adjustSize();
+        }
+    };
+    const auto addTextBox = [this](QWidget *parent, Family family, int channel, const QRect &geometry,
+                                   const QString &initial) {
+        auto *box = new QLineEdit(initial, parent);
+        box->setObjectName(arrayName(controlArrayName(family), channel));
+        box->setGeometry(geometry);
+        box->setAlignment(Qt::AlignCenter);
+        box->setAccessibleName(rowCaption(family, channel) + QLatin1Char(' ') + columnCaption(family));
+        m_textBoxes[textIndex(family)][channel] = box;
+        return box;
+    };
+    const auto addActionList = [this](QWidget *parent, Family family, int channel, const QRect &geometry) {
+        auto *list = new ActionComboBox(parent);
+        list->setObjectName(arrayName(controlArrayName(family), channel));
+        list->setGeometry(geometry);
+        list->setEditText(controlArrayName(family));
+        list->setAccessibleName(rowCaption(family, channel) + QLatin1Char(' ') + columnCaption(family));
+        m_actionLists[actionIndex(family)][channel] = list;
+    };
+
+    addLabel(analogFrame, columnCaption(Family::Min), Red, 1410, 510);
+    addLabel(analogFrame, columnCaption(Family::Max), Red, 2760, 510);
+    addLabel(analogFrame, columnCaption(Family::Coeff), Red, 4230, 510);
+    addLabel(analogFrame, columnCaption(Family::AnalogAction), Red, 5430, 510);
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        const int top = AnalogRowTops[channel];
+        addLabel(analogFrame, rowCaption(Family::Min, channel), Blue, 390, AnalogCaptionTops[channel], 735, 315);
+        setBaseColor(addTextBox(analogFrame, Family::Min, channel, Design::rect(1170, top, 1215, 345),
+                                QStringLiteral("0")),
+                     White);
+        setBaseColor(addTextBox(analogFrame, Family::Max, channel, Design::rect(2580, top, 1215, 345),
+                                QStringLiteral("5")),
+                     White);
+        setBaseColor(addTextBox(analogFrame, Family::Coeff, channel, Design::rect(4050, top, 885, 345),
+                                QStringLiteral("1")),
+                     LightYellow);
+        addActionList(analogFrame, Family::AnalogAction, channel, Design::rect(5220, top, 1550, 315));
+    }
+
+    static const std::array<const char *, ChannelCount> InitialStates{"1", "1", "0", "0", "0", "1", "1", "1"};
+    addLabel(logicFrame, columnCaption(Family::Et), Red, 1110, 480);
+    addLabel(logicFrame, columnCaption(Family::LogicAction), Red, 2670, 480);
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        addLabel(logicFrame, rowCaption(Family::Et, channel), Blue, 270, LogicCaptionTops[channel], 735, 315);
+        addTextBox(logicFrame, Family::Et, channel, Design::rect(1050, LogicStateTops[channel], 1215, 345),
+                   QString::fromLatin1(InitialStates[channel]));
+        addActionList(logicFrame, Family::LogicAction, channel,
+                      Design::rect(2370, LogicActionTops[channel], 1550, 315));
+    }
+
+    m_clock = new QLabel(QStringLiteral("..."), m_panel);
+    m_clock->setObjectName(QStringLiteral("Label5"));
+    m_clock->move(Design::pixels(5010), Design::pixels(5880));
+    m_clock->adjustSize();
+
+    m_answers = new AnswerBox(m_panel);
+    m_answers->setObjectName(QStringLiteral("Text1"));
+    m_answers->setGeometry(Design::rect(4230, 6180, 3285, 345));
+    m_answers->setAccessibleName(QStringLiteral("Réponses de l'appareil"));
+    m_answers->setText(QStringLiteral("...."));
+    connect(m_answers, &AnswerBox::clicked, this, &MainWindow::Text1_Click);
+
+    const QPixmap buttonPicture(QStringLiteral(":/pictures/button.gif"));
+    m_send = new PictureButton(QStringLiteral("Envoi "), buttonPicture, m_panel);
+    m_send->setObjectName(QStringLiteral("Command6"));
+    m_send->setGeometry(Design::rect(9870, 6090, 1515, 285));
+    connect(m_send, &QPushButton::clicked, this, &MainWindow::Command6_Click);
+
+    m_closePanel = new PictureButton(QStringLiteral("Quitter"), buttonPicture, m_panel);
+    m_closePanel->setObjectName(QStringLiteral("Command5"));
+    m_closePanel->setGeometry(Design::rect(9870, 6420, 1515, 285));
+    connect(m_closePanel, &QPushButton::clicked, this, &MainWindow::Command5_Click);
+
+    resize(client->minimumSize() + QSize(0, menuBar()->sizeHint().height()));
+}
+
+void MainWindow::buildFocusOrder()
+{
+    QList<QWidget *> order;
+    for (int channel : {5, 4, 3, 2, 1, 0}) {
+        order.append(textBox(Family::Min, channel));
+    }
+    order << m_closePanel << m_answers << textBox(Family::Min, 6) << textBox(Family::Min, 7);
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        order.append(textBox(Family::Max, channel));
+    }
+    for (const Family family : {Family::AnalogAction, Family::LogicAction}) {
+        for (int channel = 0; channel < ChannelCount; ++channel) {
+            order.append(actionList(family, channel));
+        }
+    }
+    for (int channel : {7, 6, 0, 1, 2, 3, 4, 5}) {
+        order.append(textBox(Family::Et, channel));
+    }
+    order.append(m_send);
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        order.append(textBox(Family::Coeff, channel));
+    }
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+    order.constFirst()->setFocus();
+}
+
+QLineEdit *MainWindow::textBox(Family family, int channel) const
+{
+    return m_textBoxes.at(textIndex(family)).at(channel);
+}
+
+ActionComboBox *MainWindow::actionList(Family family, int channel) const
+{
+    return m_actionLists.at(actionIndex(family)).at(channel);
+}
+
+MonitoringSetup MainWindow::setup() const
+{
+    MonitoringSetup values;
+    for (const Family family : FamilyOrder) {
+        for (int channel = 0; channel < ChannelCount; ++channel) {
+            if (isActionFamily(family)) {
+                values.setAction(family, channel, actionList(family, channel)->action());
+            } else {
+                values.setText(family, channel, textBox(family, channel)->text());
+            }
+        }
+    }
+    return values;
+}
+
+void MainWindow::setSetup(const MonitoringSetup &values)
+{
+    for (const Family family : FamilyOrder) {
+        for (int channel = 0; channel < ChannelCount; ++channel) {
+            if (isActionFamily(family)) {
+                ActionComboBox *list = actionList(family, channel);
+                if (list->action() != values.action(family, channel)) {
+                    list->setAction(values.action(family, channel));
+                }
+            } else if (textBox(family, channel)->text() != values.text(family, channel)) {
+                textBox(family, channel)->setText(values.text(family, channel));
+            }
+        }
+    }
+}
+
+QString MainWindow::answers() const
+{
+    return m_answers->text();
+}
+
+void MainWindow::setPanelVisible(bool visible)
+{
+    m_panel->setVisible(visible);
+}
+
+bool MainWindow::isPanelVisible() const
+{
+    return !m_panel->isHidden();
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_placed) {
+        m_placed = true;
+        Design::centerOnScreen(this);
+    }
+}
+
+void MainWindow::Form_Load()
+{
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        for (const Family family : {Family::AnalogAction, Family::LogicAction}) {
+            actionList(family, channel)->addItems(ActionChoice::texts());
+        }
+        actionList(Family::AnalogAction, channel)->setAction(0);
+        actionList(Family::LogicAction, channel)->setAction(0);
+    }
+    const QString path = m_location.paramIniPath();
+    setSetup(SetupStore::applyLoadedEntries(setup(), SetupStore::LoadSetup(path, m_locale)));
+
+    // A port number that names no port (0 when param.ini has none) leaves the design's port 1.
+    const QString storedPort = SetupStore::ReadEntry(path, SetupStore::portSection(), SetupStore::NumberCapacity);
+    if (const auto port = RoundToInt16(LeadingNumber(storedPort.trimmed()))) {
+        m_link->setCommPort(*port);
+    }
+}
+
+void MainWindow::Command6_Click()
+{
+    m_answers->setText(QString());
+    m_programmingTable.reset();
+    MonitoringSetup values = setup();
+    if (values.correctLogicStates()) {
+        for (int channel = 0; channel < ChannelCount; ++channel) {
+            textBox(Family::Et, channel)->setText(values.logic[channel].et);
+        }
+    }
+    m_programmingTable.fill(values);
+
+    // Checked before saving, so that param.ini keeps the last settings that could be sent.
+    const ProgrammingMessage message = ProgrammingMessage::build(m_programmingTable, m_locale);
+    if (!message.isValid()) {
+        QStringList lines;
+        for (const FieldProblem &problem : message.problems) {
+            lines.append(problem.description());
+        }
+        m_dialogs.warn(this, QStringLiteral("Envoi impossible"),
+                       QStringLiteral("Rien n'a été envoyé ni enregistré : chacun de ces champs doit "
+                                      "contenir un nombre entier de 0 à 255, et chaque liste une "
+                                      "action choisie.\n\n")
+                           + lines.join(QLatin1Char('\n')));
+        return;
+    }
+    SetupStore::SaveSetup(m_location.paramIniPath(), values);
+    if (!m_link->portOpen() && !m_link->open()) {
+        m_dialogs.warn(this, QStringLiteral("Port de communication"), m_link->openFailure());
+        return;
+    }
+    m_link->output(message.bytes);
+    emit messageSent(message.bytes);
+}
+
+void MainWindow::Command5_Click()
+{
+    setPanelVisible(false);
+    if (!m_closeTimer->isActive()) {
+        m_closeTimer->start();
+    }
+}
+
+void MainWindow::Text1_Click()
+{
+    m_answers->setText(QString());
+}
+
+void MainWindow::Comm1_OnComm(int event)
+{
+    if (event == SerialLink::Received) {
+        m_answers->appendAnswer(Windows1252::decode(m_link->input()));
+    }
+}
+
+void MainWindow::Timer2_Timer()
+{
+    m_clock->setText(clockText(QDateTime::currentDateTime(), m_locale));
+    m_clock->adjustSize();
+}
+
+void MainWindow::Timer3_Timer()
+{
+    m_link->close();
+    m_closeTimer->stop();
+}
+
+void MainWindow::n_port_Click()
+{
+    const QString title = QStringLiteral("Changement du port de communication");
+    const QString answer = m_dialogs.askText(this, title, QStringLiteral("Port de communication"),
+                                             QString::number(m_link->commPort()));
+    if (answer.isEmpty()) {
+        return;
+    }
+    const PortAnswer parsed = PortAnswer::parse(answer, m_locale);
+    const QString kept = QStringLiteral("\nLe port COM%1 est conservé.").arg(m_link->commPort());
+    if (!parsed.port) {
+        m_dialogs.warn(this, title, parsed.problem + kept);
+        return;
+    }
+    if (m_link->portOpen()) {
+        m_dialogs.warn(this, title,
+                       QStringLiteral("Le port COM%1 est ouvert : son numéro ne peut pas changer maintenant.\n"
+                                      "Fermez le panneau avec « Quitter », attendez quelques secondes que "
+                                      "le port se ferme, puis recommencez.")
+                               .arg(m_link->commPort())
+                           + kept);
+        return;
+    }
+    m_link->setCommPort(*parsed.port);
+    SetupStore::WriteEntry(m_location.paramIniPath(), SetupStore::portSection(), answer);
+}
+
+void MainWindow::n_surv_Click()
+{
+    setPanelVisible(true);
+}
+
+void MainWindow::n_enregistrer_Click()
+{
+    if (const auto path = m_dialogs.chooseSetupFile(this, UserDialogs::FileMode::Save)) {
+        SetupStore::SaveSetup(*path, setup());
+    }
+}
+
+void MainWindow::n_ouvrir_Click()
+{
+    if (const auto path = m_dialogs.chooseSetupFile(this, UserDialogs::FileMode::Open)) {
+        setSetup(SetupStore::applyLoadedEntries(setup(), SetupStore::LoadSetup(*path, m_locale)));
+    }
+}
+
+void MainWindow::n_quit_Click()
+{
+    m_link->close();
+    QCoreApplication::quit();
+}
+
+void MainWindow::n_a_propos_de_Click()
+{
+    m_dialogs.inform(this, QStringLiteral("à propos de ..."),
+                     QStringLiteral("Surveillance de tensions analogiques et logiques\n\n"
+                                    "Tensiova, version %1\nQt %2")
+                         .arg(QStringLiteral(TENSIOVA_VERSION), QString::fromLatin1(qVersion())));
+}
+
+} // namespace Tensiova

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "monitoringsetup.h"
+#include "programmingmessage.h"
+#include "settingslocation.h"
+
+#include <QLocale>
+#include <QMainWindow>
+
+#include <array>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+namespace Tensiova {
+
+class ActionComboBox;
+class AnswerBox;
+class SerialLink;
+class UserDialogs;
+
+// The main window (Form1): the programming panel with both channel grids, the device link's
+// buttons, the answers box and the clock, and the menus. The controls are the one store of the
+// settings; setup() and setSetup() read and write them all at once.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Loading the window runs its start-up (Form_Load) before it can be shown.
+    MainWindow(const SettingsLocation &location, UserDialogs &dialogs, const QLocale &locale = QLocale::system(),
+               QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    MonitoringSetup setup() const;
+    void setSetup(const MonitoringSetup &setup);
+
+    QString answers() const;
+    SerialLink &serialLink() { return *m_link; }
+    QString paramIniPath() const { return m_location.paramIniPath(); }
+
+    void setPanelVisible(bool visible);
+    bool isPanelVisible() const;
+
+    // Event handlers, named after their control and event.
+    void Form_Load();
+    void Command6_Click();
+    void Command5_Click();
+    void Text1_Click();
+    void Comm1_OnComm(int event);
+    void Timer2_Timer();
+    void Timer3_Timer();
+    void n_port_Click();
+    void n_surv_Click();
+    void n_enregistrer_Click();
+    void n_ouvrir_Click();
+    void n_quit_Click();
+    void n_a_propos_de_Click();
+
+signals:
+    // A programming message went out on the port, whole.
+    void messageSent(const QByteArray &message);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void buildPanel();
+    void buildMenus();
+    void buildFocusOrder();
+    QLineEdit *textBox(Family family, int channel) const;
+    ActionComboBox *actionList(Family family, int channel) const;
+
+    SettingsLocation m_location;
+    UserDialogs &m_dialogs;
+    QLocale m_locale;
+    SerialLink *m_link = nullptr;
+    ProgrammingTable m_programmingTable;
+
+    QGroupBox *m_panel = nullptr;
+    std::array<std::array<QLineEdit *, ChannelCount>, 4> m_textBoxes{};  // min, max, coeff, et
+    std::array<std::array<ActionComboBox *, ChannelCount>, 2> m_actionLists{}; // Combo2, Combo1
+    AnswerBox *m_answers = nullptr;
+    QLabel *m_clock = nullptr;
+    QPushButton *m_send = nullptr;
+    QPushButton *m_closePanel = nullptr;
+    QTimer *m_clockTimer = nullptr;
+    QTimer *m_closeTimer = nullptr;
+    bool m_placed = false;
+};
+
+} // namespace Tensiova

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "userdialogs.h"
+
+namespace Tensiova {
+
+// The dialogs a person sees: Qt's input box and message boxes, and the settings file dialog.
+class QtUserDialogs : public UserDialogs
+{
+public:
+    std::optional<QString> chooseSetupFile(QWidget *parent, FileMode mode) override;
+    QString askText(QWidget *parent, const QString &title, const QString &prompt, const QString &proposed) override;
+    void inform(QWidget *parent, const QString &title, const QString &text) override;
+    void warn(QWidget *parent, const QString &title, const QString &text) override;
+};
+
+} // namespace Tensiova

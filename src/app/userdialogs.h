@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+namespace Tensiova {
+
+// Everything the main window asks or tells the user in a modal dialog; tests put a scripted
+// stand-in in its place so that nothing blocks them.
+class UserDialogs
+{
+public:
+    enum class FileMode { Save, Open };
+
+    virtual ~UserDialogs() = default;
+
+    // The full path of the file chosen, or nothing when the user cancelled.
+    virtual std::optional<QString> chooseSetupFile(QWidget *parent, FileMode mode) = 0;
+    // The text of the field when the user confirms, the empty text when the user cancels.
+    virtual QString askText(QWidget *parent, const QString &title, const QString &prompt,
+                            const QString &proposed) = 0;
+    virtual void inform(QWidget *parent, const QString &title, const QString &text) = 0;
+    virtual void warn(QWidget *parent, const QString &title, const QString &text) = 0;
+};
+
+} // namespace Tensiova

@@ -1,0 +1,99 @@
+#include "portmap.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
+#include <algorithm>
+
+namespace Tensiova::PortMap {
+
+namespace {
+
+constexpr int PortsPerKind = 32;
+const char *const DeviceKinds[] = {"/dev/ttyS", "/dev/ttyUSB", "/dev/ttyACM"};
+constexpr int TablePorts = PortsPerKind * 3;
+
+QString linkPath(int port, const QString &settingsFolder)
+{
+    return QDir(settingsFolder).filePath(QStringLiteral("COM%1").arg(port));
+}
+
+bool linkExists(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+QString canonical(const QString &device)
+{
+    const QString resolved = QFileInfo(device).canonicalFilePath();
+    return resolved.isEmpty() ? device : resolved;
+}
+
+} // namespace
+
+QString devicePath(int port, const QString &settingsFolder)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(settingsFolder);
+    return port >= 1 ? QStringLiteral("COM%1").arg(port) : QString();
+#else
+    if (port < 1) {
+        return {};
+    }
+    const QString link = linkPath(port, settingsFolder);
+    if (linkExists(link)) {
+        return link;
+    }
+    if (port > TablePorts) {
+        return {};
+    }
+    return QString::fromLatin1(DeviceKinds[(port - 1) / PortsPerKind]) + QString::number((port - 1) % PortsPerKind);
+#endif
+}
+
+int portNumberOf(const QString &device, const QString &settingsFolder)
+{
+    const QString target = canonical(device);
+    for (int port = 1; port <= TablePorts; ++port) {
+        const QString link = linkPath(port, settingsFolder);
+        if (linkExists(link) && canonical(link) == target) {
+            return port;
+        }
+    }
+    for (int port = 1; port <= TablePorts; ++port) {
+        if (!linkExists(linkPath(port, settingsFolder)) && canonical(devicePath(port, settingsFolder)) == target) {
+            return port;
+        }
+    }
+    return 0;
+}
+
+QList<PresentPort> presentPorts(const QString &settingsFolder)
+{
+    QList<PresentPort> ports;
+    const QStringList links = QDir(settingsFolder).entryList({QStringLiteral("COM*")}, QDir::Files | QDir::System);
+    QStringList devices;
+    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
+        devices.append(info.systemLocation());
+    }
+    for (const QString &link : links) {
+        bool ok = false;
+        const int number = link.mid(3).toInt(&ok);
+        if (ok && number >= 1 && QFileInfo::exists(QDir(settingsFolder).filePath(link))) {
+            devices.append(QDir(settingsFolder).filePath(link));
+        }
+    }
+    for (const QString &device : std::as_const(devices)) {
+        const int number = portNumberOf(device, settingsFolder);
+        const PresentPort port{number, canonical(device)};
+        if (number > 0 && !ports.contains(port)) {
+            ports.append(port);
+        }
+    }
+    std::sort(ports.begin(), ports.end(), [](const PresentPort &a, const PresentPort &b) { return a.number < b.number; });
+    return ports;
+}
+
+} // namespace Tensiova::PortMap

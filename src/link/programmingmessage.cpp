@@ -1,0 +1,85 @@
+#include "programmingmessage.h"
+
+#include "actionchoice.h"
+#include "numberconversion.h"
+
+namespace Tensiova {
+
+namespace {
+
+constexpr int AnalogFieldsPerChannel = 4;
+constexpr int LogicFieldsPerChannel = 2;
+constexpr int LogicStart = ChannelCount * AnalogFieldsPerChannel;
+constexpr int FilledEnd = LogicStart + ChannelCount * LogicFieldsPerChannel;
+constexpr std::array<Family, AnalogFieldsPerChannel> AnalogFields{Family::Min, Family::Max, Family::Coeff,
+                                                                  Family::AnalogAction};
+constexpr std::array<Family, LogicFieldsPerChannel> LogicFields{Family::Et, Family::LogicAction};
+
+} // namespace
+
+void ProgrammingTable::reset()
+{
+    m_entries.fill(QStringLiteral("0"));
+}
+
+void ProgrammingTable::fill(const MonitoringSetup &setup)
+{
+    for (int index = 0; index < FilledEnd; ++index) {
+        const auto [family, channel] = *fieldOf(index);
+        m_entries[index] = setup.fieldText(family, channel);
+    }
+}
+
+std::optional<std::pair<Family, int>> ProgrammingTable::fieldOf(int index)
+{
+    if (index >= 0 && index < LogicStart) {
+        return std::pair{AnalogFields[index % AnalogFieldsPerChannel], index / AnalogFieldsPerChannel};
+    }
+    if (index >= LogicStart && index < FilledEnd) {
+        const int offset = index - LogicStart;
+        return std::pair{LogicFields[offset % LogicFieldsPerChannel], offset / LogicFieldsPerChannel};
+    }
+    return std::nullopt;
+}
+
+QString FieldProblem::description() const
+{
+    if (isActionFamily(family) && text == QString::number(ActionChoice::NoSelection)) {
+        return fieldCaption(family, channel) + QStringLiteral(" : aucune entrée choisie");
+    }
+    return fieldCaption(family, channel) + QStringLiteral(" : « %1 »").arg(text);
+}
+
+std::optional<quint8> byteValue(const QString &text, const QLocale &locale)
+{
+    const std::optional<double> number = RegionalNumber(text, locale);
+    if (!number) {
+        return std::nullopt;
+    }
+    const double rounded = roundHalfToEven(*number);
+    if (rounded < 0.0 || rounded > 255.0) {
+        return std::nullopt;
+    }
+    return quint8(rounded);
+}
+
+ProgrammingMessage ProgrammingMessage::build(const ProgrammingTable &table, const QLocale &locale)
+{
+    ProgrammingMessage message;
+    message.bytes.reserve(Length);
+    message.bytes.append('n');
+    for (int index = 0; index <= ProgrammingTable::LastSent; ++index) {
+        const QString text = table.entry(index);
+        if (const auto value = byteValue(text, locale)) {
+            message.bytes.append(char(*value));
+        } else if (const auto field = ProgrammingTable::fieldOf(index)) {
+            message.problems.append({field->first, field->second, text});
+        }
+    }
+    if (!message.isValid()) {
+        message.bytes.clear();
+    }
+    return message;
+}
+
+} // namespace Tensiova

@@ -1,0 +1,163 @@
+#include "seriallink.h"
+
+#include "portmap.h"
+
+#include <QDeadlineTimer>
+#include <QThread>
+
+#ifdef Q_OS_UNIX
+#include <sys/ioctl.h>
+#include <termios.h>
+#endif
+
+namespace Tensiova {
+
+namespace {
+
+constexpr int DrainMilliseconds = 1000;
+
+} // namespace
+
+SerialLink::SerialLink(const QString &settingsFolder, QObject *parent)
+    : QObject(parent)
+    , m_settingsFolder(settingsFolder)
+{
+    m_port.setObjectName(QStringLiteral("Comm1"));
+    connect(&m_port, &QSerialPort::readyRead, this, [this] { emit commEvent(Received); });
+    connect(&m_port, &QSerialPort::bytesWritten, this, [this] { emit commEvent(Sent); });
+    connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::handleError);
+}
+
+SerialLink::~SerialLink()
+{
+    close();
+}
+
+bool SerialLink::setCommPort(qint16 port)
+{
+    if (port < 1 || portOpen()) {
+        return false;
+    }
+    m_commPort = port;
+    return true;
+}
+
+QString SerialLink::deviceName() const
+{
+    return PortMap::devicePath(m_commPort, m_settingsFolder);
+}
+
+bool SerialLink::open()
+{
+    m_openFailure.clear();
+    const QString device = deviceName();
+    if (device.isEmpty()) {
+        m_openFailure = describeOpenFailure(m_commPort, device, QSerialPort::DeviceNotFoundError, {}, m_settingsFolder);
+        return false;
+    }
+    m_port.setPortName(device);
+    m_port.setBaudRate(QSerialPort::Baud4800);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_openFailure = describeOpenFailure(m_commPort, device, m_port.error(), m_port.errorString(), m_settingsFolder);
+        return false;
+    }
+    return true;
+}
+
+void SerialLink::close()
+{
+    if (!portOpen()) {
+        return;
+    }
+    drainOutput();
+    m_port.close();
+}
+
+void SerialLink::drainOutput()
+{
+    // Closing must not cut a message short: the device would take a partial one.
+    const QDeadlineTimer deadline(DrainMilliseconds);
+    while (m_port.bytesToWrite() > 0 && !deadline.hasExpired()) {
+        if (!m_port.waitForBytesWritten(int(deadline.remainingTime()))) {
+            break;
+        }
+    }
+#ifdef Q_OS_UNIX
+    int pending = 0;
+    while (m_port.isOpen() && ::ioctl(int(m_port.handle()), TIOCOUTQ, &pending) == 0 && pending > 0
+           && !deadline.hasExpired()) {
+        QThread::msleep(5);
+    }
+#endif
+}
+
+void SerialLink::output(const QByteArray &bytes)
+{
+    m_port.write(bytes);
+    m_port.flush();
+}
+
+QByteArray SerialLink::input()
+{
+    return m_port.readAll();
+}
+
+void SerialLink::handleError(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+    case QSerialPort::ResourceError:
+    case QSerialPort::UnknownError:
+        break;
+    default:
+        return;
+    }
+    if (!portOpen()) {
+        return;
+    }
+    // A vanished device keeps reporting errors as fast as they can be delivered until the port
+    // is closed: close it here, at the first one, and tell the user once.
+    const QString reason = m_port.errorString();
+    m_port.close();
+    emit connectionLost(QStringLiteral("La liaison avec le port COM%1 (%2) est perdue : %3.\n"
+                                       "Le port est fermé ; le prochain « Envoi » le rouvrira.")
+                            .arg(m_commPort)
+                            .arg(deviceName(), reason));
+}
+
+QString describeOpenFailure(int port, const QString &device, QSerialPort::SerialPortError error,
+                            const QString &reason, const QString &settingsFolder)
+{
+    QString text;
+    if (device.isEmpty()) {
+        text = QStringLiteral("Le port COM%1 ne correspond à aucun périphérique de ce système.").arg(port);
+    } else {
+        text = QStringLiteral("Impossible d'ouvrir le port COM%1 (%2) : %3.").arg(port).arg(device, reason);
+    }
+    text += QStringLiteral("\nRien n'a été envoyé à l'appareil.");
+    if (error == QSerialPort::PermissionError) {
+        text += QStringLiteral(
+            "\n\nVotre compte n'a pas le droit d'utiliser ce port : faites-le ajouter au groupe "
+            "des ports série (par exemple « sudo usermod -aG dialout $USER »), puis ouvrez une "
+            "nouvelle session.");
+    }
+    const QList<PortMap::PresentPort> present = PortMap::presentPorts(settingsFolder);
+    if (present.isEmpty()) {
+        text += QStringLiteral("\n\nAucun port série n'est présent sur ce système.");
+    } else {
+        QStringList names;
+        for (const PortMap::PresentPort &entry : present) {
+            names.append(QStringLiteral("COM%1 (%2)").arg(entry.number).arg(entry.device));
+        }
+        text += QStringLiteral("\n\nPorts présents : ") + names.join(QStringLiteral(", "))
+            + QStringLiteral(".\nChoisissez le bon dans « Paramètrage » ▸ « Port COM ».");
+    }
+    return text;
+}
+
+} // namespace Tensiova

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+namespace Tensiova {
+
+// The serial port the device stands on: a COM port number, the fixed line settings the device
+// expects (4800 baud, 8 data bits, no parity, 1 stop bit, no flow control), and the send and
+// receive operations of the window's serial control.
+class SerialLink : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Event codes of the receive notification.
+    enum CommEvent { Sent = 1, Received = 2 };
+    static constexpr qint16 DesignPort = 1;
+
+    explicit SerialLink(const QString &settingsFolder, QObject *parent = nullptr);
+    ~SerialLink() override;
+
+    qint16 commPort() const { return m_commPort; }
+    // The port takes a new number only while closed, and only a number that can name a port.
+    bool setCommPort(qint16 port);
+
+    bool portOpen() const { return m_port.isOpen(); }
+    // Opens the port with the line settings; on failure, openFailure() says why, in French.
+    bool open();
+    QString openFailure() const { return m_openFailure; }
+    // Closes the port once what is still pending has gone out, waiting about a second at most.
+    void close();
+
+    // Hands the whole message to the system in one write, at once.
+    void output(const QByteArray &bytes);
+    // Everything waiting in the receive buffer, which it empties.
+    QByteArray input();
+
+    QString deviceName() const;
+    const QSerialPort &port() const { return m_port; }
+
+signals:
+    void commEvent(int code);
+    // The device went away while the port was open: the port is closed, reported once.
+    void connectionLost(const QString &message);
+
+private:
+    void handleError(QSerialPort::SerialPortError error);
+    void drainOutput();
+
+    QString m_settingsFolder;
+    QSerialPort m_port;
+    qint16 m_commPort = DesignPort;
+    QString m_openFailure;
+};
+
+// The French text telling why a port could not be opened, and what the user can do.
+QString describeOpenFailure(int port, const QString &device, QSerialPort::SerialPortError error,
+                            const QString &reason, const QString &settingsFolder);
+
+} // namespace Tensiova

@@ -1,0 +1,210 @@
+#include "inidocument.h"
+
+#include "windows1252.h"
+
+namespace Tensiova {
+
+namespace {
+
+const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+const QByteArray Utf8ByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+QByteArrayView trimmed(QByteArrayView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text[begin])) {
+        ++begin;
+    }
+    while (end > begin && isBlank(text[end - 1])) {
+        --end;
+    }
+    return text.sliced(begin, end - begin);
+}
+
+QByteArray asciiLower(QByteArrayView name)
+{
+    QByteArray lower(name.data(), name.size());
+    for (char &c : lower) {
+        if (c >= 'A' && c <= 'Z') {
+            c = char(c - 'A' + 'a');
+        }
+    }
+    return lower;
+}
+
+bool sameName(QByteArrayView a, QByteArrayView b)
+{
+    return a.size() == b.size() && asciiLower(a) == asciiLower(b);
+}
+
+} // namespace
+
+IniDocument IniDocument::fromBytes(const QByteArray &bytes)
+{
+    IniDocument document;
+    QByteArrayView rest(bytes);
+    if (rest.startsWith(Utf8ByteOrderMark)) {
+        document.m_byteOrderMark = Utf8ByteOrderMark;
+        rest = rest.sliced(Utf8ByteOrderMark.size());
+    }
+    qsizetype start = 0;
+    const qsizetype size = rest.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = rest[i];
+        if (c != '\r' && c != '\n') {
+            continue;
+        }
+        const qsizetype endLength = (c == '\r' && i + 1 < size && rest[i + 1] == '\n') ? 2 : 1;
+        document.m_lines.append(parseLine(rest.sliced(start, i - start).toByteArray(),
+                                          rest.sliced(i, endLength).toByteArray()));
+        i += endLength - 1;
+        start = i + 1;
+    }
+    if (start < size) {
+        document.m_lines.append(parseLine(rest.sliced(start).toByteArray(), QByteArray()));
+    }
+    for (int i = 0; i < document.m_lines.size(); ++i) {
+        if (document.m_lines[i].kind == Kind::Section) {
+            document.indexSection(i);
+        }
+    }
+    return document;
+}
+
+IniDocument::Line IniDocument::parseLine(QByteArray text, QByteArray end)
+{
+    Line line;
+    line.text = std::move(text);
+    line.end = std::move(end);
+    const QByteArrayView content = trimmed(line.text);
+    if (content.startsWith('[')) {
+        // The name ends at the last ']' of the line; a '[' line without one starts no section.
+        const qsizetype close = content.lastIndexOf(']');
+        if (close > 0) {
+            line.kind = Kind::Section;
+            line.name = trimmed(content.sliced(1, close - 1)).toByteArray();
+        }
+        return line;
+    }
+    if (content.startsWith(';')) {
+        return line;
+    }
+    const qsizetype equals = content.indexOf('=');
+    if (equals >= 0) {
+        line.kind = Kind::Entry;
+        line.name = trimmed(content.first(equals)).toByteArray();
+        line.value = trimmed(content.sliced(equals + 1)).toByteArray();
+    }
+    return line;
+}
+
+void IniDocument::indexSection(int lineIndex)
+{
+    // Duplicated sections are not merged: the first one is the one read and written.
+    m_firstSectionLine.insert(asciiLower(m_lines[lineIndex].name), lineIndex);
+}
+
+int IniDocument::sectionLine(QByteArrayView section) const
+{
+    return m_firstSectionLine.value(asciiLower(section), -1);
+}
+
+int IniDocument::sectionEnd(int headerLine) const
+{
+    int line = headerLine + 1;
+    while (line < m_lines.size() && m_lines[line].kind != Kind::Section) {
+        ++line;
+    }
+    return line;
+}
+
+QByteArray IniDocument::toBytes() const
+{
+    QByteArray bytes = m_byteOrderMark;
+    for (const Line &line : m_lines) {
+        bytes += line.text;
+        bytes += line.end;
+    }
+    return bytes;
+}
+
+QString IniDocument::decode(QByteArrayView bytes) const
+{
+    return m_byteOrderMark.isEmpty() ? Windows1252::decode(bytes) : QString::fromUtf8(bytes);
+}
+
+QByteArray IniDocument::encode(const QString &text) const
+{
+    return m_byteOrderMark.isEmpty() ? Windows1252::encode(text) : text.toUtf8();
+}
+
+std::optional<QString> IniDocument::value(QByteArrayView section, QByteArrayView key) const
+{
+    const int header = sectionLine(section);
+    if (header < 0) {
+        return std::nullopt;
+    }
+    const int end = sectionEnd(header);
+    for (int i = header + 1; i < end; ++i) {
+        const Line &line = m_lines[i];
+        if (line.kind != Kind::Entry || !sameName(line.name, key)) {
+            continue;
+        }
+        QByteArrayView raw = line.value;
+        if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'')
+            && raw.back() == raw.front()) {
+            raw = raw.sliced(1, raw.size() - 2);
+        }
+        return decode(raw);
+    }
+    return std::nullopt;
+}
+
+void IniDocument::setValue(QByteArrayView section, QByteArrayView key, const QString &value)
+{
+    QString singleLine = value;
+    singleLine.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QByteArray encoded = encode(singleLine);
+
+    const int header = sectionLine(section);
+    if (header < 0) {
+        if (!m_lines.isEmpty() && m_lines.last().end.isEmpty()) {
+            m_lines.last().end = LineEnd;
+        }
+        m_lines.append(parseLine('[' + section.toByteArray() + ']', LineEnd));
+        indexSection(m_lines.size() - 1);
+        m_lines.append(parseLine(key.toByteArray() + '=' + encoded, LineEnd));
+        return;
+    }
+
+    const int end = sectionEnd(header);
+    int lastEntry = header;
+    for (int i = header + 1; i < end; ++i) {
+        Line &line = m_lines[i];
+        if (line.kind == Kind::Entry && sameName(line.name, key)) {
+            // Keep the key's spelling and the line's own end.
+            line = parseLine(line.name + '=' + encoded, line.end);
+            return;
+        }
+        if (!trimmed(line.text).isEmpty() && !trimmed(line.text).startsWith(';')) {
+            lastEntry = i;
+        }
+    }
+    if (m_lines[lastEntry].end.isEmpty()) {
+        m_lines[lastEntry].end = LineEnd;
+    }
+    m_lines.insert(lastEntry + 1, parseLine(key.toByteArray() + '=' + encoded, LineEnd));
+    for (auto it = m_firstSectionLine.begin(); it != m_firstSectionLine.end(); ++it) {
+        if (it.value() > lastEntry) {
+            ++it.value();
+        }
+    }
+}
+
+} // namespace Tensiova

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "monitoringsetup.h"
+
+#include <QList>
+#include <QLocale>
+#include <QString>
+
+#include <optional>
+
+// The settings files: one section per value, named from a key word and the channel index, each
+// holding the one key "valeur". param.ini and the user's own files share the layout.
+namespace Tensiova::SetupStore {
+
+inline constexpr int TextCapacity = 5;    // at most 4 characters of a threshold, coefficient or state
+inline constexpr int NumberCapacity = 20; // at most 19 characters of an action or port number
+
+QString keyWord(Family family); // "min", "max", "coeff", "ET", "action2", "action1"
+QString sectionName(Family family, int channel);
+int readCapacity(Family family);
+QString portSection(); // "Port COM"
+
+// Sets "valeur" of the section; false when the file could not be written.
+bool WriteEntry(const QString &path, const QString &section, const QString &text);
+// "valeur" of the section, at most capacity - 1 characters; empty when missing.
+QString ReadEntry(const QString &path, const QString &section, int capacity);
+
+// The 48 channel entries, family by family, in one replacement of the file.
+bool SaveSetup(const QString &path, const MonitoringSetup &setup);
+
+struct LoadedEntry
+{
+    Family family;
+    int channel;
+    QString text;             // text fields: the text to show
+    std::optional<int> index; // action fields: the index to select; empty on overflow
+};
+
+// The 48 channel entries in the order they were written, converted for their controls; the
+// file is read once.
+QList<LoadedEntry> LoadSetup(const QString &path, const QLocale &locale);
+
+// The setup after loading: a text field takes its loaded text; a list takes its loaded index
+// when the list accepts it, and otherwise keeps its current one.
+MonitoringSetup applyLoadedEntries(MonitoringSetup setup, const QList<LoadedEntry> &entries);
+
+} // namespace Tensiova::SetupStore

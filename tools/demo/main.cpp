@@ -1,0 +1,165 @@
+// tensiova-demo: the program's whole job without a person at the screen. It opens the splash,
+// clicks it, lets the main window restore its settings, presses "Envoi ", waits for the device's
+// answer and tells what happened, with screenshots of each step.
+
+#include "design.h"
+#include "mainwindow.h"
+#include "messagedescription.h"
+#include "programstart.h"
+#include "seriallink.h"
+#include "userdialogs.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QPushButton>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace Tensiova;
+
+namespace {
+
+// Tells on the terminal what the window would have shown in a message box.
+class TerminalDialogs : public UserDialogs
+{
+public:
+    QString lastWarning;
+
+    std::optional<QString> chooseSetupFile(QWidget *, FileMode) override { return std::nullopt; }
+    QString askText(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    void inform(QWidget *, const QString &title, const QString &text) override { print(title, text); }
+    void warn(QWidget *, const QString &title, const QString &text) override
+    {
+        lastWarning = title + QStringLiteral(" : ") + QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        print(title, text);
+    }
+
+private:
+    static void print(const QString &title, const QString &text)
+    {
+        std::fprintf(stderr, "[%s]\n%s\n", qPrintable(title), qPrintable(text));
+    }
+};
+
+void out(const QString &line)
+{
+    std::printf("%s\n", line.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+QString saveScreenshot(QWidget *window, const QString &folder, const QString &name)
+{
+    const QString path = QDir(folder).absoluteFilePath(name);
+    window->grab().save(path);
+    return path;
+}
+
+template<typename Condition>
+bool waitFor(Condition condition, int milliseconds)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    while (!condition()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QTest::qWait(20);
+    }
+    return true;
+}
+
+QString visibleText(const QString &answers)
+{
+    QString shown = answers;
+    return shown.replace(QLatin1Char('\r'), QStringLiteral("\\r")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    Design::prepareApplication();
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Runs the program's whole job headless and tells what happened."));
+    parser.addHelpOption();
+    const QCommandLineOption settingsOption(QStringLiteral("settings"), QStringLiteral("Folder of param.ini."),
+                                            QStringLiteral("folder"));
+    const QCommandLineOption screenshotsOption(QStringLiteral("screenshots"), QStringLiteral("Folder for PNG files."),
+                                               QStringLiteral("folder"), QStringLiteral("build/screenshots"));
+    const QCommandLineOption noSendOption(QStringLiteral("no-send"), QStringLiteral("Stop before pressing \"Envoi \"."));
+    const QCommandLineOption waitOption(QStringLiteral("wait"), QStringLiteral("Longest wait for the answer, in ms."),
+                                        QStringLiteral("ms"), QStringLiteral("4000"));
+    parser.addOptions({settingsOption, screenshotsOption, noSendOption, waitOption});
+    parser.process(application);
+
+    const QString screenshots = parser.value(screenshotsOption);
+    QDir().mkpath(screenshots);
+
+    auto dialogs = std::make_unique<TerminalDialogs>();
+    TerminalDialogs *terminal = dialogs.get();
+    ProgramStart start(std::move(dialogs), QLocale::system());
+    if (parser.isSet(settingsOption)) {
+        const QString folder = QDir(parser.value(settingsOption)).absolutePath();
+        start.setSettingsLocation(SettingsLocation(folder, folder));
+    }
+
+    start.showSplash();
+    if (!QTest::qWaitForWindowExposed(start.splash())) {
+        out(QStringLiteral("échec : la fenêtre d'accueil ne s'affiche pas"));
+        return 1;
+    }
+    const QString splashShot = saveScreenshot(start.splash(), screenshots, QStringLiteral("splash.png"));
+    QTest::mouseClick(start.splash(), Qt::LeftButton, {}, QPoint(20, 20));
+    MainWindow *window = start.mainWindow();
+    if (!window) {
+        out(QStringLiteral("échec : la fenêtre principale ne s'est pas ouverte"));
+        return 1;
+    }
+    if (!QTest::qWaitForWindowExposed(window)) {
+        out(QStringLiteral("échec : la fenêtre principale ne s'affiche pas"));
+        return 1;
+    }
+    // Let the clock show once, as a person would see the window.
+    QTest::qWait(1100);
+    const QString beforeShot = saveScreenshot(window, screenshots, QStringLiteral("main-before.png"));
+    out(QStringLiteral("Paramètres lus dans : %1").arg(QDir::toNativeSeparators(window->paramIniPath())));
+    out(QStringLiteral("Port : COM%1 (%2)").arg(window->serialLink().commPort()).arg(window->serialLink().deviceName()));
+    if (parser.isSet(noSendOption)) {
+        out(QStringLiteral("Captures : %1, %2").arg(splashShot, beforeShot));
+        return 0;
+    }
+
+    QByteArray sent;
+    QObject::connect(window, &MainWindow::messageSent, [&sent](const QByteArray &bytes) { sent = bytes; });
+    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("Command6")), Qt::LeftButton);
+
+    if (sent.isEmpty()) {
+        out(QStringLiteral("échec : rien n'a été envoyé (%1)").arg(terminal->lastWarning));
+        return 1;
+    }
+    out(QStringLiteral("Message envoyé (%1 octets) :").arg(sent.size()));
+    for (const QString &row : hexRows(sent)) {
+        out(QStringLiteral("  ") + row);
+    }
+    out(QStringLiteral("Voies :"));
+    for (const QString &line : describeProgrammingMessage(sent)) {
+        out(QStringLiteral("  ") + line);
+    }
+
+    const bool answered = waitFor([window] { return window->answers().contains(QLatin1Char('\n')); },
+                                  parser.value(waitOption).toInt());
+    QTest::qWait(100);
+    const QString afterShot = saveScreenshot(window, screenshots, QStringLiteral("main-after.png"));
+    out(QStringLiteral("Réponse de l'appareil : \"%1\"").arg(visibleText(window->answers())));
+    out(QStringLiteral("Captures : %1, %2, %3").arg(splashShot, beforeShot, afterShot));
+    if (!answered) {
+        out(window->answers().isEmpty() ? QStringLiteral("échec : l'appareil n'a pas répondu")
+                                        : QStringLiteral("échec : réponse incomplète"));
+        return 1;
+    }
+    return 0;
+}
