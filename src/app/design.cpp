@@ -4,8 +4,8 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QTranslator>
 #include <QScreen>
+#include <QTranslator>
 #include <QWidget>
 
 namespace Tensiova::Design {

@@ -8,8 +8,7 @@ namespace Tensiova {
 FrameBox::FrameBox(const QString &caption, const QColor &captionColor, QWidget *parent)
     : QGroupBox(caption, parent)
     , m_captionColor(captionColor)
-{
-}
+{ }
 
 void FrameBox::paintEvent(QPaintEvent *)
 {

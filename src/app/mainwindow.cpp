@@ -29,11 +29,16 @@ const QColor Red(0xFF, 0x00, 0x00);
 const QColor White(0xFF, 0xFF, 0xFF);
 const QColor LightYellow(0xFF, 0xFF, 0xC0);
 
-constexpr std::array<int, ChannelCount> AnalogRowTops{900, 1320, 1740, 2160, 2550, 2970, 3390, 3810};
-constexpr std::array<int, ChannelCount> AnalogCaptionTops{900, 1350, 1770, 2160, 2550, 3000, 3420, 3840};
-constexpr std::array<int, ChannelCount> LogicCaptionTops{930, 1320, 1740, 2130, 2550, 2940, 3390, 3780};
-constexpr std::array<int, ChannelCount> LogicStateTops{870, 1260, 1710, 2100, 2520, 2910, 3330, 3750};
-constexpr std::array<int, ChannelCount> LogicActionTops{900, 1320, 1740, 2160, 2580, 2970, 3390, 3780};
+constexpr std::array<int, ChannelCount> AnalogRowTops {900,  1320, 1740, 2160,
+                                                       2550, 2970, 3390, 3810};
+constexpr std::array<int, ChannelCount> AnalogCaptionTops {900,  1350, 1770, 2160,
+                                                           2550, 3000, 3420, 3840};
+constexpr std::array<int, ChannelCount> LogicCaptionTops {930,  1320, 1740, 2130,
+                                                          2550, 2940, 3390, 3780};
+constexpr std::array<int, ChannelCount> LogicStateTops {870,  1260, 1710, 2100,
+                                                        2520, 2910, 3330, 3750};
+constexpr std::array<int, ChannelCount> LogicActionTops {900,  1320, 1740, 2160,
+                                                         2580, 2970, 3390, 3780};
 
 constexpr int ClockInterval = 1000;
 constexpr int PortClosingDelay = 4500;
@@ -88,8 +93,8 @@ QString controlArrayName(Family family)
 
 } // namespace
 
-MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs, const QLocale &locale,
-                       QWidget *parent)
+MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
+                       const QLocale &locale, QWidget *parent)
     : QMainWindow(parent)
     , m_location(location)
     , m_dialogs(dialogs)
@@ -97,7 +102,8 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs, c
     , m_link(new SerialLink(location.folder(), this))
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Surveillance de tensions analogiques et logiques - BREVANNE  - Tensiova"));
+    setWindowTitle(
+        QStringLiteral("Surveillance de tensions analogiques et logiques - BREVANNE  - Tensiova"));
     buildMenus();
     buildPanel();
     buildFocusOrder();
@@ -114,8 +120,9 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs, c
     connect(m_closeTimer, &QTimer::timeout, this, &MainWindow::Timer3_Timer);
 
     connect(m_link, &SerialLink::commEvent, this, &MainWindow::Comm1_OnComm);
-    connect(m_link, &SerialLink::connectionLost, this,
-            [this](const QString &message) { m_dialogs.warn(this, QStringLiteral("Liaison perdue"), message); });
+    connect(m_link, &SerialLink::connectionLost, this, [this](const QString &message) {
+        m_dialogs.warn(this, QStringLiteral("Liaison perdue"), message);
+    });
 
     Form_Load();
     m_clockTimer->start();
@@ -167,16 +174,18 @@ void MainWindow::buildPanel()
     m_panel->setObjectName(QStringLiteral("Frame4"));
     m_panel->setGeometry(Design::rect(0, 45, 11535, 6795));
 
-    auto *analogFrame = new FrameBox(QStringLiteral("Paramétrage surveillance voies analogiques"), Blue, m_panel);
+    auto *analogFrame =
+        new FrameBox(QStringLiteral("Paramétrage surveillance voies analogiques"), Blue, m_panel);
     analogFrame->setObjectName(arrayName(QStringLiteral("Frame2"), 0));
     analogFrame->setGeometry(Design::rect(90, 450, 6885, 5295));
-    auto *logicFrame = new FrameBox(QStringLiteral("Paramétrage surveillance voies logiques"), Blue, m_panel);
+    auto *logicFrame =
+        new FrameBox(QStringLiteral("Paramétrage surveillance voies logiques"), Blue, m_panel);
     logicFrame->setObjectName(arrayName(QStringLiteral("Frame2"), 1));
     logicFrame->setGeometry(Design::rect(6990, 450, 4395, 5295));
 
     int labelIndex = 0;
-    const auto addLabel = [&labelIndex](QWidget *parent, const QString &text, const QColor &color, int left,
-                                        int top, int width = 0, int height = 0) {
+    const auto addLabel = [&labelIndex](QWidget *parent, const QString &text, const QColor &color,
+                                        int left, int top, int width = 0, int height = 0) {
         auto *label = new QLabel(text, parent);
         label->setObjectName(arrayName(QStringLiteral("Label2"), labelIndex++));
         setTextColor(label, color);
@@ -188,22 +197,25 @@ void MainWindow::buildPanel()
             label->adjustSize();
         }
     };
-    const auto addTextBox = [this](QWidget *parent, Family family, int channel, const QRect &geometry,
-                                   const QString &initial) {
+    const auto addTextBox = [this](QWidget *parent, Family family, int channel,
+                                   const QRect &geometry, const QString &initial) {
         auto *box = new QLineEdit(initial, parent);
         box->setObjectName(arrayName(controlArrayName(family), channel));
         box->setGeometry(geometry);
         box->setAlignment(Qt::AlignCenter);
-        box->setAccessibleName(rowCaption(family, channel) + QLatin1Char(' ') + columnCaption(family));
+        box->setAccessibleName(rowCaption(family, channel) + QLatin1Char(' ')
+                               + columnCaption(family));
         m_textBoxes[textIndex(family)][channel] = box;
         return box;
     };
-    const auto addActionList = [this](QWidget *parent, Family family, int channel, const QRect &geometry) {
+    const auto addActionList = [this](QWidget *parent, Family family, int channel,
+                                      const QRect &geometry) {
         auto *list = new ActionComboBox(parent);
         list->setObjectName(arrayName(controlArrayName(family), channel));
         list->setGeometry(geometry);
         list->setEditText(controlArrayName(family));
-        list->setAccessibleName(rowCaption(family, channel) + QLatin1Char(' ') + columnCaption(family));
+        list->setAccessibleName(rowCaption(family, channel) + QLatin1Char(' ')
+                                + columnCaption(family));
         m_actionLists[actionIndex(family)][channel] = list;
     };
 
@@ -213,25 +225,30 @@ void MainWindow::buildPanel()
     addLabel(analogFrame, columnCaption(Family::AnalogAction), Red, 5430, 510);
     for (int channel = 0; channel < ChannelCount; ++channel) {
         const int top = AnalogRowTops[channel];
-        addLabel(analogFrame, rowCaption(Family::Min, channel), Blue, 390, AnalogCaptionTops[channel], 735, 315);
-        setBaseColor(addTextBox(analogFrame, Family::Min, channel, Design::rect(1170, top, 1215, 345),
-                                QStringLiteral("0")),
+        addLabel(analogFrame, rowCaption(Family::Min, channel), Blue, 390,
+                 AnalogCaptionTops[channel], 735, 315);
+        setBaseColor(addTextBox(analogFrame, Family::Min, channel,
+                                Design::rect(1170, top, 1215, 345), QStringLiteral("0")),
                      White);
-        setBaseColor(addTextBox(analogFrame, Family::Max, channel, Design::rect(2580, top, 1215, 345),
-                                QStringLiteral("5")),
+        setBaseColor(addTextBox(analogFrame, Family::Max, channel,
+                                Design::rect(2580, top, 1215, 345), QStringLiteral("5")),
                      White);
-        setBaseColor(addTextBox(analogFrame, Family::Coeff, channel, Design::rect(4050, top, 885, 345),
-                                QStringLiteral("1")),
+        setBaseColor(addTextBox(analogFrame, Family::Coeff, channel,
+                                Design::rect(4050, top, 885, 345), QStringLiteral("1")),
                      LightYellow);
-        addActionList(analogFrame, Family::AnalogAction, channel, Design::rect(5220, top, 1550, 315));
+        addActionList(analogFrame, Family::AnalogAction, channel,
+                      Design::rect(5220, top, 1550, 315));
     }
 
-    static const std::array<const char *, ChannelCount> InitialStates{"1", "1", "0", "0", "0", "1", "1", "1"};
+    static const std::array<const char *, ChannelCount> InitialStates {"1", "1", "0", "0",
+                                                                       "0", "1", "1", "1"};
     addLabel(logicFrame, columnCaption(Family::Et), Red, 1110, 480);
     addLabel(logicFrame, columnCaption(Family::LogicAction), Red, 2670, 480);
     for (int channel = 0; channel < ChannelCount; ++channel) {
-        addLabel(logicFrame, rowCaption(Family::Et, channel), Blue, 270, LogicCaptionTops[channel], 735, 315);
-        addTextBox(logicFrame, Family::Et, channel, Design::rect(1050, LogicStateTops[channel], 1215, 345),
+        addLabel(logicFrame, rowCaption(Family::Et, channel), Blue, 270, LogicCaptionTops[channel],
+                 735, 315);
+        addTextBox(logicFrame, Family::Et, channel,
+                   Design::rect(1050, LogicStateTops[channel], 1215, 345),
                    QString::fromLatin1(InitialStates[channel]));
         addActionList(logicFrame, Family::LogicAction, channel,
                       Design::rect(2370, LogicActionTops[channel], 1550, 315));
@@ -369,7 +386,8 @@ void MainWindow::Form_Load()
     setSetup(SetupStore::applyLoadedEntries(setup(), SetupStore::LoadSetup(path, m_locale)));
 
     // A port number that names no port (0 when param.ini has none) leaves the design's port 1.
-    const QString storedPort = SetupStore::ReadEntry(path, SetupStore::portSection(), SetupStore::NumberCapacity);
+    const QString storedPort =
+        SetupStore::ReadEntry(path, SetupStore::portSection(), SetupStore::NumberCapacity);
     if (const auto port = RoundToInt16(LeadingNumber(storedPort.trimmed()))) {
         m_link->setCommPort(*port);
     }
@@ -394,11 +412,12 @@ void MainWindow::Command6_Click()
         for (const FieldProblem &problem : message.problems) {
             lines.append(problem.description());
         }
-        m_dialogs.warn(this, QStringLiteral("Envoi impossible"),
-                       QStringLiteral("Rien n'a été envoyé ni enregistré : chacun de ces champs doit "
-                                      "contenir un nombre entier de 0 à 255, et chaque liste une "
-                                      "action choisie.\n\n")
-                           + lines.join(QLatin1Char('\n')));
+        m_dialogs.warn(
+            this, QStringLiteral("Envoi impossible"),
+            QStringLiteral("Rien n'a été envoyé ni enregistré : chacun de ces champs doit "
+                           "contenir un nombre entier de 0 à 255, et chaque liste une "
+                           "action choisie.\n\n")
+                + lines.join(QLatin1Char('\n')));
         return;
     }
     SetupStore::SaveSetup(m_location.paramIniPath(), values);
@@ -457,12 +476,13 @@ void MainWindow::n_port_Click()
         return;
     }
     if (m_link->portOpen()) {
-        m_dialogs.warn(this, title,
-                       QStringLiteral("Le port COM%1 est ouvert : son numéro ne peut pas changer maintenant.\n"
-                                      "Fermez le panneau avec « Quitter », attendez quelques secondes que "
-                                      "le port se ferme, puis recommencez.")
-                               .arg(m_link->commPort())
-                           + kept);
+        m_dialogs.warn(
+            this, title,
+            QStringLiteral("Le port COM%1 est ouvert : son numéro ne peut pas changer maintenant.\n"
+                           "Fermez le panneau avec « Quitter », attendez quelques secondes que "
+                           "le port se ferme, puis recommencez.")
+                    .arg(m_link->commPort())
+                + kept);
         return;
     }
     m_link->setCommPort(*parsed.port);

@@ -31,8 +31,8 @@ class MainWindow : public QMainWindow
 
 public:
     // Loading the window runs its start-up (Form_Load) before it can be shown.
-    MainWindow(const SettingsLocation &location, UserDialogs &dialogs, const QLocale &locale = QLocale::system(),
-               QWidget *parent = nullptr);
+    MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
+               const QLocale &locale = QLocale::system(), QWidget *parent = nullptr);
     ~MainWindow() override;
 
     MonitoringSetup setup() const;
@@ -81,8 +81,8 @@ private:
     ProgrammingTable m_programmingTable;
 
     QGroupBox *m_panel = nullptr;
-    std::array<std::array<QLineEdit *, ChannelCount>, 4> m_textBoxes{};  // min, max, coeff, et
-    std::array<std::array<ActionComboBox *, ChannelCount>, 2> m_actionLists{}; // Combo2, Combo1
+    std::array<std::array<QLineEdit *, ChannelCount>, 4> m_textBoxes {}; // min, max, coeff, et
+    std::array<std::array<ActionComboBox *, ChannelCount>, 2> m_actionLists {}; // Combo2, Combo1
     AnswerBox *m_answers = nullptr;
     QLabel *m_clock = nullptr;
     QPushButton *m_send = nullptr;

@@ -7,8 +7,7 @@ namespace Tensiova {
 
 PictureBox::PictureBox(QWidget *parent)
     : QWidget(parent)
-{
-}
+{ }
 
 void PictureBox::setPixmap(const QPixmap &picture)
 {

@@ -8,8 +8,7 @@ namespace Tensiova {
 PictureButton::PictureButton(const QString &caption, const QPixmap &picture, QWidget *parent)
     : QPushButton(caption, parent)
     , m_picture(picture)
-{
-}
+{ }
 
 void PictureButton::paintEvent(QPaintEvent *)
 {
@@ -27,8 +26,8 @@ void PictureButton::paintEvent(QPaintEvent *)
     painter.drawPixmap(pictureRect.translated(shift, shift), m_picture);
     painter.restore();
 
-    painter.drawItemText(inside.translated(shift, shift), Qt::AlignCenter, palette(), isEnabled(), text(),
-                         QPalette::ButtonText);
+    painter.drawItemText(inside.translated(shift, shift), Qt::AlignCenter, palette(), isEnabled(),
+                         text(), QPalette::ButtonText);
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);

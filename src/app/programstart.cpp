@@ -6,7 +6,8 @@
 
 namespace Tensiova {
 
-ProgramStart::ProgramStart(std::unique_ptr<UserDialogs> dialogs, const QLocale &locale, QObject *parent)
+ProgramStart::ProgramStart(std::unique_ptr<UserDialogs> dialogs, const QLocale &locale,
+                           QObject *parent)
     : QObject(parent)
     , m_dialogs(std::move(dialogs))
     , m_locale(locale)

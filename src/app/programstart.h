@@ -23,7 +23,8 @@ class ProgramStart : public QObject
     Q_OBJECT
 
 public:
-    ProgramStart(std::unique_ptr<UserDialogs> dialogs, const QLocale &locale, QObject *parent = nullptr);
+    ProgramStart(std::unique_ptr<UserDialogs> dialogs, const QLocale &locale,
+                 QObject *parent = nullptr);
     ~ProgramStart() override;
 
     // Where param.ini lives is only settled when the main window is loaded.

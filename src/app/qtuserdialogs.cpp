@@ -9,17 +9,20 @@ namespace Tensiova {
 
 std::optional<QString> QtUserDialogs::chooseSetupFile(QWidget *parent, FileMode mode)
 {
-    SetupFileDialog dialog(parent, mode == FileMode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    SetupFileDialog dialog(
+        parent, mode == FileMode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     return dialog.selectedFiles().constFirst();
 }
 
-QString QtUserDialogs::askText(QWidget *parent, const QString &title, const QString &prompt, const QString &proposed)
+QString QtUserDialogs::askText(QWidget *parent, const QString &title, const QString &prompt,
+                               const QString &proposed)
 {
     bool confirmed = false;
-    const QString answer = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, proposed, &confirmed);
+    const QString answer =
+        QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, proposed, &confirmed);
     return confirmed ? answer : QString();
 }
 

@@ -9,7 +9,8 @@ class QtUserDialogs : public UserDialogs
 {
 public:
     std::optional<QString> chooseSetupFile(QWidget *parent, FileMode mode) override;
-    QString askText(QWidget *parent, const QString &title, const QString &prompt, const QString &proposed) override;
+    QString askText(QWidget *parent, const QString &title, const QString &prompt,
+                    const QString &proposed) override;
     void inform(QWidget *parent, const QString &title, const QString &text) override;
     void warn(QWidget *parent, const QString &title, const QString &text) override;
 };

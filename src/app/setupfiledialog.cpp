@@ -43,7 +43,8 @@ void SetupFileDialog::accept()
         if (!chosen.exists() && !chosen.isDir()) {
             const auto answer = QMessageBox::question(
                 this, windowTitle(),
-                QStringLiteral("Le fichier « %1 » n'existe pas.\nVoulez-vous le créer ?").arg(chosen.fileName()),
+                QStringLiteral("Le fichier « %1 » n'existe pas.\nVoulez-vous le créer ?")
+                    .arg(chosen.fileName()),
                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
             if (answer != QMessageBox::Yes) {
                 return;

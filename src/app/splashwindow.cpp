@@ -39,7 +39,8 @@ void SplashWindow::mousePressEvent(QMouseEvent *event)
 
 void SplashWindow::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click = m_pressed && event->button() == Qt::LeftButton
+        && rect().contains(event->position().toPoint());
     m_pressed = false;
     if (click) {
         emit clicked();

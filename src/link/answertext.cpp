@@ -4,8 +4,7 @@ namespace Tensiova {
 
 AnswerText::AnswerText(qsizetype capacity)
     : m_capacity(capacity)
-{
-}
+{ }
 
 qsizetype AnswerText::append(QStringView received)
 {

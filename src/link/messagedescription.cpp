@@ -9,15 +9,18 @@ namespace {
 
 QString actionName(int code)
 {
-    return ActionChoice::isSelectable(code) && code >= 0 ? ActionChoice::texts().at(code)
-                                                         : QStringLiteral("code inconnu %1").arg(code);
+    return ActionChoice::isSelectable(code) && code >= 0
+        ? ActionChoice::texts().at(code)
+        : QStringLiteral("code inconnu %1").arg(code);
 }
 
 } // namespace
 
 QStringList describeProgrammingMessage(const QByteArray &message)
 {
-    const auto byte = [&message](int offset) { return int(static_cast<unsigned char>(message.at(offset))); };
+    const auto byte = [&message](int offset) {
+        return int(static_cast<unsigned char>(message.at(offset)));
+    };
     QStringList lines;
     if (message.size() != 52 || message.at(0) != 'n') {
         return {QStringLiteral("pas un message de programmation (%1 octets)").arg(message.size())};

@@ -13,7 +13,8 @@ PortAnswer PortAnswer::parse(const QString &answer, const QLocale &locale)
     const std::optional<qint16> port = RoundToInt16(*number);
     if (!port || *port < 1) {
         return {std::nullopt,
-                QStringLiteral("« %1 » ne peut pas être un numéro de port : il faut un nombre entier de 1 à 32767.")
+                QStringLiteral("« %1 » ne peut pas être un numéro de port : il faut un nombre "
+                               "entier de 1 à 32767.")
                     .arg(answer)};
     }
     return {port, {}};

@@ -49,7 +49,8 @@ QString devicePath(int port, const QString &settingsFolder)
     if (port > TablePorts) {
         return {};
     }
-    return QString::fromLatin1(DeviceKinds[(port - 1) / PortsPerKind]) + QString::number((port - 1) % PortsPerKind);
+    return QString::fromLatin1(DeviceKinds[(port - 1) / PortsPerKind])
+        + QString::number((port - 1) % PortsPerKind);
 #endif
 }
 
@@ -63,7 +64,8 @@ int portNumberOf(const QString &device, const QString &settingsFolder)
         }
     }
     for (int port = 1; port <= TablePorts; ++port) {
-        if (!linkExists(linkPath(port, settingsFolder)) && canonical(devicePath(port, settingsFolder)) == target) {
+        if (!linkExists(linkPath(port, settingsFolder))
+            && canonical(devicePath(port, settingsFolder)) == target) {
             return port;
         }
     }
@@ -73,7 +75,8 @@ int portNumberOf(const QString &device, const QString &settingsFolder)
 QList<PresentPort> presentPorts(const QString &settingsFolder)
 {
     QList<PresentPort> ports;
-    const QStringList links = QDir(settingsFolder).entryList({QStringLiteral("COM*")}, QDir::Files | QDir::System);
+    const QStringList links =
+        QDir(settingsFolder).entryList({QStringLiteral("COM*")}, QDir::Files | QDir::System);
     QStringList devices;
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
         devices.append(info.systemLocation());
@@ -87,12 +90,13 @@ QList<PresentPort> presentPorts(const QString &settingsFolder)
     }
     for (const QString &device : std::as_const(devices)) {
         const int number = portNumberOf(device, settingsFolder);
-        const PresentPort port{number, canonical(device)};
+        const PresentPort port {number, canonical(device)};
         if (number > 0 && !ports.contains(port)) {
             ports.append(port);
         }
     }
-    std::sort(ports.begin(), ports.end(), [](const PresentPort &a, const PresentPort &b) { return a.number < b.number; });
+    std::sort(ports.begin(), ports.end(),
+              [](const PresentPort &a, const PresentPort &b) { return a.number < b.number; });
     return ports;
 }
 

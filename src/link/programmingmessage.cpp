@@ -11,9 +11,9 @@ constexpr int AnalogFieldsPerChannel = 4;
 constexpr int LogicFieldsPerChannel = 2;
 constexpr int LogicStart = ChannelCount * AnalogFieldsPerChannel;
 constexpr int FilledEnd = LogicStart + ChannelCount * LogicFieldsPerChannel;
-constexpr std::array<Family, AnalogFieldsPerChannel> AnalogFields{Family::Min, Family::Max, Family::Coeff,
-                                                                  Family::AnalogAction};
-constexpr std::array<Family, LogicFieldsPerChannel> LogicFields{Family::Et, Family::LogicAction};
+constexpr std::array<Family, AnalogFieldsPerChannel> AnalogFields {
+    Family::Min, Family::Max, Family::Coeff, Family::AnalogAction};
+constexpr std::array<Family, LogicFieldsPerChannel> LogicFields {Family::Et, Family::LogicAction};
 
 } // namespace
 
@@ -33,11 +33,13 @@ void ProgrammingTable::fill(const MonitoringSetup &setup)
 std::optional<std::pair<Family, int>> ProgrammingTable::fieldOf(int index)
 {
     if (index >= 0 && index < LogicStart) {
-        return std::pair{AnalogFields[index % AnalogFieldsPerChannel], index / AnalogFieldsPerChannel};
+        return std::pair {AnalogFields[index % AnalogFieldsPerChannel],
+                          index / AnalogFieldsPerChannel};
     }
     if (index >= LogicStart && index < FilledEnd) {
         const int offset = index - LogicStart;
-        return std::pair{LogicFields[offset % LogicFieldsPerChannel], offset / LogicFieldsPerChannel};
+        return std::pair {LogicFields[offset % LogicFieldsPerChannel],
+                          offset / LogicFieldsPerChannel};
     }
     return std::nullopt;
 }

@@ -46,7 +46,7 @@ struct FieldProblem
 struct ProgrammingMessage
 {
     static constexpr int Length = 52;
-    QByteArray bytes;            // "n" and the 51-byte body, when every entry gives a byte
+    QByteArray bytes; // "n" and the 51-byte body, when every entry gives a byte
     QList<FieldProblem> problems; // every field that does not
 
     bool isValid() const { return problems.isEmpty(); }

@@ -52,7 +52,8 @@ bool SerialLink::open()
     m_openFailure.clear();
     const QString device = deviceName();
     if (device.isEmpty()) {
-        m_openFailure = describeOpenFailure(m_commPort, device, QSerialPort::DeviceNotFoundError, {}, m_settingsFolder);
+        m_openFailure = describeOpenFailure(m_commPort, device, QSerialPort::DeviceNotFoundError,
+                                            {}, m_settingsFolder);
         return false;
     }
     m_port.setPortName(device);
@@ -62,7 +63,8 @@ bool SerialLink::open()
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_openFailure = describeOpenFailure(m_commPort, device, m_port.error(), m_port.errorString(), m_settingsFolder);
+        m_openFailure = describeOpenFailure(m_commPort, device, m_port.error(),
+                                            m_port.errorString(), m_settingsFolder);
         return false;
     }
     return true;
@@ -135,9 +137,12 @@ QString describeOpenFailure(int port, const QString &device, QSerialPort::Serial
 {
     QString text;
     if (device.isEmpty()) {
-        text = QStringLiteral("Le port COM%1 ne correspond à aucun périphérique de ce système.").arg(port);
+        text = QStringLiteral("Le port COM%1 ne correspond à aucun périphérique de ce système.")
+                   .arg(port);
     } else {
-        text = QStringLiteral("Impossible d'ouvrir le port COM%1 (%2) : %3.").arg(port).arg(device, reason);
+        text = QStringLiteral("Impossible d'ouvrir le port COM%1 (%2) : %3.")
+                   .arg(port)
+                   .arg(device, reason);
     }
     text += QStringLiteral("\nRien n'a été envoyé à l'appareil.");
     if (error == QSerialPort::PermissionError) {

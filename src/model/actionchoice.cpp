@@ -4,8 +4,8 @@ namespace Tensiova::ActionChoice {
 
 const QStringList &texts()
 {
-    static const QStringList entries{QStringLiteral("aucune"), QStringLiteral("relais"),
-                                     QStringLiteral("buzzer"), QStringLiteral("relais + buzzer")};
+    static const QStringList entries {QStringLiteral("aucune"), QStringLiteral("relais"),
+                                      QStringLiteral("buzzer"), QStringLiteral("relais + buzzer")};
     return entries;
 }
 

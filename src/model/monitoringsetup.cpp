@@ -84,7 +84,8 @@ void MonitoringSetup::setAction(Family family, int channel, int index)
 
 QString MonitoringSetup::fieldText(Family family, int channel) const
 {
-    return isActionFamily(family) ? QString::number(action(family, channel)) : text(family, channel);
+    return isActionFamily(family) ? QString::number(action(family, channel))
+                                  : text(family, channel);
 }
 
 bool MonitoringSetup::correctLogicStates()

@@ -12,8 +12,8 @@ inline constexpr int ChannelCount = 8;
 // FamilyOrder, each over channels 0 to 7.
 enum class Family { Min, Max, Coeff, Et, AnalogAction, LogicAction };
 
-inline constexpr std::array<Family, 6> FamilyOrder{Family::Min,   Family::Max,          Family::Coeff,
-                                                   Family::Et,    Family::AnalogAction, Family::LogicAction};
+inline constexpr std::array<Family, 6> FamilyOrder {
+    Family::Min, Family::Max, Family::Coeff, Family::Et, Family::AnalogAction, Family::LogicAction};
 
 constexpr bool isActionFamily(Family family)
 {

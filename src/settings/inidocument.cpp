@@ -107,7 +107,10 @@ IniDocument::Line IniDocument::parseLine(QByteArray text, QByteArray end)
 void IniDocument::indexSection(int lineIndex)
 {
     // Duplicated sections are not merged: the first one is the one read and written.
-    m_firstSectionLine.insert(asciiLower(m_lines[lineIndex].name), lineIndex);
+    const QByteArray name = asciiLower(m_lines[lineIndex].name);
+    if (!m_firstSectionLine.contains(name)) {
+        m_firstSectionLine.insert(name, lineIndex);
+    }
 }
 
 int IniDocument::sectionLine(QByteArrayView section) const
@@ -169,7 +172,8 @@ std::optional<QString> IniDocument::value(QByteArrayView section, QByteArrayView
 void IniDocument::setValue(QByteArrayView section, QByteArrayView key, const QString &value)
 {
     QString singleLine = value;
-    singleLine.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    singleLine.replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
     const QByteArray encoded = encode(singleLine);
 
     const int header = sectionLine(section);

@@ -33,9 +33,9 @@ private:
     struct Line
     {
         QByteArray text; // without its line end
-        QByteArray end;  // "\r\n", "\n", "\r" or "" for a last line without one
+        QByteArray end; // "\r\n", "\n", "\r" or "" for a last line without one
         Kind kind = Kind::Other;
-        QByteArray name;  // section name, or key name, trimmed
+        QByteArray name; // section name, or key name, trimmed
         QByteArray value; // raw value of an entry, trimmed
     };
 

@@ -85,7 +85,8 @@ double LeadingNumber(QStringView text)
     }
 
     std::string number;
-    if (pos < text.size() && (text.at(pos) == QLatin1Char('+') || text.at(pos) == QLatin1Char('-'))) {
+    if (pos < text.size()
+        && (text.at(pos) == QLatin1Char('+') || text.at(pos) == QLatin1Char('-'))) {
         if (text.at(pos) == QLatin1Char('-')) {
             number += '-';
         }
@@ -114,12 +115,14 @@ double LeadingNumber(QStringView text)
             std::string exponent = "e";
             ++pos;
             skipBlanks();
-            if (pos < text.size() && (text.at(pos) == QLatin1Char('+') || text.at(pos) == QLatin1Char('-'))) {
+            if (pos < text.size()
+                && (text.at(pos) == QLatin1Char('+') || text.at(pos) == QLatin1Char('-'))) {
                 exponent += char(text.at(pos).unicode());
                 ++pos;
             }
             bool exponentDigits = false;
-            for (skipBlanks(); pos < text.size() && isAsciiDigit(text.at(pos)); ++pos, skipBlanks()) {
+            for (skipBlanks(); pos < text.size() && isAsciiDigit(text.at(pos));
+                 ++pos, skipBlanks()) {
                 exponent += char(text.at(pos).unicode());
                 exponentDigits = true;
             }
@@ -189,7 +192,8 @@ QString NumberText(double value, const QLocale &locale)
     }
     const std::size_t wholeDigits = std::size_t(exponent) + 1;
     if (digits.size() <= wholeDigits) {
-        text += QString::fromLatin1(digits.c_str()) + QString(int(wholeDigits - digits.size()), QLatin1Char('0'));
+        text += QString::fromLatin1(digits.c_str())
+            + QString(int(wholeDigits - digits.size()), QLatin1Char('0'));
     } else {
         text += QString::fromLatin1(digits.c_str(), qsizetype(wholeDigits)) + decimal
             + QString::fromLatin1(digits.c_str() + wholeDigits);
@@ -226,10 +230,12 @@ std::optional<double> RegionalNumber(QStringView text, const QLocale &locale)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
-    while (begin < end && (text.at(begin) == QLatin1Char(' ') || text.at(begin) == QLatin1Char('\t'))) {
+    while (begin < end
+           && (text.at(begin) == QLatin1Char(' ') || text.at(begin) == QLatin1Char('\t'))) {
         ++begin;
     }
-    while (end > begin && (text.at(end - 1) == QLatin1Char(' ') || text.at(end - 1) == QLatin1Char('\t'))) {
+    while (end > begin
+           && (text.at(end - 1) == QLatin1Char(' ') || text.at(end - 1) == QLatin1Char('\t'))) {
         --end;
     }
     QLocale strict = locale;

@@ -33,7 +33,8 @@ SettingsLocation::SettingsLocation(const QString &programFolder, const QString &
     const QString programParamIni = QDir(programFolder).filePath(ParamIniName);
     if (!QFile::exists(userParamIni) && QFile::exists(programParamIni)) {
         QFile::copy(programParamIni, userParamIni);
-        QFile::setPermissions(userParamIni, QFile::permissions(userParamIni) | QFileDevice::WriteOwner);
+        QFile::setPermissions(userParamIni,
+                              QFile::permissions(userParamIni) | QFileDevice::WriteOwner);
     }
 }
 

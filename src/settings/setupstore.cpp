@@ -90,9 +90,10 @@ QList<LoadedEntry> LoadSetup(const QString &path, const QLocale &locale)
     QList<LoadedEntry> entries;
     for (const Family family : FamilyOrder) {
         for (int channel = 0; channel < ChannelCount; ++channel) {
-            const QString value = readValue(document, sectionName(family, channel), readCapacity(family)).trimmed();
+            const QString value =
+                readValue(document, sectionName(family, channel), readCapacity(family)).trimmed();
             const double number = LeadingNumber(value);
-            LoadedEntry entry{family, channel, {}, {}};
+            LoadedEntry entry {family, channel, {}, {}};
             if (isActionFamily(family)) {
                 if (const auto index = RoundToInt16(number)) {
                     entry.index = *index;

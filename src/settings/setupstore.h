@@ -12,7 +12,7 @@
 // holding the one key "valeur". param.ini and the user's own files share the layout.
 namespace Tensiova::SetupStore {
 
-inline constexpr int TextCapacity = 5;    // at most 4 characters of a threshold, coefficient or state
+inline constexpr int TextCapacity = 5; // at most 4 characters of a threshold, coefficient or state
 inline constexpr int NumberCapacity = 20; // at most 19 characters of an action or port number
 
 QString keyWord(Family family); // "min", "max", "coeff", "ET", "action2", "action1"
@@ -32,7 +32,7 @@ struct LoadedEntry
 {
     Family family;
     int channel;
-    QString text;             // text fields: the text to show
+    QString text; // text fields: the text to show
     std::optional<int> index; // action fields: the index to select; empty on overflow
 };
 

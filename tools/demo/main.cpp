@@ -29,11 +29,18 @@ public:
     QString lastWarning;
 
     std::optional<QString> chooseSetupFile(QWidget *, FileMode) override { return std::nullopt; }
-    QString askText(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
-    void inform(QWidget *, const QString &title, const QString &text) override { print(title, text); }
+    QString askText(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    void inform(QWidget *, const QString &title, const QString &text) override
+    {
+        print(title, text);
+    }
     void warn(QWidget *, const QString &title, const QString &text) override
     {
-        lastWarning = title + QStringLiteral(" : ") + QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        lastWarning = title + QStringLiteral(" : ")
+            + QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
         print(title, text);
     }
 
@@ -57,8 +64,7 @@ QString saveScreenshot(QWidget *window, const QString &folder, const QString &na
     return path;
 }
 
-template<typename Condition>
-bool waitFor(Condition condition, int milliseconds)
+template<typename Condition> bool waitFor(Condition condition, int milliseconds)
 {
     const QDeadlineTimer deadline(milliseconds);
     while (!condition()) {
@@ -73,7 +79,8 @@ bool waitFor(Condition condition, int milliseconds)
 QString visibleText(const QString &answers)
 {
     QString shown = answers;
-    return shown.replace(QLatin1Char('\r'), QStringLiteral("\\r")).replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    return shown.replace(QLatin1Char('\r'), QStringLiteral("\\r"))
+        .replace(QLatin1Char('\n'), QStringLiteral("\\n"));
 }
 
 } // namespace
@@ -84,14 +91,19 @@ int main(int argc, char *argv[])
     Design::prepareApplication();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Runs the program's whole job headless and tells what happened."));
+    parser.setApplicationDescription(
+        QStringLiteral("Runs the program's whole job headless and tells what happened."));
     parser.addHelpOption();
-    const QCommandLineOption settingsOption(QStringLiteral("settings"), QStringLiteral("Folder of param.ini."),
+    const QCommandLineOption settingsOption(QStringLiteral("settings"),
+                                            QStringLiteral("Folder of param.ini."),
                                             QStringLiteral("folder"));
-    const QCommandLineOption screenshotsOption(QStringLiteral("screenshots"), QStringLiteral("Folder for PNG files."),
-                                               QStringLiteral("folder"), QStringLiteral("build/screenshots"));
-    const QCommandLineOption noSendOption(QStringLiteral("no-send"), QStringLiteral("Stop before pressing \"Envoi \"."));
-    const QCommandLineOption waitOption(QStringLiteral("wait"), QStringLiteral("Longest wait for the answer, in ms."),
+    const QCommandLineOption screenshotsOption(
+        QStringLiteral("screenshots"), QStringLiteral("Folder for PNG files."),
+        QStringLiteral("folder"), QStringLiteral("build/screenshots"));
+    const QCommandLineOption noSendOption(QStringLiteral("no-send"),
+                                          QStringLiteral("Stop before pressing \"Envoi \"."));
+    const QCommandLineOption waitOption(QStringLiteral("wait"),
+                                        QStringLiteral("Longest wait for the answer, in ms."),
                                         QStringLiteral("ms"), QStringLiteral("4000"));
     parser.addOptions({settingsOption, screenshotsOption, noSendOption, waitOption});
     parser.process(application);
@@ -112,7 +124,8 @@ int main(int argc, char *argv[])
         out(QStringLiteral("échec : la fenêtre d'accueil ne s'affiche pas"));
         return 1;
     }
-    const QString splashShot = saveScreenshot(start.splash(), screenshots, QStringLiteral("splash.png"));
+    const QString splashShot =
+        saveScreenshot(start.splash(), screenshots, QStringLiteral("splash.png"));
     QTest::mouseClick(start.splash(), Qt::LeftButton, {}, QPoint(20, 20));
     MainWindow *window = start.mainWindow();
     if (!window) {
@@ -125,16 +138,21 @@ int main(int argc, char *argv[])
     }
     // Let the clock show once, as a person would see the window.
     QTest::qWait(1100);
-    const QString beforeShot = saveScreenshot(window, screenshots, QStringLiteral("main-before.png"));
-    out(QStringLiteral("Paramètres lus dans : %1").arg(QDir::toNativeSeparators(window->paramIniPath())));
-    out(QStringLiteral("Port : COM%1 (%2)").arg(window->serialLink().commPort()).arg(window->serialLink().deviceName()));
+    const QString beforeShot =
+        saveScreenshot(window, screenshots, QStringLiteral("main-before.png"));
+    out(QStringLiteral("Paramètres lus dans : %1")
+            .arg(QDir::toNativeSeparators(window->paramIniPath())));
+    out(QStringLiteral("Port : COM%1 (%2)")
+            .arg(window->serialLink().commPort())
+            .arg(window->serialLink().deviceName()));
     if (parser.isSet(noSendOption)) {
         out(QStringLiteral("Captures : %1, %2").arg(splashShot, beforeShot));
         return 0;
     }
 
     QByteArray sent;
-    QObject::connect(window, &MainWindow::messageSent, [&sent](const QByteArray &bytes) { sent = bytes; });
+    QObject::connect(window, &MainWindow::messageSent,
+                     [&sent](const QByteArray &bytes) { sent = bytes; });
     QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("Command6")), Qt::LeftButton);
 
     if (sent.isEmpty()) {
@@ -150,8 +168,9 @@ int main(int argc, char *argv[])
         out(QStringLiteral("  ") + line);
     }
 
-    const bool answered = waitFor([window] { return window->answers().contains(QLatin1Char('\n')); },
-                                  parser.value(waitOption).toInt());
+    const bool answered =
+        waitFor([window] { return window->answers().contains(QLatin1Char('\n')); },
+                parser.value(waitOption).toInt());
     QTest::qWait(100);
     const QString afterShot = saveScreenshot(window, screenshots, QStringLiteral("main-after.png"));
     out(QStringLiteral("Réponse de l'appareil : \"%1\"").arg(visibleText(window->answers())));

@@ -21,7 +21,10 @@ void requestStop(int)
 QByteArray unescape(const QString &text)
 {
     QByteArray bytes = text.toLatin1();
-    bytes.replace("\\r", "\r").replace("\\n", "\n").replace("\\t", "\t").replace("\\0", QByteArray(1, '\0'));
+    bytes.replace("\\r", "\r")
+        .replace("\\n", "\n")
+        .replace("\\t", "\t")
+        .replace("\\0", QByteArray(1, '\0'));
     return bytes;
 }
 
@@ -31,16 +34,21 @@ int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Simulated monitoring device on a pseudo-terminal."));
+    parser.setApplicationDescription(
+        QStringLiteral("Simulated monitoring device on a pseudo-terminal."));
     parser.addHelpOption();
-    const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Make a link to the terminal here."),
+    const QCommandLineOption link(QStringLiteral("link"),
+                                  QStringLiteral("Make a link to the terminal here."),
                                   QStringLiteral("path"));
-    const QCommandLineOption reply(QStringLiteral("reply"), QStringLiteral("Answer (\\r \\n \\t \\0 allowed)."),
+    const QCommandLineOption reply(QStringLiteral("reply"),
+                                   QStringLiteral("Answer (\\r \\n \\t \\0 allowed)."),
                                    QStringLiteral("text"), QStringLiteral("OK\\r\\n"));
     const QCommandLineOption silent(QStringLiteral("silent"), QStringLiteral("Never answer."));
-    const QCommandLineOption flood(QStringLiteral("flood"), QStringLiteral("Send N bytes at full speed after each message."),
+    const QCommandLineOption flood(QStringLiteral("flood"),
+                                   QStringLiteral("Send N bytes at full speed after each message."),
                                    QStringLiteral("N"));
-    const QCommandLineOption hangUp(QStringLiteral("hangup-after"), QStringLiteral("Hang up after N messages."),
+    const QCommandLineOption hangUp(QStringLiteral("hangup-after"),
+                                    QStringLiteral("Hang up after N messages."),
                                     QStringLiteral("N"));
     parser.addOptions({link, reply, silent, flood, hangUp});
     parser.process(application);

@@ -29,8 +29,7 @@ void say(const QString &line)
 
 SimulatedDevice::SimulatedDevice(const Options &options)
     : m_options(options)
-{
-}
+{ }
 
 SimulatedDevice::~SimulatedDevice()
 {
@@ -77,7 +76,7 @@ int SimulatedDevice::run(const volatile bool &stopRequested)
 {
     char buffer[4096];
     while (!stopRequested) {
-        pollfd watched{m_master, POLLIN, 0};
+        pollfd watched {m_master, POLLIN, 0};
         const int ready = ::poll(&watched, 1, 50);
         if (ready < 0 && errno != EINTR) {
             std::perror("poll");
@@ -175,20 +174,24 @@ void SimulatedDevice::checkLineSettings()
     if (settings.c_iflag & (IXON | IXOFF)) {
         wrong.append(QStringLiteral("contrôle de flux logiciel"));
     }
-    say(wrong.isEmpty() ? QStringLiteral("Ligne : 4800 bauds, 8 bits, sans parité, 1 bit de stop : conforme.")
-                        : QStringLiteral("ATTENTION, ligne non conforme : ") + wrong.join(QStringLiteral(", ")));
+    say(wrong.isEmpty()
+            ? QStringLiteral("Ligne : 4800 bauds, 8 bits, sans parité, 1 bit de stop : conforme.")
+            : QStringLiteral("ATTENTION, ligne non conforme : ")
+                + wrong.join(QStringLiteral(", ")));
 }
 
 bool SimulatedDevice::writeAll(const QByteArray &bytes)
 {
     qint64 written = 0;
     while (written < bytes.size()) {
-        pollfd watched{m_master, POLLOUT, 0};
+        pollfd watched {m_master, POLLOUT, 0};
         if (::poll(&watched, 1, 2000) <= 0) {
-            say(QStringLiteral("Le programme ne lit plus : %1 octet(s) non envoyé(s).").arg(bytes.size() - written));
+            say(QStringLiteral("Le programme ne lit plus : %1 octet(s) non envoyé(s).")
+                    .arg(bytes.size() - written));
             return false;
         }
-        const ssize_t count = ::write(m_master, bytes.constData() + written, size_t(bytes.size() - written));
+        const ssize_t count =
+            ::write(m_master, bytes.constData() + written, size_t(bytes.size() - written));
         if (count < 0 && errno != EAGAIN && errno != EINTR) {
             return false;
         }

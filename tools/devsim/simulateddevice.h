@@ -12,11 +12,11 @@ class SimulatedDevice
 public:
     struct Options
     {
-        QString linkPath;                          // a link to the terminal, removed on exit
+        QString linkPath; // a link to the terminal, removed on exit
         QByteArray reply = QByteArrayLiteral("OK\r\n");
-        bool silent = false;                       // never answer
-        qint64 floodBytes = 0;                     // bytes sent at full speed after each message
-        int hangUpAfter = 0;                       // hang up after this many messages (0: never)
+        bool silent = false; // never answer
+        qint64 floodBytes = 0; // bytes sent at full speed after each message
+        int hangUpAfter = 0; // hang up after this many messages (0: never)
     };
 
     explicit SimulatedDevice(const Options &options);

@@ -1,0 +1,46 @@
+# Shared by the scripts: the Debian packages the project needs, and the build.
+# shellcheck shell=bash
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD="$ROOT/build"
+
+PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n
+          qt6-image-formats-plugins libgl-dev fonts-dejavu-core fonts-dejavu-extra)
+
+# Installs what is missing; without root, says the one line to run and stops.
+ensure_packages() {
+    local missing=() package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Paquets manquants. Installez-les avec :"
+        echo "  sudo apt-get install -y ${missing[*]}"
+        exit 1
+    fi
+    echo "Installation de : ${missing[*]}"
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# build_in FOLDER [cmake options...]
+build_in() {
+    local folder=$1
+    shift
+    cmake -S "$ROOT" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
+    cmake --build "$folder" -- -j"$(nproc)"
+}
+
+# The port param.ini names (its whole-number part), 1 when it names none.
+configured_port() {
+    local ini=$1 port
+    port=$(awk 'BEGIN { IGNORECASE = 1 }
+        /^[ \t]*\[/ { inside = ($0 ~ /^[ \t]*\[[ \t]*Port COM[ \t]*\]/) ; next }
+        inside && /^[ \t]*valeur[ \t]*=/ { sub(/^[^=]*=[ \t]*/, ""); gsub(/[" \t\r]/, ""); print; exit }' "$ini" 2>/dev/null)
+    port=${port%%[!0-9]*}
+    if [ -z "$port" ] || [ "$port" -lt 1 ] 2>/dev/null; then
+        port=1
+    fi
+    echo "$port"
+}

@@ -1,0 +1,33 @@
+// Saves two different setups to one file, turn about, until killed.
+
+#include "setupstore.h"
+
+#include <cstdio>
+
+using namespace Tensiova;
+
+static MonitoringSetup uniformSetup(const QString &text, int action)
+{
+    MonitoringSetup setup;
+    for (auto &channel : setup.analog) {
+        channel = {text, text, text, action};
+    }
+    for (auto &channel : setup.logic) {
+        channel = {text, action};
+    }
+    return setup;
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FILE\n", argv[0]);
+        return 2;
+    }
+    const QString path = QString::fromLocal8Bit(argv[1]);
+    const MonitoringSetup setups[] = {uniformSetup(QStringLiteral("1"), 1),
+                                      uniformSetup(QStringLiteral("22"), 2)};
+    for (unsigned turn = 0;; ++turn) {
+        SetupStore::SaveSetup(path, setups[turn % 2]);
+    }
+}
