@@ -44,10 +44,11 @@ private slots:
         setup.logic[0] = {QStringLiteral("1"), 2};
         const ProgrammingMessage message = build(setup);
         QVERIFY(message.isValid());
-        QCOMPARE(
-            message.bytes,
-            QByteArray::fromHex("6E0AC80501 00FF0100 00FF0100 00FF0100 00FF0100 00FF0100 00FF0100"
-                                "00FF01 0001020000000000000000000000000000 000000"));
+        QCOMPARE(message.bytes,
+                 QByteArray::fromHex("6E 0A C8 05 01 00 FF 01 00 00 FF 01 00 00 FF 01"
+                                     "00 00 FF 01 00 00 FF 01 00 00 FF 01 00 00 FF 01"
+                                     "00 01 02 00 00 00 00 00 00 00 00 00 00 00 00 00"
+                                     "00 00 00 00"));
     }
 
     void allZero()

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "design.h"
+#include "fakeuserdialogs.h"
+#include "mainwindow.h"
+#include "seriallink.h"
+#include "testfiles.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// A main window on a settings folder of its own, with scripted dialogs.
+struct WindowFixture
+{
+    QTemporaryDir folder;
+    FakeUserDialogs dialogs;
+    std::unique_ptr<Tensiova::MainWindow> window;
+
+    QString paramIni() const { return folder.filePath(QStringLiteral("param.ini")); }
+
+    Tensiova::MainWindow &open(const QLocale &locale = QLocale::c())
+    {
+        window = std::make_unique<Tensiova::MainWindow>(
+            Tensiova::SettingsLocation(folder.path(), folder.path()), dialogs, locale);
+        return *window;
+    }
+
+    template<typename Widget> Widget *find(const QString &name) const
+    {
+        return window->findChild<Widget *>(name);
+    }
+};
