@@ -29,7 +29,8 @@ build_in() {
     local folder=$1
     shift
     cmake -S "$ROOT" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
-    cmake --build "$folder" -- -j"$(nproc)"
+    echo "Compilation dans $folder…"
+    cmake --build "$folder" -- --quiet -j"$(nproc)"
 }
 
 # The port param.ini names (its whole-number part), 1 when it names none.

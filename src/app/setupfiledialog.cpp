@@ -45,7 +45,7 @@ void SetupFileDialog::accept()
                 this, windowTitle(),
                 QStringLiteral("Le fichier « %1 » n'existe pas.\nVoulez-vous le créer ?")
                     .arg(chosen.fileName()),
-                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+                QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
             if (answer != QMessageBox::Yes) {
                 return;
             }

@@ -67,6 +67,7 @@ bool SerialLink::open()
                                             m_port.errorString(), m_settingsFolder);
         return false;
     }
+    m_openedDevice = device;
     return true;
 }
 
@@ -126,10 +127,11 @@ void SerialLink::handleError(QSerialPort::SerialPortError error)
     // is closed: close it here, at the first one, and tell the user once.
     const QString reason = m_port.errorString();
     m_port.close();
+    // The port's own name: the device may already be gone from where the number pointed.
     emit connectionLost(QStringLiteral("La liaison avec le port COM%1 (%2) est perdue : %3.\n"
                                        "Le port est fermé ; le prochain « Envoi » le rouvrira.")
                             .arg(m_commPort)
-                            .arg(deviceName(), reason));
+                            .arg(m_openedDevice, reason));
 }
 
 QString describeOpenFailure(int port, const QString &device, QSerialPort::SerialPortError error,

@@ -53,6 +53,7 @@ private:
     QSerialPort m_port;
     qint16 m_commPort = DesignPort;
     QString m_openFailure;
+    QString m_openedDevice;
 };
 
 // The French text telling why a port could not be opened, and what the user can do.

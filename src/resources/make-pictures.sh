@@ -10,22 +10,22 @@ wave=""
 back=""
 x=20
 while [ $x -le 684 ]; do
-    y=$(awk -v x=$x 'BEGIN { printf "%d", 120 - 70 * sin((x - 20) / 52.0) }')
+    y=$(awk -v x=$x 'BEGIN { printf "%d", 100 - 55 * sin((x - 20) / 52.0) }')
     if [ -z "$wave" ]; then wave="M $x,$y"; else wave="$wave L $x,$y"; back="L $x,$y $back"; fi
     x=$((x + 4))
 done
 # ImageMagick closes an open path with a straight stroke: walk back along it so that stroke is empty.
 wave="$wave $back"
 grid=""
-for gy in 20 70 120 170 220 270; do grid="$grid line 20,$gy 684,$gy"; done
-for gx in 20 103 186 269 352 435 518 601 684; do grid="$grid line $gx,20 $gx,270"; done
+for gy in 20 60 100 140 180 220; do grid="$grid line 20,$gy 684,$gy"; done
+for gx in 20 103 186 269 352 435 518 601 684; do grid="$grid line $gx,20 $gx,220"; done
 $IM -size 704x338 gradient:'#06182f'-'#123e6e' \
     -fill none -stroke '#2b5d8f' -strokewidth 1 -draw "$grid" \
     -stroke '#7CFC9A' -strokewidth 3 -draw "fill-opacity 0 path '$wave'" \
     -stroke '#ffd34d' -strokewidth 2 \
-    -draw "fill-opacity 0 path 'M 20,250 H 100 V 205 H 230 V 250 H 360 V 205 H 520 V 250 H 684 H 520 V 205 H 360 V 250 H 230 V 205 H 100 V 250 Z'" \
-    -stroke none -fill '#ffffff' -font DejaVu-Sans-Bold -pointsize 30 -annotate +24+318 'Tensiova' \
-    -fill '#a9c7ec' -font DejaVu-Sans -pointsize 15 -annotate +190+316 '8 voies analogiques  -  8 voies logiques' \
+    -draw "fill-opacity 0 path 'M 20,210 H 100 V 175 H 230 V 210 H 360 V 175 H 520 V 210 H 684 H 520 V 175 H 360 V 210 H 230 V 175 H 100 V 210 Z'" \
+    -stroke none -fill '#ffffff' -font DejaVu-Sans-Bold -pointsize 28 -annotate +24+256 'Tensiova' \
+    -fill '#a9c7ec' -font DejaVu-Sans -pointsize 13 -annotate +26+278 '8 voies analogiques  -  8 voies logiques' \
     -quality 90 splash.jpg
 
 # Button: a soft raised plate light enough for a black caption.
