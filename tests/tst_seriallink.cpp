@@ -109,7 +109,8 @@ private slots:
         QVERIFY2(errors.count() < 10, qPrintable(QString::number(errors.count())));
         // Named as it was opened, though the link to it is gone by now.
         QFile::remove(m_folder.filePath(QStringLiteral("COM6")));
-        QVERIFY2(lost.first().first().toString().contains(QStringLiteral("COM6 (") + m_folder.filePath(QStringLiteral("COM6"))),
+        QVERIFY2(lost.first().first().toString().contains(
+                     QStringLiteral("COM6 (") + m_folder.filePath(QStringLiteral("COM6"))),
                  qPrintable(lost.first().first().toString()));
 
         device = std::make_unique<PtyPair>();

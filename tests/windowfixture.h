@@ -21,7 +21,7 @@ struct WindowFixture
 
     Tensiova::MainWindow &open(const QLocale &locale = QLocale::c())
     {
-        window = std::make_unique<Tensiova::MainWindow>(
+        window = Tensiova::MainWindow::load(
             Tensiova::SettingsLocation(folder.path(), folder.path()), dialogs, locale);
         return *window;
     }

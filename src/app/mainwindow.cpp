@@ -124,11 +124,18 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
         m_dialogs.warn(this, QStringLiteral("Liaison perdue"), message);
     });
 
-    Form_Load();
     m_clockTimer->start();
 }
 
 MainWindow::~MainWindow() = default;
+
+std::unique_ptr<MainWindow> MainWindow::load(const SettingsLocation &location, UserDialogs &dialogs,
+                                             const QLocale &locale)
+{
+    auto window = std::make_unique<MainWindow>(location, dialogs, locale);
+    window->Form_Load();
+    return window;
+}
 
 void MainWindow::buildMenus()
 {

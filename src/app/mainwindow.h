@@ -8,6 +8,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <memory>
 
 class QGroupBox;
 class QLabel;
@@ -30,10 +31,15 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    // Loading the window runs its start-up (Form_Load) before it can be shown.
+    // Builds the window as designed; its start-up, Form_Load, must then run once before it is
+    // shown (MainWindow::load does both).
     MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
                const QLocale &locale = QLocale::system(), QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // Loads the window: builds it and runs its start-up, ready to be shown.
+    static std::unique_ptr<MainWindow> load(const SettingsLocation &location, UserDialogs &dialogs,
+                                            const QLocale &locale = QLocale::system());
 
     MonitoringSetup setup() const;
     void setSetup(const MonitoringSetup &setup);

@@ -45,7 +45,7 @@ void ProgramStart::openMainWindow()
         m_splash->deleteLater();
     }
     const SettingsLocation location = m_location.value_or(SettingsLocation::forThisProgram());
-    m_mainWindow = new MainWindow(location, *m_dialogs, m_locale);
+    m_mainWindow = MainWindow::load(location, *m_dialogs, m_locale).release();
     m_mainWindow->setAttribute(Qt::WA_DeleteOnClose);
     m_mainWindow->show();
     emit mainWindowShown(m_mainWindow);

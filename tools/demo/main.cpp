@@ -163,10 +163,6 @@ int main(int argc, char *argv[])
     for (const QString &row : hexRows(sent)) {
         out(QStringLiteral("  ") + row);
     }
-    out(QStringLiteral("Voies :"));
-    for (const QString &line : describeProgrammingMessage(sent)) {
-        out(QStringLiteral("  ") + line);
-    }
 
     const bool answered =
         waitFor([window] { return window->answers().contains(QLatin1Char('\n')); },
