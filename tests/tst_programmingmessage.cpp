@@ -149,6 +149,15 @@ private slots:
                                QStringLiteral("ET2 – Action : aucune entrée choisie")}));
     }
 
+    void longOrControlTextsAreQuotedShort()
+    {
+        const FieldProblem longText {Family::Min, 1, QString(100000, QLatin1Char('9'))};
+        QCOMPARE(longText.description(),
+                 QStringLiteral("AN1 – Valeur min : « 999999999999999999999999… »"));
+        const FieldProblem pasted {Family::Coeff, 0, QStringLiteral("5\r\n[x]")};
+        QCOMPARE(pasted.description(), QStringLiteral("AN0 – Coeff : « 5  [x] »"));
+    }
+
     void unfilledEntriesStayZero()
     {
         ProgrammingTable table;

@@ -84,7 +84,7 @@ void AnswerBox::appendToDisplay(QStringView received)
     const qsizetype excess = document()->characterCount() - AnswerText::DefaultCapacity;
     if (excess > TrimStep) {
         QTextCursor start(document());
-        start.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, int(excess));
+        start.setPosition(int(excess), QTextCursor::KeepAnchor);
         start.removeSelectedText();
     }
     // The view stays where the user left it, at the first answer unless scrolled.

@@ -1,0 +1,298 @@
+// tensiova-bench: the program's figures, each beside its baseline measured in the same run.
+// Prints one line per figure, "name: value unit"; every value is the median of several runs.
+
+#include "answerbox.h"
+#include "design.h"
+#include "mainwindow.h"
+#include "seriallink.h"
+#include "setupstore.h"
+#include "userdialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace Tensiova;
+
+namespace {
+
+class SilentDialogs : public UserDialogs
+{
+public:
+    std::optional<QString> chooseSetupFile(QWidget *, FileMode) override { return std::nullopt; }
+    QString askText(QWidget *, const QString &, const QString &, const QString &) override
+    {
+        return {};
+    }
+    void inform(QWidget *, const QString &, const QString &) override { }
+    void warn(QWidget *, const QString &title, const QString &text) override
+    {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+    }
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+void report(const char *name, double value, const char *unit)
+{
+    std::printf("%s: %.4g %s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+double milliseconds(const QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        file.write(bytes);
+    }
+}
+
+QByteArray fullParamIni()
+{
+    QByteArray bytes;
+    const char *words[] = {"min", "max", "coeff", "ET", "action2", "action1"};
+    for (const char *word : words) {
+        for (int channel = 0; channel < ChannelCount; ++channel) {
+            bytes += QByteArray("[") + word + QByteArray::number(channel)
+                + "]\r\nvaleur=" + QByteArray::number(channel % 2) + "\r\n";
+        }
+    }
+    return bytes + "[Port COM]\r\nvaleur=1\r\n";
+}
+
+struct ProbeRun
+{
+    double milliseconds = 0;
+    double residentKiB = 0;
+};
+
+ProbeRun runProbe(const QString &probe, const QStringList &arguments)
+{
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    process.setProcessEnvironment(environment);
+    QElapsedTimer timer;
+    timer.start();
+    process.start(probe, arguments);
+    QByteArray line;
+    while (!line.contains('\n') && process.waitForReadyRead(10000)) {
+        line += process.readAllStandardOutput();
+    }
+    const double elapsed = milliseconds(timer);
+    process.waitForFinished(10000);
+    return {elapsed, line.trimmed().split(' ').value(1).toDouble()};
+}
+
+void measureStartup(const QString &probe, const QString &folder)
+{
+    std::vector<double> programTimes, bareTimes, programMemory, bareMemory;
+    runProbe(probe, {QStringLiteral("bare")}); // warm the caches for both
+    for (int run = 0; run < 9; ++run) {
+        const ProbeRun program = runProbe(probe, {QStringLiteral("program"), folder});
+        const ProbeRun bare = runProbe(probe, {QStringLiteral("bare")});
+        programTimes.push_back(program.milliseconds);
+        bareTimes.push_back(bare.milliseconds);
+        programMemory.push_back(program.residentKiB);
+        bareMemory.push_back(bare.residentKiB);
+    }
+    report("startup_ms", median(programTimes), "ms");
+    report("startup_bare_ms", median(bareTimes), "ms");
+    report("startup_ratio", median(programTimes) / median(bareTimes), "");
+    report("rss_kib", median(programMemory), "KiB");
+    report("rss_bare_kib", median(bareMemory), "KiB");
+    report("rss_ratio", median(programMemory) / median(bareMemory), "");
+}
+
+void measureFormLoad(const QString &folder, UserDialogs &dialogs)
+{
+    std::vector<double> times;
+    for (int run = 0; run < 21; ++run) {
+        MainWindow window(SettingsLocation(folder, folder), dialogs, QLocale::c());
+        QElapsedTimer timer;
+        timer.start();
+        window.Form_Load();
+        times.push_back(milliseconds(timer));
+    }
+    report("form_load_ms", median(times), "ms");
+}
+
+void measureEnvoi(const QString &folder, UserDialogs &dialogs)
+{
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+        std::fprintf(stderr, "no pseudo-terminal: envoi not measured\n");
+        return;
+    }
+    termios raw = {};
+    ::tcgetattr(slave, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(slave, TCSANOW, &raw);
+    const QString link = QDir(folder).filePath(QStringLiteral("COM1"));
+    QFile::remove(link);
+    QFile::link(QString::fromLocal8Bit(name), link);
+
+    std::vector<double> firstClick, nextClick;
+    char buffer[256];
+    for (int run = 0; run < 15; ++run) {
+        const auto window =
+            MainWindow::load(SettingsLocation(folder, folder), dialogs, QLocale::c());
+        for (std::vector<double> *times : {&firstClick, &nextClick}) {
+            QElapsedTimer timer;
+            timer.start();
+            window->Command6_Click();
+            times->push_back(milliseconds(timer));
+            if (window->serialLink().port().bytesToWrite() != 0) {
+                std::fprintf(stderr, "the message was not handed over whole\n");
+            }
+            for (int got = 0; got < 52;) {
+                const ssize_t count = ::read(master, buffer, sizeof buffer);
+                got += count > 0 ? int(count) : 0;
+            }
+        }
+    }
+    ::close(slave);
+    ::close(master);
+    QFile::remove(link);
+    constexpr double wireMilliseconds = 52 * 10 * 1000.0 / 4800.0;
+    report("envoi_ms", median(firstClick), "ms");
+    report("envoi_open_port_ms", median(nextClick), "ms");
+    report("envoi_wire_ratio", median(firstClick) / wireMilliseconds, "");
+}
+
+QString answerChunk()
+{
+    QString chunk;
+    while (chunk.size() < 1024) {
+        chunk += QStringLiteral("U=%1 V\r\n").arg(QRandomGenerator::global()->bounded(1000));
+    }
+    return chunk.left(1024);
+}
+
+double appendMilliseconds(AnswerBox &box, const QString &chunk, int chunks)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < chunks; ++i) {
+        box.appendAnswer(chunk);
+        QCoreApplication::processEvents();
+    }
+    return milliseconds(timer) / chunks;
+}
+
+void measureAppend()
+{
+    const QString chunk = answerChunk();
+    std::vector<double> empty, full;
+    for (int run = 0; run < 5; ++run) {
+        AnswerBox emptyBox;
+        emptyBox.resize(219, 23);
+        emptyBox.show();
+        empty.push_back(appendMilliseconds(emptyBox, chunk, 32));
+
+        AnswerBox fullBox;
+        fullBox.resize(219, 23);
+        fullBox.show();
+        for (int i = 0; i < 1024; ++i) {
+            fullBox.appendAnswer(chunk);
+        }
+        QCoreApplication::processEvents();
+        full.push_back(appendMilliseconds(fullBox, chunk, 32));
+    }
+    report("append_empty_ms_per_kib", median(empty), "ms");
+    report("append_full_ms_per_kib", median(full), "ms");
+    report("append_flatness", median(full) / median(empty), "");
+
+    AnswerBox box;
+    box.resize(219, 23);
+    box.show();
+    QElapsedTimer timer;
+    timer.start();
+    int kib = 0;
+    while (timer.elapsed() < 2000) {
+        box.appendAnswer(chunk);
+        QCoreApplication::processEvents();
+        ++kib;
+    }
+    report("append_kib_per_s", kib / (milliseconds(timer) / 1000.0), "KiB/s");
+}
+
+void measureLoad(const QString &folder)
+{
+    const QString full = QDir(folder).filePath(QStringLiteral("param.ini"));
+    std::vector<double> times;
+    for (int run = 0; run < 51; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        const auto entries = SetupStore::LoadSetup(full, QLocale::c());
+        times.push_back(milliseconds(timer));
+        if (entries.size() != 48) {
+            std::fprintf(stderr, "load gave %lld entries\n",
+                         static_cast<long long>(entries.size()));
+        }
+    }
+    report("load_ms", median(times), "ms");
+
+    QByteArray junk;
+    junk.reserve(10 * 1024 * 1024);
+    while (junk.size() < 10 * 1024 * 1024) {
+        junk += "ligne " + QByteArray::number(QRandomGenerator::global()->generate())
+            + " = du texte sans réglage\r\n";
+    }
+    const QString junkFile = QDir(folder).filePath(QStringLiteral("junk.txt"));
+    writeFile(junkFile, junk);
+    times.clear();
+    for (int run = 0; run < 5; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        SetupStore::LoadSetup(junkFile, QLocale::c());
+        times.push_back(milliseconds(timer));
+    }
+    report("load_junk_ms", median(times), "ms");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    Design::prepareApplication();
+    const QString probe = QDir(QCoreApplication::applicationDirPath())
+                              .filePath(QStringLiteral("tensiova-startup-probe"));
+
+    QTemporaryDir folder;
+    writeFile(QDir(folder.path()).filePath(QStringLiteral("param.ini")), fullParamIni());
+    SilentDialogs dialogs;
+
+    std::printf("# tensiova-bench, Qt %s, medians\n", qVersion());
+    measureStartup(probe, folder.path());
+    measureFormLoad(folder.path(), dialogs);
+    measureEnvoi(folder.path(), dialogs);
+    measureAppend();
+    measureLoad(folder.path());
+    return 0;
+}

@@ -1,0 +1,194 @@
+// The window against a misbehaving simulated device: it goes away, floods, sends garbage or never
+// answers. Each time nothing crashes, the event loop keeps turning, memory stays bounded, one clear
+// message comes where one is due, and the next "Envoi" works once the device is back.
+
+#include "windowfixture.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+
+using namespace Tensiova;
+
+namespace {
+
+long residentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return 0;
+    }
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:")) {
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        }
+    }
+    return 0;
+}
+
+// Measures the longest pause of the event loop while it lives.
+class Heartbeat
+{
+public:
+    Heartbeat()
+    {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout,
+                         [this] { m_longestGap = qMax(m_longestGap, m_sinceTick.restart()); });
+        m_sinceTick.start();
+        m_timer.start();
+    }
+    qint64 longestGap() const { return m_longestGap; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_sinceTick;
+    qint64 m_longestGap = 0;
+};
+
+struct SimulatedDeviceFixture : WindowFixture
+{
+    QProcess device;
+    QByteArray deviceOutput;
+
+    // Whether the device has said this on its terminal so far.
+    bool deviceSaid(const char *words)
+    {
+        deviceOutput += device.readAllStandardOutput();
+        return deviceOutput.contains(words);
+    }
+
+    bool startDevice(const QStringList &options = {})
+    {
+        const QString link = folder.filePath(QStringLiteral("COM1"));
+        device.start(QStringLiteral(DEVSIM),
+                     options + QStringList {QStringLiteral("--link"), link});
+        if (!device.waitForStarted()) {
+            return false;
+        }
+        QElapsedTimer waited;
+        waited.start();
+        while (!QFileInfo::exists(link) && waited.elapsed() < 5000) {
+            QTest::qWait(10);
+        }
+        return QFileInfo::exists(link);
+    }
+
+    void stopDevice()
+    {
+        device.terminate();
+        device.waitForFinished(5000);
+    }
+
+    ~SimulatedDeviceFixture() { stopDevice(); }
+
+    MainWindow &openWindow()
+    {
+        MainWindow &shown = open();
+        shown.show();
+        return shown;
+    }
+};
+
+} // namespace
+
+class TestSerialFaults : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { Design::prepareApplication(); }
+
+    void hangUps_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<bool>("stopByHand");
+        QTest::newRow("while idle") << QStringList {} << true;
+        QTest::newRow("while Envoi writes")
+            << QStringList {"--silent", "--hangup-after", "1"} << false;
+        QTest::newRow("while answers arrive")
+            << QStringList {"--flood", "300000", "--hangup-after", "1"} << false;
+    }
+
+    void hangUps()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(bool, stopByHand);
+        SimulatedDeviceFixture fixture;
+        QVERIFY(fixture.startDevice(options));
+        MainWindow &window = fixture.openWindow();
+        Heartbeat heartbeat;
+        window.Command6_Click();
+        QVERIFY(window.serialLink().portOpen());
+        if (stopByHand) {
+            QTRY_COMPARE(window.answers(), QStringLiteral("OK\r\n"));
+            fixture.stopDevice();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.dialogs.warnings.size(), 1, 10000);
+        QTest::qWait(200);
+        QCOMPARE(fixture.dialogs.warnings.size(), 1);
+        QVERIFY(fixture.dialogs.warnings.first().startsWith(QStringLiteral("Liaison perdue|")));
+        QVERIFY(!window.serialLink().portOpen());
+        QVERIFY2(heartbeat.longestGap() < 100, qPrintable(QString::number(heartbeat.longestGap())));
+
+        fixture.stopDevice();
+        QVERIFY(fixture.startDevice());
+        window.Command6_Click();
+        QTRY_COMPARE(window.answers(), QStringLiteral("OK\r\n"));
+        QCOMPARE(fixture.dialogs.warnings.size(), 1);
+    }
+
+    void floodOfTenMebibytes()
+    {
+        SimulatedDeviceFixture fixture;
+        QVERIFY(
+            fixture.startDevice({QStringLiteral("--reply"), QString(), QStringLiteral("--flood"),
+                                 QString::number(10 * 1024 * 1024)}));
+        MainWindow &window = fixture.openWindow();
+        const long memoryBefore = residentKiB();
+        Heartbeat heartbeat;
+        window.Command6_Click();
+        // The device tells when it has sent the whole flood; the last bytes may still be on their
+        // way.
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.deviceSaid("rafale"), 60000);
+        QTest::qWait(300);
+        QCOMPARE(window.answers().size(), qsizetype(1'000'000));
+        QVERIFY2(heartbeat.longestGap() < 100, qPrintable(QString::number(heartbeat.longestGap())));
+        QVERIFY2(residentKiB() - memoryBefore < 150 * 1024,
+                 qPrintable(QString::number(residentKiB() - memoryBefore)));
+        QVERIFY(fixture.dialogs.warnings.isEmpty());
+    }
+
+    void garbageAndNulBytesAreShownAsReceived()
+    {
+        SimulatedDeviceFixture fixture;
+        QVERIFY(fixture.startDevice(
+            {QStringLiteral("--reply"), QStringLiteral("\\0\\0\xff\xfegarbage\\r")}));
+        MainWindow &window = fixture.openWindow();
+        window.Command6_Click();
+        const QString expected = QString(2, QChar(0)) + QStringLiteral("ÿþgarbage\r");
+        QTRY_COMPARE(window.answers(), expected);
+        QVERIFY(fixture.dialogs.warnings.isEmpty());
+    }
+
+    void deviceThatNeverAnswers()
+    {
+        SimulatedDeviceFixture fixture;
+        QVERIFY(fixture.startDevice({QStringLiteral("--silent")}));
+        MainWindow &window = fixture.openWindow();
+        Heartbeat heartbeat;
+        window.Command6_Click();
+        QTest::qWait(300);
+        QCOMPARE(window.answers(), QString());
+        window.Command6_Click();
+        QTRY_VERIFY(fixture.deviceSaid("Message 2"));
+        QVERIFY(window.serialLink().portOpen());
+        QVERIFY(fixture.dialogs.warnings.isEmpty());
+        QVERIFY(heartbeat.longestGap() < 100);
+    }
+};
+
+QTEST_MAIN(TestSerialFaults)
+#include "tst_serialfaults.moc"
