@@ -20,6 +20,8 @@
 #include <QMenuBar>
 #include <QTimer>
 
+#include <limits>
+
 namespace Tensiova {
 
 namespace {
@@ -210,6 +212,9 @@ void MainWindow::buildPanel()
         box->setObjectName(arrayName(controlArrayName(family), channel));
         box->setGeometry(geometry);
         box->setAlignment(Qt::AlignCenter);
+        // The box holds whatever is typed or pasted, as the Windows text box did (Qt would cut
+        // it at 32767 characters without a word).
+        box->setMaxLength(std::numeric_limits<int>::max());
         box->setAccessibleName(rowCaption(family, channel) + QLatin1Char(' ')
                                + columnCaption(family));
         m_textBoxes[textIndex(family)][channel] = box;
