@@ -207,11 +207,11 @@ void measureAppend()
 {
     const QString chunk = answerChunk();
     std::vector<double> empty, full;
-    for (int run = 0; run < 5; ++run) {
+    for (int run = 0; run < 7; ++run) {
         AnswerBox emptyBox;
         emptyBox.resize(219, 23);
         emptyBox.show();
-        empty.push_back(appendMilliseconds(emptyBox, chunk, 32));
+        empty.push_back(appendMilliseconds(emptyBox, chunk, 128));
 
         AnswerBox fullBox;
         fullBox.resize(219, 23);
@@ -220,7 +220,7 @@ void measureAppend()
             fullBox.appendAnswer(chunk);
         }
         QCoreApplication::processEvents();
-        full.push_back(appendMilliseconds(fullBox, chunk, 32));
+        full.push_back(appendMilliseconds(fullBox, chunk, 128));
     }
     report("append_empty_ms_per_kib", median(empty), "ms");
     report("append_full_ms_per_kib", median(full), "ms");

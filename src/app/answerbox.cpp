@@ -8,11 +8,14 @@ namespace Tensiova {
 
 namespace {
 
-// Drawing a line costs its whole length at each change: a device that sends no line ends would
-// make every append cost what the box holds. Lines are drawn broken at this length instead.
+// The box draws paragraph by paragraph, and each paragraph costs the same to add and to drop
+// whatever its length: answers are gathered a few hundred characters to a paragraph, their line
+// ends drawn as line breaks within it. A paragraph is laid out whole at each change, so a device
+// that sends no line ends has its text drawn broken at a bounded length.
+constexpr qsizetype ParagraphLength = 256;
 constexpr qsizetype LongestDrawnLine = 2000;
 // The drawn text is trimmed in steps of this much beyond the kept answers, not at every append.
-constexpr qsizetype TrimStep = 64 * 1024;
+constexpr qsizetype TrimStep = 4 * 1024;
 
 } // namespace
 
@@ -30,7 +33,8 @@ AnswerBox::AnswerBox(QWidget *parent)
 void AnswerBox::setText(const QString &text)
 {
     m_answers.clear();
-    m_displayLineLength = 0;
+    m_lineLength = 0;
+    m_paragraphLength = 0;
     m_displayEndsWithCarriageReturn = false;
     clear();
     appendAnswer(text);
@@ -49,6 +53,11 @@ void AnswerBox::appendToDisplay(QStringView received)
 {
     QString shown;
     shown.reserve(received.size() + received.size() / LongestDrawnLine + 1);
+    const auto endParagraph = [&] {
+        shown += QChar::ParagraphSeparator;
+        m_paragraphLength = 0;
+        m_lineLength = 0;
+    };
     for (qsizetype i = 0; i < received.size(); ++i) {
         const QChar c = received[i];
         const bool carriageReturn = c == QLatin1Char('\r');
@@ -58,20 +67,25 @@ void AnswerBox::appendToDisplay(QStringView received)
             continue;
         }
         if (carriageReturn || lineFeed) {
-            shown += QLatin1Char('\n');
             if (carriageReturn && i + 1 < received.size() && received[i + 1] == QLatin1Char('\n')) {
                 ++i;
             }
-            m_displayLineLength = 0;
+            if (m_paragraphLength >= ParagraphLength) {
+                endParagraph();
+            } else {
+                shown += QChar::LineSeparator;
+                ++m_paragraphLength;
+                m_lineLength = 0;
+            }
             continue;
         }
-        if (m_displayLineLength >= LongestDrawnLine) {
-            shown += QLatin1Char('\n');
-            m_displayLineLength = 0;
+        if (m_lineLength >= LongestDrawnLine) {
+            endParagraph();
         }
         // Control characters are drawn as their visible symbols.
         shown += (c.unicode() < 0x20 && c != QLatin1Char('\t')) ? QChar(0x2400 + c.unicode()) : c;
-        ++m_displayLineLength;
+        ++m_lineLength;
+        ++m_paragraphLength;
     }
     m_displayEndsWithCarriageReturn = received.back() == QLatin1Char('\r');
 

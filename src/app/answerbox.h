@@ -29,7 +29,8 @@ private:
     void appendToDisplay(QStringView received);
 
     AnswerText m_answers;
-    qsizetype m_displayLineLength = 0;
+    qsizetype m_lineLength = 0; // drawn since the last line end
+    qsizetype m_paragraphLength = 0; // drawn in the last paragraph
     bool m_displayEndsWithCarriageReturn = false;
 };
 
