@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <termios.h>
@@ -73,7 +74,10 @@ private slots:
         link.setCommPort(3);
         QVERIFY(link.open());
         link.output(message());
+        QElapsedTimer closing;
+        closing.start();
         link.close();
+        QVERIFY(closing.elapsed() < 500);
         QVERIFY(!link.portOpen());
         QCOMPARE(device.read(52), message());
     }
