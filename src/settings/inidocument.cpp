@@ -6,7 +6,9 @@ namespace Tensiova {
 
 namespace {
 
-const QByteArray LineEnd = QByteArrayLiteral("\r\n");
+constexpr QByteArrayView LineEnd("\r\n");
+constexpr QByteArrayView LineFeed("\n");
+constexpr QByteArrayView CarriageReturn("\r");
 const QByteArray Utf8ByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
 
 bool isBlank(char c)
@@ -48,7 +50,8 @@ bool sameName(QByteArrayView a, QByteArrayView b)
 IniDocument IniDocument::fromBytes(const QByteArray &bytes)
 {
     IniDocument document;
-    QByteArrayView rest(bytes);
+    document.m_source = bytes;
+    QByteArrayView rest(document.m_source);
     if (rest.startsWith(Utf8ByteOrderMark)) {
         document.m_byteOrderMark = Utf8ByteOrderMark;
         rest = rest.sliced(Utf8ByteOrderMark.size());
@@ -60,14 +63,16 @@ IniDocument IniDocument::fromBytes(const QByteArray &bytes)
         if (c != '\r' && c != '\n') {
             continue;
         }
-        const qsizetype endLength = (c == '\r' && i + 1 < size && rest[i + 1] == '\n') ? 2 : 1;
-        document.m_lines.append(parseLine(rest.sliced(start, i - start).toByteArray(),
-                                          rest.sliced(i, endLength).toByteArray()));
-        i += endLength - 1;
+        const bool crLf = c == '\r' && i + 1 < size && rest[i + 1] == '\n';
+        document.m_lines.append(
+            parseLine(QByteArray::fromRawData(rest.data() + start, i - start),
+                      crLf ? LineEnd : (c == '\r' ? CarriageReturn : LineFeed)));
+        i += crLf ? 1 : 0;
         start = i + 1;
     }
     if (start < size) {
-        document.m_lines.append(parseLine(rest.sliced(start).toByteArray(), QByteArray()));
+        document.m_lines.append(
+            parseLine(QByteArray::fromRawData(rest.data() + start, size - start), {}));
     }
     for (int i = 0; i < document.m_lines.size(); ++i) {
         if (document.m_lines[i].kind == Kind::Section) {
@@ -77,18 +82,23 @@ IniDocument IniDocument::fromBytes(const QByteArray &bytes)
     return document;
 }
 
-IniDocument::Line IniDocument::parseLine(QByteArray text, QByteArray end)
+IniDocument::Line IniDocument::parseLine(QByteArray text, QByteArrayView end)
 {
     Line line;
     line.text = std::move(text);
-    line.end = std::move(end);
-    const QByteArrayView content = trimmed(line.text);
+    line.end = end;
+    const QByteArrayView whole(line.text);
+    const auto setName = [&](QByteArrayView name) {
+        line.nameBegin = name.data() - whole.data();
+        line.nameLength = name.size();
+    };
+    const QByteArrayView content = trimmed(whole);
     if (content.startsWith('[')) {
         // The name ends at the last ']' of the line; a '[' line without one starts no section.
         const qsizetype close = content.lastIndexOf(']');
         if (close > 0) {
             line.kind = Kind::Section;
-            line.name = trimmed(content.sliced(1, close - 1)).toByteArray();
+            setName(trimmed(content.sliced(1, close - 1)));
         }
         return line;
     }
@@ -98,8 +108,10 @@ IniDocument::Line IniDocument::parseLine(QByteArray text, QByteArray end)
     const qsizetype equals = content.indexOf('=');
     if (equals >= 0) {
         line.kind = Kind::Entry;
-        line.name = trimmed(content.first(equals)).toByteArray();
-        line.value = trimmed(content.sliced(equals + 1)).toByteArray();
+        setName(trimmed(content.first(equals)));
+        const QByteArrayView value = trimmed(content.sliced(equals + 1));
+        line.valueBegin = value.data() - whole.data();
+        line.valueLength = value.size();
     }
     return line;
 }
@@ -107,7 +119,7 @@ IniDocument::Line IniDocument::parseLine(QByteArray text, QByteArray end)
 void IniDocument::indexSection(int lineIndex)
 {
     // Duplicated sections are not merged: the first one is the one read and written.
-    const QByteArray name = asciiLower(m_lines[lineIndex].name);
+    const QByteArray name = asciiLower(m_lines[lineIndex].name());
     if (!m_firstSectionLine.contains(name)) {
         m_firstSectionLine.insert(name, lineIndex);
     }
@@ -156,10 +168,10 @@ std::optional<QString> IniDocument::value(QByteArrayView section, QByteArrayView
     const int end = sectionEnd(header);
     for (int i = header + 1; i < end; ++i) {
         const Line &line = m_lines[i];
-        if (line.kind != Kind::Entry || !sameName(line.name, key)) {
+        if (line.kind != Kind::Entry || !sameName(line.name(), key)) {
             continue;
         }
-        QByteArrayView raw = line.value;
+        QByteArrayView raw = line.value();
         if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'')
             && raw.back() == raw.front()) {
             raw = raw.sliced(1, raw.size() - 2);
@@ -191,9 +203,9 @@ void IniDocument::setValue(QByteArrayView section, QByteArrayView key, const QSt
     int lastEntry = header;
     for (int i = header + 1; i < end; ++i) {
         Line &line = m_lines[i];
-        if (line.kind == Kind::Entry && sameName(line.name, key)) {
+        if (line.kind == Kind::Entry && sameName(line.name(), key)) {
             // Keep the key's spelling and the line's own end.
-            line = parseLine(line.name + '=' + encoded, line.end);
+            line = parseLine(line.name().toByteArray() + '=' + encoded, line.end);
             return;
         }
         if (!trimmed(line.text).isEmpty() && !trimmed(line.text).startsWith(';')) {

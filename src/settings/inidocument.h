@@ -30,22 +30,34 @@ public:
 
 private:
     enum class Kind { Other, Section, Entry };
+    // A line is read in place: its text shares the bytes the document was read from, and its
+    // name and value are spans of its text, so that reading a large file allocates nothing per
+    // line.
     struct Line
     {
         QByteArray text; // without its line end
-        QByteArray end; // "\r\n", "\n", "\r" or "" for a last line without one
+        QByteArrayView end; // "\r\n", "\n", "\r" or "" for a last line without one
         Kind kind = Kind::Other;
-        QByteArray name; // section name, or key name, trimmed
-        QByteArray value; // raw value of an entry, trimmed
+        qsizetype nameBegin = 0; // section name, or key name, trimmed
+        qsizetype nameLength = 0;
+        qsizetype valueBegin = 0; // raw value of an entry, trimmed
+        qsizetype valueLength = 0;
+
+        QByteArrayView name() const { return QByteArrayView(text).sliced(nameBegin, nameLength); }
+        QByteArrayView value() const
+        {
+            return QByteArrayView(text).sliced(valueBegin, valueLength);
+        }
     };
 
-    static Line parseLine(QByteArray text, QByteArray end);
+    static Line parseLine(QByteArray text, QByteArrayView end);
     void indexSection(int lineIndex);
     int sectionLine(QByteArrayView section) const;
     int sectionEnd(int headerLine) const;
     QString decode(QByteArrayView bytes) const;
     QByteArray encode(const QString &text) const;
 
+    QByteArray m_source; // the bytes read, which unchanged lines share
     QByteArray m_byteOrderMark;
     QList<Line> m_lines;
     QHash<QByteArray, int> m_firstSectionLine; // lower-case name -> header line
