@@ -3,6 +3,7 @@
 //   tensiova-startup-probe bare             an empty QMainWindow of the same libraries
 
 #include "design.h"
+#include "processmemory.h"
 #include "programstart.h"
 #include "qtuserdialogs.h"
 
@@ -15,24 +16,10 @@
 
 namespace {
 
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-        }
-    }
-    return 0;
-}
-
 int shown()
 {
     QCoreApplication::processEvents();
-    std::printf("shown %ld\n", residentKiB());
+    std::printf("shown %ld\n", residentMemoryKiB());
     std::fflush(stdout);
     return 0;
 }

@@ -17,18 +17,6 @@ using namespace Tensiova;
 
 namespace {
 
-MonitoringSetup everyField(const QString &text)
-{
-    MonitoringSetup setup;
-    for (auto &channel : setup.analog) {
-        channel = {text, text, text, 0};
-    }
-    for (auto &channel : setup.logic) {
-        channel = {text, 0};
-    }
-    return setup;
-}
-
 int countLines(const QByteArray &bytes, const QByteArray &prefix)
 {
     int count = 0;
@@ -70,7 +58,7 @@ private slots:
         const QByteArray before = iniBytes({{"min0", "1"}});
         writeBytes(fixture.paramIni(), before);
         MainWindow &window = fixture.open();
-        window.setSetup(everyField(text));
+        window.setSetup(uniformSetup(text));
 
         // Envoi refuses, saying which fields and why, and keeps param.ini.
         window.Command6_Click();
@@ -114,10 +102,10 @@ private slots:
         WindowFixture fixture;
         writeBytes(fixture.paramIni(), content);
         MainWindow &window = fixture.open();
-        QCOMPARE(window.setup(), everyField(QStringLiteral("0")));
+        QCOMPARE(window.setup(), uniformSetup(QStringLiteral("0")));
         fixture.dialogs.fileChoice = fixture.paramIni();
         window.n_ouvrir_Click();
-        QCOMPARE(window.setup(), everyField(QStringLiteral("0")));
+        QCOMPARE(window.setup(), uniformSetup(QStringLiteral("0")));
         // Saving over it keeps what was there and adds the settings.
         window.n_enregistrer_Click();
         const QByteArray saved = readBytes(fixture.paramIni());

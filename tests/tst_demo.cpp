@@ -1,7 +1,7 @@
 // The demonstration driver against the simulated device, the way ./scripts/run uses them on a
 // machine without a display.
 
-#include "testfiles.h"
+#include "testdata.h"
 
 #include <QDir>
 #include <QFile>

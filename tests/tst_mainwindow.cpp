@@ -370,11 +370,7 @@ private slots:
     {
         WindowFixture fixture;
         MainWindow &window = fixture.open();
-        const MonitoringSetup setup = window.setup();
-        for (int channel = 0; channel < ChannelCount; ++channel) {
-            QCOMPARE(setup.analog[channel], (AnalogChannelSetup {"0", "0", "0", 0}));
-            QCOMPARE(setup.logic[channel], (LogicChannelSetup {"0", 0}));
-        }
+        QCOMPARE(window.setup(), uniformSetup(QStringLiteral("0")));
         for (ActionComboBox *list : window.findChildren<ActionComboBox *>()) {
             QCOMPARE(list->count(), 4);
             QCOMPARE(list->itemText(3), QStringLiteral("relais + buzzer"));
@@ -556,11 +552,7 @@ private slots:
                    "bonjour\r\n[autre]\r\nx=1\r\n");
         fixture.dialogs.fileChoice = fixture.folder.filePath(QStringLiteral("notes.txt"));
         window.n_ouvrir_Click();
-        const MonitoringSetup cleared = window.setup();
-        for (int channel = 0; channel < ChannelCount; ++channel) {
-            QCOMPARE(cleared.analog[channel], (AnalogChannelSetup {"0", "0", "0", 0}));
-            QCOMPARE(cleared.logic[channel], (LogicChannelSetup {"0", 0}));
-        }
+        QCOMPARE(window.setup(), uniformSetup(QStringLiteral("0")));
     }
 
     void openLeavesRefusedListsAsTheyWere()

@@ -1,5 +1,5 @@
 #include "portmap.h"
-#include "testfiles.h"
+#include "testdata.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,22 +1,11 @@
 #include "programmingmessage.h"
+#include "testdata.h"
 
 #include <QTest>
 
 using namespace Tensiova;
 
 namespace {
-
-MonitoringSetup zeroSetup()
-{
-    MonitoringSetup setup;
-    for (auto &channel : setup.analog) {
-        channel = {QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"), 0};
-    }
-    for (auto &channel : setup.logic) {
-        channel = {QStringLiteral("0"), 0};
-    }
-    return setup;
-}
 
 ProgrammingMessage build(const MonitoringSetup &setup, const QLocale &locale = QLocale::c())
 {
@@ -35,7 +24,7 @@ class TestProgrammingMessage : public QObject
 private slots:
     void workedExample()
     {
-        MonitoringSetup setup = zeroSetup();
+        MonitoringSetup setup = uniformSetup(QStringLiteral("0"));
         setup.analog[0] = {QStringLiteral("10"), QStringLiteral("200"), QStringLiteral("5"), 1};
         for (int channel = 1; channel < ChannelCount; ++channel) {
             setup.analog[channel] = {QStringLiteral("0"), QStringLiteral("255"),
@@ -53,7 +42,7 @@ private slots:
 
     void allZero()
     {
-        const ProgrammingMessage message = build(zeroSetup());
+        const ProgrammingMessage message = build(uniformSetup(QStringLiteral("0")));
         QCOMPARE(message.bytes, QByteArray(1, 'n') + QByteArray(51, '\0'));
     }
 
@@ -75,7 +64,7 @@ private slots:
         QFETCH(int, family);
         QFETCH(int, channel);
         QFETCH(int, offset);
-        MonitoringSetup setup = zeroSetup();
+        MonitoringSetup setup = uniformSetup(QStringLiteral("0"));
         if (isActionFamily(Family(family))) {
             setup.setAction(Family(family), channel, 3);
         } else {
@@ -132,7 +121,7 @@ private slots:
 
     void everyWrongFieldIsNamedAndNothingIsBuilt()
     {
-        MonitoringSetup setup = zeroSetup();
+        MonitoringSetup setup = uniformSetup(QStringLiteral("0"));
         setup.analog[3].max = QStringLiteral("300");
         setup.analog[0].min = QString();
         setup.logic[1].action = -1;
@@ -162,7 +151,7 @@ private slots:
     {
         ProgrammingTable table;
         table.reset();
-        table.fill(zeroSetup());
+        table.fill(uniformSetup(QStringLiteral("0")));
         for (int index = 48; index < ProgrammingTable::Size; ++index) {
             QCOMPARE(table.entry(index), QStringLiteral("0"));
         }

@@ -3,7 +3,7 @@
 #include "mainwindow.h"
 #include "programstart.h"
 #include "splashwindow.h"
-#include "testfiles.h"
+#include "testdata.h"
 
 #include <QLabel>
 #include <QTemporaryDir>

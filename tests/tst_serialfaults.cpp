@@ -2,6 +2,7 @@
 // answers. Each time nothing crashes, the event loop keeps turning, memory stays bounded, one clear
 // message comes where one is due, and the next "Envoi" works once the device is back.
 
+#include "processmemory.h"
 #include "windowfixture.h"
 
 #include <QElapsedTimer>
@@ -20,20 +21,6 @@ constexpr long LargestGrowthKiB = 600 * 1024;
 #else
 constexpr long LargestGrowthKiB = 100 * 1024;
 #endif
-
-long residentKiB()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return 0;
-    }
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:")) {
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-        }
-    }
-    return 0;
-}
 
 // Measures the longest pause of the event loop while it lives.
 class Heartbeat
@@ -154,7 +141,7 @@ private slots:
             fixture.startDevice({QStringLiteral("--reply"), QString(), QStringLiteral("--flood"),
                                  QString::number(10 * 1024 * 1024)}));
         MainWindow &window = fixture.openWindow();
-        const long memoryBefore = residentKiB();
+        const long memoryBefore = residentMemoryKiB();
         Heartbeat heartbeat;
         window.Command6_Click();
         // The device tells when it has sent the whole flood; the last bytes may still be on their
@@ -163,7 +150,7 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(window.answers().size(), qsizetype(1'000'000));
         QVERIFY2(heartbeat.longestGap() < 100, qPrintable(QString::number(heartbeat.longestGap())));
-        const long growth = residentKiB() - memoryBefore;
+        const long growth = residentMemoryKiB() - memoryBefore;
         QVERIFY2(growth < LargestGrowthKiB, qPrintable(QStringLiteral("%1 KiB more").arg(growth)));
         QVERIFY(fixture.dialogs.warnings.isEmpty());
     }

@@ -1,10 +1,10 @@
 #include "ptypair.h"
 #include "seriallink.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QElapsedTimer>
 #include <QTest>
 
 #include <termios.h>

@@ -1,5 +1,5 @@
 #include "settingslocation.h"
-#include "testfiles.h"
+#include "testdata.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "setupstore.h"
-#include "testfiles.h"
+#include "testdata.h"
 
 #include <QDir>
 #include <QFile>

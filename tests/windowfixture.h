@@ -4,7 +4,7 @@
 #include "fakeuserdialogs.h"
 #include "mainwindow.h"
 #include "seriallink.h"
-#include "testfiles.h"
+#include "testdata.h"
 
 #include <QTemporaryDir>
 

@@ -76,21 +76,10 @@ int actionIndex(Family family)
 
 QString controlArrayName(Family family)
 {
-    switch (family) {
-    case Family::Min:
-        return QStringLiteral("min");
-    case Family::Max:
-        return QStringLiteral("max");
-    case Family::Coeff:
-        return QStringLiteral("coeff");
-    case Family::Et:
-        return QStringLiteral("et");
-    case Family::AnalogAction:
-        return QStringLiteral("Combo2");
-    case Family::LogicAction:
-        return QStringLiteral("Combo1");
-    }
-    return {};
+    static const std::array<QString, FamilyOrder.size()> Names {
+        QStringLiteral("min"), QStringLiteral("max"),    QStringLiteral("coeff"),
+        QStringLiteral("et"),  QStringLiteral("Combo2"), QStringLiteral("Combo1")};
+    return Names.at(std::size_t(family));
 }
 
 } // namespace

@@ -9,7 +9,8 @@ namespace Tensiova {
 inline constexpr int ChannelCount = 8;
 
 // One family per control array; every walk over the whole setup goes family by family in
-// FamilyOrder, each over channels 0 to 7.
+// FamilyOrder, each over channels 0 to 7. The enumerators stand in that order, so tables of
+// names can be indexed by them.
 enum class Family { Min, Max, Coeff, Et, AnalogAction, LogicAction };
 
 inline constexpr std::array<Family, 6> FamilyOrder {

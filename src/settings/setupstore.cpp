@@ -31,21 +31,10 @@ bool writeValues(const QString &path, const QList<std::pair<QString, QString>> &
 
 QString keyWord(Family family)
 {
-    switch (family) {
-    case Family::Min:
-        return QStringLiteral("min");
-    case Family::Max:
-        return QStringLiteral("max");
-    case Family::Coeff:
-        return QStringLiteral("coeff");
-    case Family::Et:
-        return QStringLiteral("ET");
-    case Family::AnalogAction:
-        return QStringLiteral("action2");
-    case Family::LogicAction:
-        return QStringLiteral("action1");
-    }
-    return {};
+    static const std::array<QString, FamilyOrder.size()> KeyWords {
+        QStringLiteral("min"), QStringLiteral("max"),     QStringLiteral("coeff"),
+        QStringLiteral("ET"),  QStringLiteral("action2"), QStringLiteral("action1")};
+    return KeyWords.at(std::size_t(family));
 }
 
 QString sectionName(Family family, int channel)

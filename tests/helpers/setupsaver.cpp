@@ -1,22 +1,11 @@
 // Saves two different setups to one file, turn about, until killed.
 
 #include "setupstore.h"
+#include "testdata.h"
 
 #include <cstdio>
 
 using namespace Tensiova;
-
-static MonitoringSetup uniformSetup(const QString &text, int action)
-{
-    MonitoringSetup setup;
-    for (auto &channel : setup.analog) {
-        channel = {text, text, text, action};
-    }
-    for (auto &channel : setup.logic) {
-        channel = {text, action};
-    }
-    return setup;
-}
 
 int main(int argc, char *argv[])
 {

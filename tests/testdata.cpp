@@ -1,4 +1,4 @@
-#include "testfiles.h"
+#include "testdata.h"
 
 #include <QFile>
 
@@ -23,4 +23,16 @@ QByteArray iniBytes(const QList<std::pair<QByteArray, QByteArray>> &sectionValue
         bytes += '[' + section + "]\r\nvaleur=" + value + "\r\n";
     }
     return bytes;
+}
+
+Tensiova::MonitoringSetup uniformSetup(const QString &text, int action)
+{
+    Tensiova::MonitoringSetup setup;
+    for (auto &channel : setup.analog) {
+        channel = {text, text, text, action};
+    }
+    for (auto &channel : setup.logic) {
+        channel = {text, action};
+    }
+    return setup;
 }
