@@ -22,7 +22,7 @@ SerialLink::SerialLink(const QString &settingsFolder, QObject *parent)
     : QObject(parent)
     , m_settingsFolder(settingsFolder)
 {
-    m_port.setObjectName(QStringLiteral("Comm1"));
+    setObjectName(QStringLiteral("Comm1"));
     connect(&m_port, &QSerialPort::readyRead, this, [this] { emit commEvent(Received); });
     connect(&m_port, &QSerialPort::bytesWritten, this, [this] { emit commEvent(Sent); });
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::handleError);
@@ -125,13 +125,15 @@ void SerialLink::handleError(QSerialPort::SerialPortError error)
     }
     // A vanished device keeps reporting errors as fast as they can be delivered until the port
     // is closed: close it here, at the first one, and tell the user once.
-    const QString reason = m_port.errorString();
+    // What the system says then is seldom to the point ("Inappropriate ioctl for device"):
+    // tell the user what happened instead.
     m_port.close();
-    // The port's own name: the device may already be gone from where the number pointed.
-    emit connectionLost(QStringLiteral("La liaison avec le port COM%1 (%2) est perdue : %3.\n"
-                                       "Le port est fermé ; le prochain « Envoi » le rouvrira.")
-                            .arg(m_commPort)
-                            .arg(m_openedDevice, reason));
+    emit connectionLost(
+        QStringLiteral("La liaison avec le port COM%1 (%2) est perdue : l'appareil ne "
+                       "répond plus ou son câble est débranché.\n"
+                       "Le port est fermé ; le prochain « Envoi » le rouvrira.")
+            .arg(m_commPort)
+            .arg(m_openedDevice));
 }
 
 QString describeOpenFailure(int port, const QString &device, QSerialPort::SerialPortError error,
