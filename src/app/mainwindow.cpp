@@ -50,17 +50,10 @@ QString arrayName(const QString &array, int index)
     return QStringLiteral("%1(%2)").arg(array).arg(index);
 }
 
-void setTextColor(QWidget *widget, const QColor &color)
+void setColor(QWidget *widget, QPalette::ColorRole role, const QColor &color)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    widget->setPalette(palette);
-}
-
-void setBaseColor(QWidget *widget, const QColor &color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Base, color);
+    palette.setColor(role, color);
     widget->setPalette(palette);
 }
 
@@ -186,7 +179,7 @@ void MainWindow::buildPanel()
                                         int left, int top, int width = 0, int height = 0) {
         auto *label = new QLabel(text, parent);
         label->setObjectName(arrayName(QStringLiteral("Label2"), labelIndex++));
-        setTextColor(label, color);
+        setColor(label, QPalette::WindowText, color);
         if (width > 0) {
             label->setGeometry(Design::rect(left, top, width, height));
             label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -228,15 +221,15 @@ void MainWindow::buildPanel()
         const int top = AnalogRowTops[channel];
         addLabel(analogFrame, rowCaption(Family::Min, channel), Blue, 390,
                  AnalogCaptionTops[channel], 735, 315);
-        setBaseColor(addTextBox(analogFrame, Family::Min, channel,
-                                Design::rect(1170, top, 1215, 345), QStringLiteral("0")),
-                     White);
-        setBaseColor(addTextBox(analogFrame, Family::Max, channel,
-                                Design::rect(2580, top, 1215, 345), QStringLiteral("5")),
-                     White);
-        setBaseColor(addTextBox(analogFrame, Family::Coeff, channel,
-                                Design::rect(4050, top, 885, 345), QStringLiteral("1")),
-                     LightYellow);
+        setColor(addTextBox(analogFrame, Family::Min, channel, Design::rect(1170, top, 1215, 345),
+                            QStringLiteral("0")),
+                 QPalette::Base, White);
+        setColor(addTextBox(analogFrame, Family::Max, channel, Design::rect(2580, top, 1215, 345),
+                            QStringLiteral("5")),
+                 QPalette::Base, White);
+        setColor(addTextBox(analogFrame, Family::Coeff, channel, Design::rect(4050, top, 885, 345),
+                            QStringLiteral("1")),
+                 QPalette::Base, LightYellow);
         addActionList(analogFrame, Family::AnalogAction, channel,
                       Design::rect(5220, top, 1550, 315));
     }
