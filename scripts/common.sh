@@ -33,12 +33,15 @@ build_in() {
     cmake --build "$folder" -- --quiet -j"$(nproc)"
 }
 
-# The port param.ini names (its whole-number part), 1 when it names none.
+# The port param.ini names, rounded as the program rounds it; 1 when it names none.
 configured_port() {
     local ini=$1 port
-    port=$(awk 'BEGIN { IGNORECASE = 1 }
-        /^[ \t]*\[/ { inside = ($0 ~ /^[ \t]*\[[ \t]*Port COM[ \t]*\]/) ; next }
-        inside && /^[ \t]*valeur[ \t]*=/ { sub(/^[^=]*=[ \t]*/, ""); gsub(/[" \t\r]/, ""); print; exit }' "$ini" 2>/dev/null)
+    port=$(awk '{ line = tolower($0) }
+        line ~ /^[ \t]*\[/ { if (seen) exit; inside = (line ~ /^[ \t]*\[[ \t]*port com[ \t]*\]/); seen = inside; next }
+        inside && line ~ /^[ \t]*valeur[ \t]*=/ { sub(/^[^=]*=[ \t]*/, ""); gsub(/["\047 \t\r]/, "");
+            v = $0 + 0; r = int(v); f = v - r
+            if (f > 0.5 || (f == 0.5 && r % 2 == 1)) r++
+            print r; exit }' "$ini" 2>/dev/null)
     port=${port%%[!0-9]*}
     if [ -z "$port" ] || [ "$port" -lt 1 ] 2>/dev/null; then
         port=1
