@@ -1,7 +1,6 @@
 #include "answerbox.h"
 
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QTextCursor>
 
 namespace Tensiova {

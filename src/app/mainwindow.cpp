@@ -372,9 +372,8 @@ void MainWindow::Form_Load()
     for (int channel = 0; channel < ChannelCount; ++channel) {
         for (const Family family : {Family::AnalogAction, Family::LogicAction}) {
             actionList(family, channel)->addItems(ActionChoice::texts());
+            actionList(family, channel)->setAction(0);
         }
-        actionList(Family::AnalogAction, channel)->setAction(0);
-        actionList(Family::LogicAction, channel)->setAction(0);
     }
     const QString path = m_location.paramIniPath();
     setSetup(SetupStore::applyLoadedEntries(setup(), SetupStore::LoadSetup(path, m_locale)));
@@ -393,9 +392,7 @@ void MainWindow::Command6_Click()
     m_programmingTable.reset();
     MonitoringSetup values = setup();
     if (values.correctLogicStates()) {
-        for (int channel = 0; channel < ChannelCount; ++channel) {
-            textBox(Family::Et, channel)->setText(values.logic[channel].et);
-        }
+        setSetup(values);
     }
     m_programmingTable.fill(values);
 

@@ -1,7 +1,5 @@
 #include "programstart.h"
 
-#include "mainwindow.h"
-#include "splashwindow.h"
 #include "userdialogs.h"
 
 namespace Tensiova {

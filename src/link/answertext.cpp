@@ -6,19 +6,17 @@ AnswerText::AnswerText(qsizetype capacity)
     : m_capacity(capacity)
 { }
 
-qsizetype AnswerText::append(QStringView received)
+void AnswerText::append(QStringView received)
 {
     if (received.size() >= m_capacity) {
-        const qsizetype dropped = m_text.size() + received.size() - m_capacity;
         m_text = received.last(m_capacity).toString();
-        return dropped;
+        return;
     }
     const qsizetype excess = m_text.size() + received.size() - m_capacity;
     if (excess > 0) {
         m_text.remove(0, excess);
     }
     m_text.append(received);
-    return qMax<qsizetype>(excess, 0);
 }
 
 } // namespace Tensiova

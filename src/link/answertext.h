@@ -14,8 +14,8 @@ public:
 
     explicit AnswerText(qsizetype capacity = DefaultCapacity);
 
-    // Appends, and returns how many of the oldest characters were dropped to make room.
-    qsizetype append(QStringView received);
+    // Appends, dropping the oldest characters beyond the capacity.
+    void append(QStringView received);
     void clear() { m_text.clear(); }
     const QString &text() const { return m_text; }
 

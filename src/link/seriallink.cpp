@@ -16,6 +16,40 @@ namespace {
 
 constexpr int DrainMilliseconds = 1000;
 
+// The French text telling why a port could not be opened, and what the user can do.
+QString describeOpenFailure(int port, const QString &device, QSerialPort::SerialPortError error,
+                            const QString &reason, const QString &settingsFolder)
+{
+    QString text;
+    if (device.isEmpty()) {
+        text = QStringLiteral("Le port COM%1 ne correspond à aucun périphérique de ce système.")
+                   .arg(port);
+    } else {
+        text = QStringLiteral("Impossible d'ouvrir le port COM%1 (%2) : %3.")
+                   .arg(port)
+                   .arg(device, reason);
+    }
+    text += QStringLiteral("\nRien n'a été envoyé à l'appareil.");
+    if (error == QSerialPort::PermissionError) {
+        text += QStringLiteral(
+            "\n\nVotre compte n'a pas le droit d'utiliser ce port : faites-le ajouter au groupe "
+            "des ports série (par exemple « sudo usermod -aG dialout $USER »), puis ouvrez une "
+            "nouvelle session.");
+    }
+    const QList<PortMap::PresentPort> present = PortMap::presentPorts(settingsFolder);
+    if (present.isEmpty()) {
+        text += QStringLiteral("\n\nAucun port série n'est présent sur ce système.");
+    } else {
+        QStringList names;
+        for (const PortMap::PresentPort &entry : present) {
+            names.append(QStringLiteral("COM%1 (%2)").arg(entry.number).arg(entry.device));
+        }
+        text += QStringLiteral("\n\nPorts présents : ") + names.join(QStringLiteral(", "))
+            + QStringLiteral(".\nChoisissez le bon dans « Paramètrage » ▸ « Port COM ».");
+    }
+    return text;
+}
+
 } // namespace
 
 SerialLink::SerialLink(const QString &settingsFolder, QObject *parent)
@@ -134,39 +168,6 @@ void SerialLink::handleError(QSerialPort::SerialPortError error)
                        "Le port est fermé ; le prochain « Envoi » le rouvrira.")
             .arg(m_commPort)
             .arg(m_openedDevice));
-}
-
-QString describeOpenFailure(int port, const QString &device, QSerialPort::SerialPortError error,
-                            const QString &reason, const QString &settingsFolder)
-{
-    QString text;
-    if (device.isEmpty()) {
-        text = QStringLiteral("Le port COM%1 ne correspond à aucun périphérique de ce système.")
-                   .arg(port);
-    } else {
-        text = QStringLiteral("Impossible d'ouvrir le port COM%1 (%2) : %3.")
-                   .arg(port)
-                   .arg(device, reason);
-    }
-    text += QStringLiteral("\nRien n'a été envoyé à l'appareil.");
-    if (error == QSerialPort::PermissionError) {
-        text += QStringLiteral(
-            "\n\nVotre compte n'a pas le droit d'utiliser ce port : faites-le ajouter au groupe "
-            "des ports série (par exemple « sudo usermod -aG dialout $USER »), puis ouvrez une "
-            "nouvelle session.");
-    }
-    const QList<PortMap::PresentPort> present = PortMap::presentPorts(settingsFolder);
-    if (present.isEmpty()) {
-        text += QStringLiteral("\n\nAucun port série n'est présent sur ce système.");
-    } else {
-        QStringList names;
-        for (const PortMap::PresentPort &entry : present) {
-            names.append(QStringLiteral("COM%1 (%2)").arg(entry.number).arg(entry.device));
-        }
-        text += QStringLiteral("\n\nPorts présents : ") + names.join(QStringLiteral(", "))
-            + QStringLiteral(".\nChoisissez le bon dans « Paramètrage » ▸ « Port COM ».");
-    }
-    return text;
 }
 
 } // namespace Tensiova

@@ -56,8 +56,4 @@ private:
     QString m_openedDevice;
 };
 
-// The French text telling why a port could not be opened, and what the user can do.
-QString describeOpenFailure(int port, const QString &device, QSerialPort::SerialPortError error,
-                            const QString &reason, const QString &settingsFolder);
-
 } // namespace Tensiova
