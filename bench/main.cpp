@@ -247,7 +247,7 @@ void measureLoad(const QString &folder)
     for (int run = 0; run < 51; ++run) {
         QElapsedTimer timer;
         timer.start();
-        const auto entries = SetupStore::LoadSetup(full, QLocale::c());
+        const auto entries = SetupStore::LoadSetup(full, QLocale::c()).entries;
         times.push_back(milliseconds(timer));
         if (entries.size() != 48) {
             std::fprintf(stderr, "load gave %lld entries\n",

@@ -5,7 +5,10 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 
 PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n
-          qt6-image-formats-plugins libgl-dev fonts-dejavu-core fonts-dejavu-extra)
+          qt6-image-formats-plugins libgl-dev fonts-dejavu-core fonts-dejavu-extra locales)
+
+# The C-library locales our users run (French) and the English one some tests compare with.
+LOCALES=(fr_FR.UTF-8 en_US.UTF-8)
 
 # Installs what is missing; without root, says the one line to run and stops.
 ensure_packages() {
@@ -22,6 +25,23 @@ ensure_packages() {
     echo "Installation de : ${missing[*]}"
     apt-get update -qq
     DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Makes the C-library locales exist: a French desktop has fr_FR.UTF-8, and the tests run under it.
+ensure_locales() {
+    local name missing=()
+    for name in "${LOCALES[@]}"; do
+        locale -a 2>/dev/null | grep -qix "${name/UTF-8/utf8}" || missing+=("$name")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Locales manquantes (${missing[*]}). Créez-les avec :"
+        for name in "${missing[@]}"; do echo "  sudo localedef -i ${name%%.*} -f UTF-8 $name"; done
+        exit 1
+    fi
+    for name in "${missing[@]}"; do
+        localedef -i "${name%%.*}" -f UTF-8 "$name"
+    done
 }
 
 # build_in FOLDER [cmake options...]

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <clocale>
+
 QByteArray readBytes(const QString &path)
 {
     QFile file(path);
@@ -35,4 +37,20 @@ Tensiova::MonitoringSetup uniformSetup(const QString &text, int action)
         channel = {text, action};
     }
     return setup;
+}
+
+QString processLocaleProblem()
+{
+    const QByteArray asked = qgetenv("LC_ALL");
+    const QByteArray numeric = std::setlocale(LC_NUMERIC, nullptr);
+    const QByteArray point = std::localeconv()->decimal_point;
+    const QByteArray expectedPoint = asked.startsWith("fr_") ? "," : ".";
+    if (numeric != asked || point != expectedPoint) {
+        return QStringLiteral(
+                   "LC_ALL=%1 but LC_NUMERIC is %2 with decimal point '%3': is the locale "
+                   "generated (localedef)?")
+            .arg(QString::fromLatin1(asked), QString::fromLatin1(numeric),
+                 QString::fromLatin1(point));
+    }
+    return {};
 }

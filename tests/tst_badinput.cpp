@@ -33,7 +33,11 @@ class TestBadInput : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Design::prepareApplication(); }
+    void initTestCase()
+    {
+        VERIFY_PROCESS_LOCALE();
+        Design::prepareApplication();
+    }
 
     void strangeTextsInEveryField_data()
     {
@@ -110,11 +114,11 @@ private slots:
         window.n_enregistrer_Click();
         const QByteArray saved = readBytes(fixture.paramIni());
         QVERIFY(saved.startsWith(content));
-        QCOMPARE(SetupStore::LoadSetup(fixture.paramIni(), QLocale::c()).size(), 48);
+        QCOMPARE(SetupStore::LoadSetup(fixture.paramIni(), QLocale::c()).entries.size(), 48);
     }
 
-    // A file larger than is read is never rewritten: what was not read would be lost.
-    void enormousFileIsReadButNeverRewritten()
+    // A file larger than is read is neither loaded nor rewritten, and the user is told.
+    void enormousFileIsNeverRewritten()
     {
         WindowFixture fixture;
         const QString file = fixture.folder.filePath(QStringLiteral("enorme.txt"));
@@ -122,9 +126,13 @@ private slots:
         QVERIFY(::truncate(QFile::encodeName(file).constData(), 100LL * 1024 * 1024) == 0);
         MainWindow &window = fixture.open();
         fixture.dialogs.fileChoice = file;
+        window.setSetup(uniformSetup(QStringLiteral("4"), 1));
         window.n_ouvrir_Click();
-        QCOMPARE(window.setup().analog[0].min, QStringLiteral("9"));
+        QCOMPARE(window.setup(), uniformSetup(QStringLiteral("4"), 1));
         window.n_enregistrer_Click();
+        QCOMPARE(fixture.dialogs.warnings.size(), 2);
+        QVERIFY(fixture.dialogs.warnings.first().startsWith(QStringLiteral("Ouvrir|")));
+        QVERIFY(fixture.dialogs.warnings.last().contains(QStringLiteral("enorme.txt")));
         QCOMPARE(QFileInfo(file).size(), 100LL * 1024 * 1024);
         QVERIFY(readBytes(file).startsWith("[min0]\r\nvaleur=9\r\n"));
     }

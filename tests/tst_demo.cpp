@@ -14,6 +14,8 @@ class TestDemo : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { VERIFY_PROCESS_LOCALE(); }
+
     void sendsTheSettingsOfParamIniAndShowsTheAnswer()
     {
         QTemporaryDir folder;
@@ -24,6 +26,7 @@ private slots:
                              {"ET0", "1"},
                              {"action20", "1"},
                              {"action10", "2"},
+                             {"min1", "2.5"},
                              {"max1", "255"},
                              {"coeff1", "1"},
                              {"Port COM", "2"}}));
@@ -41,7 +44,7 @@ private slots:
         const QString output = QString::fromLocal8Bit(demo.readAllStandardOutput());
         QVERIFY2(demo.exitCode() == 0, qPrintable(output + demo.readAllStandardError()));
         QVERIFY2(
-            output.contains(QStringLiteral("  6E 0A C8 05 01 00 FF 01 00 00 00 00 00 00 00 00\n"
+            output.contains(QStringLiteral("  6E 0A C8 05 01 02 FF 01 00 00 00 00 00 00 00 00\n"
                                            "  00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
                                            "  00 01 02 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
                                            "  00 00 00 00\n")),

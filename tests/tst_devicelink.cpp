@@ -2,6 +2,7 @@
 #include "ptypair.h"
 #include "windowfixture.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -61,7 +62,11 @@ class TestDeviceLink : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Design::prepareApplication(); }
+    void initTestCase()
+    {
+        VERIFY_PROCESS_LOCALE();
+        Design::prepareApplication();
+    }
 
     void workedExampleGoesOutByteExact()
     {
@@ -358,6 +363,81 @@ private slots:
         QVERIFY(fixture.dialogs.warnings.first().contains(QStringLiteral("ouvert")));
         QCOMPARE(window.serialLink().commPort(), qint16(1));
         QVERIFY(readBytes(fixture.paramIni()).startsWith("[Port COM]\r\nvaleur=1\r\n"));
+    }
+
+    // The user's own desktop: the window takes the system locale, which the suite runs in French.
+    void frenchDesktopShowsSendsAndKeepsFractions()
+    {
+        DeviceFixture fixture;
+        writeBytes(
+            fixture.paramIni(),
+            iniBytes({{"min0", "2.5"}, {"max0", "3.5"}, {"coeff0", "12.75"}, {"max1", "255"}}));
+        MainWindow &window = fixture.open();
+        QCOMPARE(window.setup().analog[0],
+                 (AnalogChannelSetup {QStringLiteral("2,5"), QStringLiteral("3,5"),
+                                      QStringLiteral("12,7"), 0}));
+        QCOMPARE(window.setup().analog[1].max, QStringLiteral("255"));
+        fixture.send();
+        QCOMPARE(fixture.device->read(52).mid(1, 6), QByteArray::fromHex("02 04 0D 00 00 FF"));
+        const QByteArray saved = readBytes(fixture.paramIni());
+        QVERIFY(saved.contains("[min0]\r\nvaleur=2,5\r\n"));
+        QVERIFY(saved.contains("[coeff0]\r\nvaleur=12,7\r\n"));
+        QVERIFY(fixture.dialogs.warnings.isEmpty());
+    }
+
+    // The device gets the settings even when param.ini cannot keep them, and the user is told.
+    void envoiWhoseSaveFailsStillSendsAndSaysSo_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("read-only") << "read-only"
+                                   << "lecture seule";
+        QTest::newRow("folder") << "folder"
+                                << "dossier";
+    }
+
+    void envoiWhoseSaveFailsStillSendsAndSaysSo()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        DeviceFixture fixture;
+        const QByteArray before("; atelier\r\n[Port COM]\r\nvaleur=1\r\n");
+        if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkdir(fixture.paramIni()));
+        } else {
+            writeBytes(fixture.paramIni(), before);
+            QVERIFY(QFile::setPermissions(fixture.paramIni(), QFileDevice::ReadOwner));
+        }
+        MainWindow &window = fixture.open();
+        window.setSetup(workedExample());
+        fixture.send();
+        QCOMPARE(fixture.device->read(52), WorkedExampleBytes);
+        QCOMPARE(fixture.dialogs.warnings.size(), 1);
+        const QString warning = fixture.dialogs.warnings.first();
+        QVERIFY2(warning.contains(QStringLiteral("envoyés")) && warning.contains(reason)
+                     && warning.contains(fixture.paramIni()),
+                 qPrintable(warning));
+        if (kind != QLatin1String("folder")) {
+            QCOMPARE(readBytes(fixture.paramIni()), before);
+        }
+    }
+
+    // A device answer due just before 4.5 s must still arrive before the port closes.
+    void portClosesNeverBeforeItsDelay()
+    {
+        DeviceFixture fixture;
+        MainWindow &window = fixture.open();
+        fixture.send();
+        QVERIFY(window.serialLink().portOpen());
+        QElapsedTimer sinceQuitter;
+        sinceQuitter.start();
+        window.Command5_Click();
+        QTest::qWait(4450);
+        fixture.device->write("tard");
+        QTRY_VERIFY_WITH_TIMEOUT(!window.serialLink().portOpen(), 2000);
+        QVERIFY2(sinceQuitter.elapsed() >= 4500,
+                 qPrintable(QString::number(sinceQuitter.elapsed())));
+        QCOMPARE(window.answers(), QStringLiteral("tard"));
     }
 
     void clockShowsDateAndTime()

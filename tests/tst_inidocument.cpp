@@ -65,6 +65,10 @@ private slots:
                                          << QByteArray("s") << QStringLiteral("€");
         QTest::newRow("missing section")
             << QByteArray("[t]\r\nvaleur=1\r\n") << QByteArray("s") << missing;
+        QTest::newRow("asked name trimmed")
+            << QByteArray("[min0]\r\nvaleur=6\r\n") << QByteArray(" \tmin0 ") << "6";
+        QTest::newRow("key without value comes first")
+            << QByteArray("[s]\r\nvaleur\r\nvaleur=2\r\n") << QByteArray("s") << missing;
     }
 
     void read()
@@ -114,6 +118,14 @@ private slots:
         QTest::newRow("text before first section kept")
             << QByteArray("notes=x\r\n") << QByteArray("s") << "1"
             << QByteArray("notes=x\r\n[s]\r\nvaleur=1\r\n");
+        QTest::newRow("key without equals is the place")
+            << QByteArray("[s]\r\n  valeur \r\nautre=1\r\n") << QByteArray("s") << "4"
+            << QByteArray("[s]\r\nvaleur=4\r\nautre=1\r\n");
+        QTest::newRow("asked name trimmed")
+            << QByteArray("[min0]\r\nvaleur=1\r\n") << QByteArray(" min0\t") << "2"
+            << QByteArray("[min0]\r\nvaleur=2\r\n");
+        QTest::newRow("new section of a trimmed name")
+            << QByteArray() << QByteArray(" min0 ") << "2" << QByteArray("[min0]\r\nvaleur=2\r\n");
     }
 
     void write()
@@ -123,8 +135,34 @@ private slots:
         QFETCH(QString, value);
         QFETCH(QByteArray, after);
         IniDocument document = IniDocument::fromBytes(before);
-        document.setValue(section, "valeur", value);
+        QVERIFY(document.setValue(section, "valeur", value));
         QCOMPARE(document.toBytes(), after);
+    }
+
+    // Writing what is stored already changes nothing, so the file need not be rewritten.
+    void sameValueChangesNothing_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("changes");
+        QTest::newRow("same") << QByteArray("[s]\r\nvaleur=4\r\n") << "4" << false;
+        QTest::newRow("same with blanks") << QByteArray("[S]\n Valeur = 4 \n") << "4" << false;
+        QTest::newRow("same windows-1252")
+            << QByteArray("[s]\r\nvaleur=\xE9\r\n") << QStringLiteral("é") << false;
+        QTest::newRow("other") << QByteArray("[s]\r\nvaleur=4\r\n") << "5" << true;
+        QTest::newRow("quoted is other") << QByteArray("[s]\r\nvaleur=\"4\"\r\n") << "4" << true;
+        QTest::newRow("empty to value") << QByteArray("[s]\r\nvaleur=\r\n") << "4" << true;
+        QTest::newRow("key without value") << QByteArray("[s]\r\nvaleur\r\n") << "" << true;
+    }
+
+    void sameValueChangesNothing()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, value);
+        QFETCH(bool, changes);
+        IniDocument document = IniDocument::fromBytes(file);
+        QCOMPARE(document.setValue("s", "valeur", value), changes);
+        QCOMPARE(document.toBytes() != file, changes);
     }
 
     void untouchedFileIsByteExact()

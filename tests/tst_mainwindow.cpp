@@ -2,6 +2,7 @@
 #include "windowfixture.h"
 
 #include <QAction>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,7 +37,11 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Design::prepareApplication(); }
+    void initTestCase()
+    {
+        VERIFY_PROCESS_LOCALE();
+        Design::prepareApplication();
+    }
 
     void geometry_data()
     {
@@ -339,6 +344,48 @@ private slots:
         QCOMPARE(window.setup().analog[3].action, 1);
     }
 
+    // A typed text is no selection even when it spells an entry, on Enter as on leaving the list.
+    void typedEntryTextStillMeansNoAction_data()
+    {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("enter");
+        QTest::newRow("buzzer, Enter") << 0 << "buzzer" << true;
+        QTest::newRow("relais, focus lost") << 0 << "relais" << false;
+        QTest::newRow("its own entry, Enter") << 2 << "buzzer" << true;
+    }
+
+    void typedEntryTextStillMeansNoAction()
+    {
+        QFETCH(int, selected);
+        QFETCH(QString, typed);
+        QFETCH(bool, enter);
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *list = fixture.find<ActionComboBox>(QStringLiteral("Combo2(3)"));
+        list->setAction(selected);
+        list->setFocus();
+        QVERIFY(list->lineEdit()->hasFocus());
+        list->lineEdit()->selectAll();
+        QTest::keyClicks(list->lineEdit(), typed);
+        if (enter) {
+            QTest::keyClick(list->lineEdit(), Qt::Key_Return);
+        } else {
+            fixture.find<QLineEdit>(QStringLiteral("min(0)"))->setFocus();
+            QVERIFY(!list->lineEdit()->hasFocus());
+        }
+        QCOMPARE(list->currentText(), typed);
+        QCOMPARE(window.setup().analog[3].action, -1);
+
+        // Loading "no selection" clears what was typed.
+        window.setSetup(window.setup());
+        QCOMPARE(list->currentText(), QString());
+        QCOMPARE(list->action(), -1);
+    }
+
     void listsRefuseIndexesOutsideTheirEntries_data()
     {
         QTest::addColumn<int>("index");
@@ -569,6 +616,69 @@ private slots:
         QCOMPARE(window.setup().analog[2].action, 2);
         QCOMPARE(window.setup().logic[0].action, -1);
         QCOMPARE(window.setup().logic[1].et, QStringLiteral("0"));
+    }
+
+    // Save As that cannot write says so, naming the file; the file stays as it was.
+    void saveAsThatCannotWriteSaysSo_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("read-only file") << "read-only"
+                                        << "lecture seule";
+        QTest::newRow("no such folder") << "missing folder"
+                                        << "";
+        QTest::newRow("a folder") << "folder"
+                                  << "dossier";
+    }
+
+    void saveAsThatCannotWriteSaysSo()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        window.setSetup(sampleSetup());
+        QString file = fixture.folder.filePath(QStringLiteral("verrou.txt"));
+        const QByteArray before("[min0]\r\nvaleur=3\r\n");
+        if (kind == QLatin1String("read-only")) {
+            writeBytes(file, before);
+            QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner));
+        } else if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkdir(file));
+        } else {
+            file = fixture.folder.filePath(QStringLiteral("absent/verrou.txt"));
+        }
+        fixture.dialogs.fileChoice = file;
+        window.n_enregistrer_Click();
+        QCOMPARE(fixture.dialogs.warnings.size(), 1);
+        const QString warning = fixture.dialogs.warnings.first();
+        QVERIFY2(warning.startsWith(QStringLiteral("Enregistrer sous|")) && warning.contains(file)
+                     && warning.contains(reason),
+                 qPrintable(warning));
+        if (kind == QLatin1String("read-only")) {
+            QCOMPARE(readBytes(file), before);
+        }
+    }
+
+    // Open of a file that exists but cannot be read says so and changes no control.
+    void openOfAnUnreadableFileChangesNothing()
+    {
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        window.setSetup(sampleSetup());
+        const QString folder = fixture.folder.filePath(QStringLiteral("dossier.txt"));
+        QVERIFY(QDir().mkdir(folder));
+        fixture.dialogs.fileChoice = folder;
+        window.n_ouvrir_Click();
+        QCOMPARE(window.setup(), sampleSetup());
+        QCOMPARE(fixture.dialogs.warnings.size(), 1);
+        QVERIFY(fixture.dialogs.warnings.first().startsWith(QStringLiteral("Ouvrir|")));
+
+        // A confirmed new file is no failure: it opens as all zeros, without a word.
+        fixture.dialogs.fileChoice = fixture.folder.filePath(QStringLiteral("nouveau.txt"));
+        window.n_ouvrir_Click();
+        QCOMPARE(window.setup(), uniformSetup(QStringLiteral("0")));
+        QCOMPARE(fixture.dialogs.warnings.size(), 1);
     }
 
     void cancelledDialogsChangeNothing()

@@ -1,7 +1,9 @@
 #include "numberconversion.h"
+#include "testdata.h"
 
 #include <QTest>
 
+#include <clocale>
 #include <cmath>
 
 using namespace Tensiova;
@@ -11,6 +13,8 @@ class TestNumberConversion : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { VERIFY_PROCESS_LOCALE(); }
+
     void leadingNumber_data()
     {
         QTest::addColumn<QString>("text");
@@ -82,14 +86,28 @@ private slots:
                                         << "123456789012345";
         QTest::newRow("large") << 1e15 << "1E+15"
                                << "1E+15";
-        QTest::newRow("large fraction") << 1.5e20 << "1.5E+20"
-                                        << "1,5E+20";
-        QTest::newRow("small") << 1e-5 << "1E-05"
-                               << "1E-05";
+        QTest::newRow("large fraction") << 1.2e15 << "1.2E+15"
+                                        << "1,2E+15";
+        QTest::newRow("hundredth thousandth") << 1e-5 << "0.00001"
+                                              << "0,00001";
+        QTest::newRow("small digits") << 5.6789e-5 << "0.000056789"
+                                      << "0,000056789";
+        QTest::newRow("eleven places") << 5.6789e-11 << "0.000000000056789"
+                                       << "0,000000000056789";
+        QTest::newRow("ten places") << 1.5e-10 << "0.00000000015"
+                                    << "0,00000000015";
+        QTest::newRow("below eleven places") << 5.6789e-12 << "5.6789E-12"
+                                             << "5,6789E-12";
+        QTest::newRow("subnormal") << 5e-324 << "4.94065645841247E-324"
+                                   << "4,94065645841247E-324";
         QTest::newRow("ten thousandth") << 0.0001 << "0.0001"
                                         << "0,0001";
         QTest::newRow("third") << 1.0 / 3.0 << "0.333333333333333"
                                << "0,333333333333333";
+        QTest::newRow("two hundred fifty-five") << 255.0 << "255"
+                                                << "255";
+        QTest::newRow("rounded to fifteen") << 0.1 + 0.2 << "0.3"
+                                            << "0,3";
     }
 
     void numberText()
@@ -99,6 +117,35 @@ private slots:
         QFETCH(QString, french);
         QCOMPARE(NumberText(number, QLocale(QLocale::English, QLocale::UnitedStates)), english);
         QCOMPARE(NumberText(number, QLocale(QLocale::French, QLocale::France)), french);
+    }
+
+    // The C library's locale (which QApplication takes from the desktop) changes nothing.
+    void conversionsIgnoreTheCLocale_data()
+    {
+        QTest::addColumn<QByteArray>("cLocale");
+        QTest::newRow("French") << QByteArray("fr_FR.UTF-8");
+        QTest::newRow("English") << QByteArray("en_US.UTF-8");
+        QTest::newRow("C") << QByteArray("C");
+    }
+
+    void conversionsIgnoreTheCLocale()
+    {
+        QFETCH(QByteArray, cLocale);
+        const QByteArray before = std::setlocale(LC_NUMERIC, nullptr);
+        QVERIFY(std::setlocale(LC_NUMERIC, cLocale.constData()));
+        const QLocale french(QLocale::French, QLocale::France);
+        const QString texts[] = {NumberText(12.75, french), NumberText(255, french),
+                                 NumberText(1.2e15, french), NumberText(-0.5, QLocale::c())};
+        const double numbers[] = {LeadingNumber(u"12.75"), LeadingNumber(u"2,5"),
+                                  RegionalNumber(u"2,5", french).value_or(-1)};
+        std::setlocale(LC_NUMERIC, before.constData());
+        QCOMPARE(texts[0], QStringLiteral("12,75"));
+        QCOMPARE(texts[1], QStringLiteral("255"));
+        QCOMPARE(texts[2], QStringLiteral("1,2E+15"));
+        QCOMPARE(texts[3], QStringLiteral("-0.5"));
+        QCOMPARE(numbers[0], 12.75);
+        QCOMPARE(numbers[1], 2.0);
+        QCOMPARE(numbers[2], 2.5);
     }
 
     void roundToInt16_data()

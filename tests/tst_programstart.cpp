@@ -31,7 +31,11 @@ private:
     };
 
 private slots:
-    void initTestCase() { Design::prepareApplication(); }
+    void initTestCase()
+    {
+        VERIFY_PROCESS_LOCALE();
+        Design::prepareApplication();
+    }
 
     void splashLayout()
     {

@@ -93,7 +93,11 @@ class TestSerialFaults : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { Design::prepareApplication(); }
+    void initTestCase()
+    {
+        VERIFY_PROCESS_LOCALE();
+        Design::prepareApplication();
+    }
 
     void hangUps_data()
     {

@@ -1,6 +1,7 @@
 #include "setupstore.h"
 #include "testdata.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -9,7 +10,11 @@
 #include <QTest>
 #include <QThread>
 
+#include <functional>
+
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace Tensiova;
 
@@ -29,9 +34,9 @@ MonitoringSetup sampleSetup()
     return setup;
 }
 
-QString loadedText(const QList<SetupStore::LoadedEntry> &entries, Family family, int channel)
+QString loadedText(const SetupStore::LoadedSetup &loaded, Family family, int channel)
 {
-    for (const auto &entry : entries) {
+    for (const auto &entry : loaded.entries) {
         if (entry.family == family && entry.channel == channel) {
             return isActionFamily(family)
                 ? (entry.index ? QString::number(*entry.index) : QStringLiteral("overflow"))
@@ -39,6 +44,24 @@ QString loadedText(const QList<SetupStore::LoadedEntry> &entries, Family family,
         }
     }
     return QStringLiteral("absent");
+}
+
+// Runs the step as an unprivileged user, where the test runs as root (which reads any file):
+// a file of mode 0200 is then as unreadable as on a user's desktop.
+bool asUnprivilegedUser(const std::function<bool()> &step)
+{
+    if (::geteuid() != 0) {
+        return step();
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        constexpr uid_t Nobody = 65534;
+        const bool dropped = ::setgid(Nobody) == 0 && ::setuid(Nobody) == 0;
+        ::_exit(dropped && step() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)
+        && WEXITSTATUS(status) == 0;
 }
 
 } // namespace
@@ -71,6 +94,8 @@ private slots:
         QTest::newRow("quotes removed before cutting") << QByteArray("\"12345\"") << 5 << "1234";
         QTest::newRow("19 of 25 at 20")
             << QByteArray("1234567890123456789012345") << 20 << "1234567890123456789";
+        QTest::newRow("nothing at 1") << QByteArray("12") << 1 << "";
+        QTest::newRow("nothing at 0") << QByteArray("12") << 0 << "";
     }
 
     void readEntryCapacity()
@@ -184,7 +209,7 @@ private slots:
         writeBytes(path("load.ini"), "[COEFF2]\r\nVALEUR=" + value + "\r\n");
         const auto inEnglish = SetupStore::LoadSetup(path("load.ini"), QLocale(QLocale::English));
         const auto inFrench = SetupStore::LoadSetup(path("load.ini"), QLocale(QLocale::French));
-        QCOMPARE(inEnglish.size(), 48);
+        QCOMPARE(inEnglish.entries.size(), 48);
         QCOMPARE(loadedText(inEnglish, Family::Coeff, 2), english);
         QCOMPARE(loadedText(inFrench, Family::Coeff, 2), french);
         QCOMPARE(loadedText(inEnglish, Family::Min, 0), QStringLiteral("0"));
@@ -248,6 +273,78 @@ private slots:
         QVERIFY(!SetupStore::WriteEntry(file, QStringLiteral("min0"), QStringLiteral("2")));
         QVERIFY(!SetupStore::SaveSetup(file, sampleSetup()));
         QCOMPARE(readBytes(file), QByteArray("[min0]\r\nvaleur=1\r\n"));
+    }
+
+    // A file that exists but cannot be read whole is never replaced by what little was read.
+    void unreadableFileIsNeverReplaced_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("problem");
+        QTest::newRow("no read permission") << "0200" << int(FileStatus::Problem::System);
+        QTest::newRow("folder") << "folder" << int(FileStatus::Problem::Folder);
+        QTest::newRow("over the size limit") << "huge" << int(FileStatus::Problem::TooLarge);
+    }
+
+    void unreadableFileIsNeverReplaced()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, problem);
+        QTemporaryDir shared;
+        QVERIFY(QFile::setPermissions(shared.path(), QFileDevice::Permissions(0x7777)));
+        const QString file = shared.filePath(QStringLiteral("param.ini"));
+        const QByteArray before("; notes de l'atelier\r\n[Port COM]\r\nvaleur=3\r\n");
+        if (kind == QLatin1String("folder")) {
+            QVERIFY(QDir().mkdir(file));
+        } else {
+            writeBytes(file, before);
+        }
+        if (kind == QLatin1String("0200")) {
+            QVERIFY(QFile::setPermissions(file, QFileDevice::WriteOwner));
+            QVERIFY(::chown(QFile::encodeName(file).constData(), 65534, 65534) == 0
+                    || ::geteuid() != 0);
+        } else if (kind == QLatin1String("huge")) {
+            QVERIFY(QFile::resize(file, ProfileFile::LargestFileRead + 1));
+        }
+        QVERIFY(asUnprivilegedUser([&] {
+            const FileStatus saved = SetupStore::SaveSetup(file, sampleSetup());
+            const FileStatus written =
+                SetupStore::WriteEntry(file, QStringLiteral("min0"), QStringLiteral("2"));
+            const SetupStore::LoadedSetup loaded = SetupStore::LoadSetup(file, QLocale::c());
+            return int(saved.problem) == problem && int(written.problem) == problem
+                && int(loaded.status.problem) == problem
+                && !saved.systemReason.isEmpty() == (problem == int(FileStatus::Problem::System));
+        }));
+        if (kind != QLatin1String("folder")) {
+            QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+            QCOMPARE(readBytes(file).first(before.size()), before);
+        }
+    }
+
+    // Writing values that are stored already leaves the file as it was, down to its time.
+    void unchangedValuesLeaveTheFileAlone()
+    {
+        const QString file = path("same.ini");
+        QFile::remove(file);
+        QVERIFY(SetupStore::SaveSetup(file, sampleSetup()));
+        QVERIFY(SetupStore::WriteEntry(file, SetupStore::portSection(), QStringLiteral("3")));
+        const QDateTime past = QDateTime::currentDateTime().addDays(-2);
+        {
+            QFile handle(file);
+            QVERIFY(handle.open(QIODevice::ReadWrite));
+            QVERIFY(handle.setFileTime(past, QFileDevice::FileModificationTime));
+        }
+        const QByteArray before = readBytes(file);
+        const auto inode = [&] {
+            struct stat status = {};
+            ::stat(QFile::encodeName(file).constData(), &status);
+            return status.st_ino;
+        };
+        const ino_t inodeBefore = inode();
+        QVERIFY(SetupStore::SaveSetup(file, sampleSetup()));
+        QVERIFY(SetupStore::WriteEntry(file, SetupStore::portSection(), QStringLiteral("3")));
+        QCOMPARE(readBytes(file), before);
+        QCOMPARE(QFileInfo(file).lastModified(), past);
+        QCOMPARE(inode(), inodeBefore);
     }
 
     void linkWritesTheFileItPointsTo()

@@ -19,7 +19,7 @@ struct WindowFixture
 
     QString paramIni() const { return folder.filePath(QStringLiteral("param.ini")); }
 
-    Tensiova::MainWindow &open(const QLocale &locale = QLocale::c())
+    Tensiova::MainWindow &open(const QLocale &locale = QLocale::system())
     {
         window = Tensiova::MainWindow::load(
             Tensiova::SettingsLocation(folder.path(), folder.path()), dialogs, locale);

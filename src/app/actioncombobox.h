@@ -4,8 +4,8 @@
 
 namespace Tensiova {
 
-// An editable action list. A text typed into it that leaves it showing something other than its
-// selected entry means that no entry is selected.
+// An editable action list. A text typed into it means that no entry is selected, even when it
+// spells an entry, until an entry is chosen from the list again.
 class ActionComboBox : public QComboBox
 {
     Q_OBJECT
@@ -17,6 +17,9 @@ public:
     int action() const;
     // Accepts -1 (shows no selection) to the last entry; refuses anything else and changes nothing.
     bool setAction(int index);
+
+private:
+    bool m_typed = false;
 };
 
 } // namespace Tensiova

@@ -5,6 +5,7 @@
 #include "answerbox.h"
 #include "clocktext.h"
 #include "design.h"
+#include "filemessages.h"
 #include "framebox.h"
 #include "numberconversion.h"
 #include "picturebutton.h"
@@ -101,6 +102,8 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     m_closeTimer->setObjectName(QStringLiteral("Timer3"));
     m_closeTimer->setInterval(PortClosingDelay);
     m_closeTimer->setSingleShot(true);
+    // A coarse timer may fire 5 % early and cut off an answer due just before 4.5 s.
+    m_closeTimer->setTimerType(Qt::PreciseTimer);
     connect(m_closeTimer, &QTimer::timeout, this, &MainWindow::Timer3_Timer);
 
     connect(m_link, &SerialLink::commEvent, this, &MainWindow::Comm1_OnComm);
@@ -332,10 +335,8 @@ void MainWindow::setSetup(const MonitoringSetup &values)
     for (const Family family : FamilyOrder) {
         for (int channel = 0; channel < ChannelCount; ++channel) {
             if (isActionFamily(family)) {
-                ActionComboBox *list = actionList(family, channel);
-                if (list->action() != values.action(family, channel)) {
-                    list->setAction(values.action(family, channel));
-                }
+                // Always set: -1 must also clear a text the user typed.
+                actionList(family, channel)->setAction(values.action(family, channel));
             } else if (textBox(family, channel)->text() != values.text(family, channel)) {
                 textBox(family, channel)->setText(values.text(family, channel));
             }
@@ -376,6 +377,7 @@ void MainWindow::Form_Load()
         }
     }
     const QString path = m_location.paramIniPath();
+    // An unreadable param.ini restores nothing; the next "Envoi" says why it cannot keep settings.
     setSetup(SetupStore::applyLoadedEntries(setup(), SetupStore::LoadSetup(path, m_locale)));
 
     // A port number that names no port (0 when param.ini has none) leaves the design's port 1.
@@ -411,13 +413,22 @@ void MainWindow::Command6_Click()
                 + lines.join(QLatin1Char('\n')));
         return;
     }
-    SetupStore::SaveSetup(m_location.paramIniPath(), values);
+    // The device does not care where the settings are kept: a failed save still sends.
+    const QString path = m_location.paramIniPath();
+    const FileStatus saved = SetupStore::SaveSetup(path, values);
     if (!m_link->portOpen() && !m_link->open()) {
-        m_dialogs.warn(this, QStringLiteral("Port de communication"), m_link->openFailure());
+        QString text = m_link->openFailure();
+        if (!saved) {
+            text += QStringLiteral("\n\n") + FileMessages::notKeptEither(path, saved);
+        }
+        m_dialogs.warn(this, QStringLiteral("Port de communication"), text);
         return;
     }
     m_link->output(message.bytes);
     emit messageSent(message.bytes);
+    if (!saved) {
+        m_dialogs.warn(this, QStringLiteral("Envoi"), FileMessages::sentButNotKept(path, saved));
+    }
 }
 
 void MainWindow::Command5_Click()
@@ -477,7 +488,11 @@ void MainWindow::n_port_Click()
         return;
     }
     m_link->setCommPort(*parsed.port);
-    SetupStore::WriteEntry(m_location.paramIniPath(), SetupStore::portSection(), answer);
+    const QString path = m_location.paramIniPath();
+    if (const FileStatus kept = SetupStore::WriteEntry(path, SetupStore::portSection(), answer);
+        !kept) {
+        m_dialogs.warn(this, title, FileMessages::portNotKept(*parsed.port, path, kept));
+    }
 }
 
 void MainWindow::n_surv_Click()
@@ -488,14 +503,23 @@ void MainWindow::n_surv_Click()
 void MainWindow::n_enregistrer_Click()
 {
     if (const auto path = m_dialogs.chooseSetupFile(this, UserDialogs::FileMode::Save)) {
-        SetupStore::SaveSetup(*path, setup());
+        if (const FileStatus saved = SetupStore::SaveSetup(*path, setup()); !saved) {
+            m_dialogs.warn(this, QStringLiteral("Enregistrer sous"),
+                           FileMessages::notSaved(*path, saved));
+        }
     }
 }
 
 void MainWindow::n_ouvrir_Click()
 {
     if (const auto path = m_dialogs.chooseSetupFile(this, UserDialogs::FileMode::Open)) {
-        setSetup(SetupStore::applyLoadedEntries(setup(), SetupStore::LoadSetup(*path, m_locale)));
+        const SetupStore::LoadedSetup loaded = SetupStore::LoadSetup(*path, m_locale);
+        if (!loaded.status) {
+            m_dialogs.warn(this, QStringLiteral("Ouvrir"),
+                           FileMessages::notOpened(*path, loaded.status));
+            return;
+        }
+        setSetup(SetupStore::applyLoadedEntries(setup(), loaded));
     }
 }
 

@@ -106,7 +106,10 @@ IniDocument::Line IniDocument::parseLine(QByteArray text, QByteArrayView end)
         return line;
     }
     const qsizetype equals = content.indexOf('=');
-    if (equals >= 0) {
+    if (equals < 0 && !content.isEmpty()) {
+        line.kind = Kind::KeyWithoutValue;
+        setName(content);
+    } else if (equals >= 0) {
         line.kind = Kind::Entry;
         setName(trimmed(content.first(equals)));
         const QByteArrayView value = trimmed(content.sliced(equals + 1));
@@ -127,7 +130,7 @@ void IniDocument::indexSection(int lineIndex)
 
 int IniDocument::sectionLine(QByteArrayView section) const
 {
-    return m_firstSectionLine.value(asciiLower(section), -1);
+    return m_firstSectionLine.value(asciiLower(trimmed(section)), -1);
 }
 
 int IniDocument::sectionEnd(int headerLine) const
@@ -159,29 +162,37 @@ QByteArray IniDocument::encode(const QString &text) const
     return m_byteOrderMark.isEmpty() ? Windows1252::encode(text) : text.toUtf8();
 }
 
+// The first line of the section that names the key, with or without a value; -1 when none does.
+int IniDocument::keyLine(int headerLine, QByteArrayView key) const
+{
+    const QByteArrayView name = trimmed(key);
+    const int end = sectionEnd(headerLine);
+    for (int i = headerLine + 1; i < end; ++i) {
+        const Line &line = m_lines[i];
+        if ((line.kind == Kind::Entry || line.kind == Kind::KeyWithoutValue)
+            && sameName(line.name(), name)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 std::optional<QString> IniDocument::value(QByteArrayView section, QByteArrayView key) const
 {
     const int header = sectionLine(section);
-    if (header < 0) {
+    const int found = header < 0 ? -1 : keyLine(header, key);
+    if (found < 0 || m_lines[found].kind != Kind::Entry) {
         return std::nullopt;
     }
-    const int end = sectionEnd(header);
-    for (int i = header + 1; i < end; ++i) {
-        const Line &line = m_lines[i];
-        if (line.kind != Kind::Entry || !sameName(line.name(), key)) {
-            continue;
-        }
-        QByteArrayView raw = line.value();
-        if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'')
-            && raw.back() == raw.front()) {
-            raw = raw.sliced(1, raw.size() - 2);
-        }
-        return decode(raw);
+    QByteArrayView raw = m_lines[found].value();
+    if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'')
+        && raw.back() == raw.front()) {
+        raw = raw.sliced(1, raw.size() - 2);
     }
-    return std::nullopt;
+    return decode(raw);
 }
 
-void IniDocument::setValue(QByteArrayView section, QByteArrayView key, const QString &value)
+bool IniDocument::setValue(QByteArrayView section, QByteArrayView key, const QString &value)
 {
     QString singleLine = value;
     singleLine.replace(QLatin1Char('\r'), QLatin1Char(' '))
@@ -193,34 +204,39 @@ void IniDocument::setValue(QByteArrayView section, QByteArrayView key, const QSt
         if (!m_lines.isEmpty() && m_lines.last().end.isEmpty()) {
             m_lines.last().end = LineEnd;
         }
-        m_lines.append(parseLine('[' + section.toByteArray() + ']', LineEnd));
+        m_lines.append(parseLine('[' + trimmed(section).toByteArray() + ']', LineEnd));
         indexSection(m_lines.size() - 1);
-        m_lines.append(parseLine(key.toByteArray() + '=' + encoded, LineEnd));
-        return;
+        m_lines.append(parseLine(trimmed(key).toByteArray() + '=' + encoded, LineEnd));
+        return true;
     }
 
-    const int end = sectionEnd(header);
-    int lastEntry = header;
-    for (int i = header + 1; i < end; ++i) {
-        Line &line = m_lines[i];
-        if (line.kind == Kind::Entry && sameName(line.name(), key)) {
-            // Keep the key's spelling and the line's own end.
-            line = parseLine(line.name().toByteArray() + '=' + encoded, line.end);
-            return;
+    if (const int found = keyLine(header, key); found >= 0) {
+        Line &line = m_lines[found];
+        if (line.kind == Kind::Entry && line.value() == QByteArrayView(encoded)) {
+            return false;
         }
-        if (!trimmed(line.text).isEmpty() && !trimmed(line.text).startsWith(';')) {
+        // Keep the key's spelling and the line's own end.
+        line = parseLine(line.name().toByteArray() + '=' + encoded, line.end);
+        return true;
+    }
+    int lastEntry = header;
+    const int end = sectionEnd(header);
+    for (int i = header + 1; i < end; ++i) {
+        const QByteArrayView content = trimmed(m_lines[i].text);
+        if (!content.isEmpty() && !content.startsWith(';')) {
             lastEntry = i;
         }
     }
     if (m_lines[lastEntry].end.isEmpty()) {
         m_lines[lastEntry].end = LineEnd;
     }
-    m_lines.insert(lastEntry + 1, parseLine(key.toByteArray() + '=' + encoded, LineEnd));
+    m_lines.insert(lastEntry + 1, parseLine(trimmed(key).toByteArray() + '=' + encoded, LineEnd));
     for (auto it = m_firstSectionLine.begin(); it != m_firstSectionLine.end(); ++it) {
         if (it.value() > lastEntry) {
             ++it.value();
         }
     }
+    return true;
 }
 
 } // namespace Tensiova

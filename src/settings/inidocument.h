@@ -21,15 +21,18 @@ public:
 
     // The value of the key in the section: trimmed of blanks and tabs, one pair of enclosing
     // quotes removed. Missing when the section, the key or the key's "=" is missing.
+    // Names asked for are trimmed of blanks and tabs like those of the file.
     std::optional<QString> value(QByteArrayView section, QByteArrayView key) const;
 
-    // Replaces the value where it stands, or adds the key after the section's last entry, or adds
-    // the section at the end. A line break in the value becomes a blank: a value never starts a
-    // new line, so it can never add a section or key of its own.
-    void setValue(QByteArrayView section, QByteArrayView key, const QString &value);
+    // Replaces the value where it stands (a line holding just the key, without "=", is where it
+    // stands too), or adds the key after the section's last entry, or adds the section at the
+    // end. A line break in the value becomes a blank: a value never starts a new line, so it can
+    // never add a section or key of its own. Returns false when the value was already stored
+    // as given, and nothing changed.
+    bool setValue(QByteArrayView section, QByteArrayView key, const QString &value);
 
 private:
-    enum class Kind { Other, Section, Entry };
+    enum class Kind { Other, Section, Entry, KeyWithoutValue };
     // A line is read in place: its text shares the bytes the document was read from, and its
     // name and value are spans of its text, so that reading a large file allocates nothing per
     // line.
@@ -38,7 +41,7 @@ private:
         QByteArray text; // without its line end
         QByteArrayView end; // "\r\n", "\n", "\r" or "" for a last line without one
         Kind kind = Kind::Other;
-        qsizetype nameBegin = 0; // section name, or key name, trimmed
+        qsizetype nameBegin = 0; // section name, or key name (with or without value), trimmed
         qsizetype nameLength = 0;
         qsizetype valueBegin = 0; // raw value of an entry, trimmed
         qsizetype valueLength = 0;
@@ -54,6 +57,7 @@ private:
     void indexSection(int lineIndex);
     int sectionLine(QByteArrayView section) const;
     int sectionEnd(int headerLine) const;
+    int keyLine(int headerLine, QByteArrayView key) const;
     QString decode(QByteArrayView bytes) const;
     QByteArray encode(const QString &text) const;
 

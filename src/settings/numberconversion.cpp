@@ -2,8 +2,10 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <iterator>
 #include <limits>
+#include <string>
+#include <string_view>
 
 namespace Tensiova {
 
@@ -144,25 +146,22 @@ double LeadingNumber(QStringView text)
 
 QString NumberText(double value, const QLocale &locale)
 {
-    if (!std::isfinite(value)) {
+    if (!std::isfinite(value) || value == 0.0) {
         return QStringLiteral("0");
     }
-    if (value == 0.0) {
-        return QStringLiteral("0");
-    }
-    char buffer[40];
-    // Shortest of up to 15 significant digits that reads back as the value itself, else 15.
-    for (int precision = 1; precision <= 15; ++precision) {
-        std::snprintf(buffer, sizeof buffer, "%.*E", precision - 1, value);
-        if (std::strtod(buffer, nullptr) == value || precision == 15) {
-            break;
-        }
-    }
-    // buffer holds d.dddE±xx: rebuild it in plain or exponent form.
-    const std::string scientific(buffer);
-    const std::size_t e = scientific.find('E');
-    const int exponent = std::atoi(scientific.c_str() + e + 1);
+    // Rounded once to 15 significant digits, as Windows writes a double: a subnormal number keeps
+    // its 15 digits even where fewer would read back.
+    char buffer[32];
+    const auto written = std::to_chars(std::begin(buffer), std::end(buffer), value,
+                                       std::chars_format::scientific, 14);
+    const std::string_view scientific(buffer, std::size_t(written.ptr - buffer));
+    const std::size_t e = scientific.find('e');
     const bool negative = scientific.front() == '-';
+    const bool negativeExponent = scientific[e + 1] == '-';
+    int exponent = 0;
+    std::from_chars(scientific.data() + e + 2, scientific.data() + scientific.size(), exponent);
+    exponent = negativeExponent ? -exponent : exponent;
+
     std::string digits;
     for (std::size_t i = negative ? 1 : 0; i < e; ++i) {
         if (scientific[i] != '.') {
@@ -175,30 +174,26 @@ QString NumberText(double value, const QLocale &locale)
 
     const QString decimal = locale.decimalPoint();
     QString text = negative ? QStringLiteral("-") : QString();
-    if (exponent >= 15 || exponent < -4) {
+    if (exponent >= 15 || exponent < -11) {
         text += QLatin1Char(digits.front());
         if (digits.size() > 1) {
             text += decimal + QString::fromLatin1(digits.c_str() + 1);
         }
-        text += QStringLiteral("E%1%2")
-                    .arg(exponent < 0 ? QLatin1Char('-') : QLatin1Char('+'))
-                    .arg(std::abs(exponent), 2, 10, QLatin1Char('0'));
+        text += (negativeExponent ? QStringLiteral("E-") : QStringLiteral("E+"))
+            + QString::number(std::abs(exponent));
         return text;
     }
     if (exponent < 0) {
-        text += QLatin1Char('0') + decimal + QString(-exponent - 1, QLatin1Char('0'))
+        return text + QLatin1Char('0') + decimal + QString(-exponent - 1, QLatin1Char('0'))
             + QString::fromLatin1(digits.c_str());
-        return text;
     }
     const std::size_t wholeDigits = std::size_t(exponent) + 1;
     if (digits.size() <= wholeDigits) {
-        text += QString::fromLatin1(digits.c_str())
-            + QString(int(wholeDigits - digits.size()), QLatin1Char('0'));
-    } else {
-        text += QString::fromLatin1(digits.c_str(), qsizetype(wholeDigits)) + decimal
-            + QString::fromLatin1(digits.c_str() + wholeDigits);
+        return text + QString::fromLatin1(digits.c_str())
+            + QString(qsizetype(wholeDigits - digits.size()), QLatin1Char('0'));
     }
-    return text;
+    return text + QString::fromLatin1(digits.c_str(), qsizetype(wholeDigits)) + decimal
+        + QString::fromLatin1(digits.c_str() + wholeDigits);
 }
 
 double roundHalfToEven(double value)

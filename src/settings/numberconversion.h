@@ -14,8 +14,9 @@ namespace Tensiova {
 // continue the number.
 double LeadingNumber(QStringView text);
 
-// The shortest text that gives the number back (at most 15 significant digits), with the
-// locale's decimal separator, never a group separator, "1E+15"-style beyond that precision.
+// The number as Windows writes it: 15 significant digits without trailing zeros, the locale's
+// decimal separator and never a group separator; plain from 1E-11 up to below 1E+15, "1,2E+15" and
+// "5.6789E-12" beyond. Whatever the C library's locale says.
 QString NumberText(double value, const QLocale &locale);
 
 // The nearest 16-bit integer, a half going to the even neighbour; empty on overflow.

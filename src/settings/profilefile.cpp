@@ -10,9 +10,6 @@ namespace Tensiova::ProfileFile {
 
 namespace {
 
-// Far beyond any settings file; keeps a wrong pick in the Open dialog from eating the memory.
-constexpr qint64 LargestFileRead = 64 * 1024 * 1024;
-
 QString finalTarget(const QString &path)
 {
     QFileInfo info(path);
@@ -22,39 +19,63 @@ QString finalTarget(const QString &path)
     return info.filePath();
 }
 
+FileStatus systemFailure(const QFileDevice &file)
+{
+    return {FileStatus::Problem::System, file.errorString()};
+}
+
 } // namespace
 
 ReadResult read(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
         return {};
     }
-    const QByteArray bytes = file.read(LargestFileRead);
-    const bool complete = file.atEnd() || file.isSequential();
-    return {IniDocument::fromBytes(bytes), complete};
+    if (info.isDir()) {
+        return {{}, {FileStatus::Problem::Folder, {}}};
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return {{}, systemFailure(file)};
+    }
+    const QByteArray bytes = file.read(LargestFileRead + 1);
+    if (bytes.size() > LargestFileRead) {
+        return {{}, {FileStatus::Problem::TooLarge, {}}};
+    }
+    if (file.error() != QFileDevice::NoError) {
+        return {{}, systemFailure(file)};
+    }
+    return {IniDocument::fromBytes(bytes), {}};
 }
 
-bool write(const QString &path, const IniDocument &document)
+FileStatus write(const QString &path, const IniDocument &document)
 {
     const QString target = finalTarget(path);
     const QFileInfo existing(target);
-    if (existing.exists() && (!existing.isFile() || !FileAccess::isWritable(target))) {
-        return false;
+    if (existing.exists() && !existing.isFile()) {
+        return {FileStatus::Problem::Folder, {}};
+    }
+    if (existing.exists() && !FileAccess::isWritable(target)) {
+        return {FileStatus::Problem::ReadOnly, {}};
     }
     QSaveFile file(target);
     if (!file.open(QIODevice::WriteOnly)) {
-        return false;
+        return systemFailure(file);
     }
     if (existing.exists()) {
         file.setPermissions(existing.permissions());
     }
     const QByteArray bytes = document.toBytes();
     if (file.write(bytes) != bytes.size()) {
+        const FileStatus failure = systemFailure(file);
         file.cancelWriting();
-        return false;
+        return failure;
     }
-    return file.commit();
+    if (!file.commit()) {
+        return systemFailure(file);
+    }
+    return {};
 }
 
 } // namespace Tensiova::ProfileFile

@@ -12,19 +12,25 @@ const QByteArray ValueKey = QByteArrayLiteral("valeur");
 
 QString readValue(const IniDocument &document, const QString &section, int capacity)
 {
+    if (capacity <= 0) {
+        return {};
+    }
     return document.value(section.toLatin1(), ValueKey).value_or(QString()).left(capacity - 1);
 }
 
-bool writeValues(const QString &path, const QList<std::pair<QString, QString>> &sectionValues)
+// A file that could not be read is never written, and one whose values are already those given
+// is left as it is, down to its modification time.
+FileStatus writeValues(const QString &path, const QList<std::pair<QString, QString>> &sectionValues)
 {
     ProfileFile::ReadResult file = ProfileFile::read(path);
-    if (!file.complete) {
-        return false;
+    if (!file.status) {
+        return file.status;
     }
+    bool changed = false;
     for (const auto &[section, value] : sectionValues) {
-        file.document.setValue(section.toLatin1(), ValueKey, value);
+        changed = file.document.setValue(section.toLatin1(), ValueKey, value) || changed;
     }
-    return ProfileFile::write(path, file.document);
+    return changed ? ProfileFile::write(path, file.document) : FileStatus {};
 }
 
 } // namespace
@@ -52,7 +58,7 @@ QString portSection()
     return QStringLiteral("Port COM");
 }
 
-bool WriteEntry(const QString &path, const QString &section, const QString &text)
+FileStatus WriteEntry(const QString &path, const QString &section, const QString &text)
 {
     return writeValues(path, {{section, text}});
 }
@@ -62,7 +68,7 @@ QString ReadEntry(const QString &path, const QString &section, int capacity)
     return readValue(ProfileFile::read(path).document, section, capacity);
 }
 
-bool SaveSetup(const QString &path, const MonitoringSetup &setup)
+FileStatus SaveSetup(const QString &path, const MonitoringSetup &setup)
 {
     QList<std::pair<QString, QString>> values;
     for (const Family family : FamilyOrder) {
@@ -73,10 +79,12 @@ bool SaveSetup(const QString &path, const MonitoringSetup &setup)
     return writeValues(path, values);
 }
 
-QList<LoadedEntry> LoadSetup(const QString &path, const QLocale &locale)
+LoadedSetup LoadSetup(const QString &path, const QLocale &locale)
 {
-    const IniDocument document = ProfileFile::read(path).document;
-    QList<LoadedEntry> entries;
+    const ProfileFile::ReadResult file = ProfileFile::read(path);
+    const IniDocument &document = file.document;
+    LoadedSetup loaded {{}, file.status};
+    QList<LoadedEntry> &entries = loaded.entries;
     for (const Family family : FamilyOrder) {
         for (int channel = 0; channel < ChannelCount; ++channel) {
             const QString value =
@@ -93,12 +101,12 @@ QList<LoadedEntry> LoadSetup(const QString &path, const QLocale &locale)
             entries.append(entry);
         }
     }
-    return entries;
+    return loaded;
 }
 
-MonitoringSetup applyLoadedEntries(MonitoringSetup setup, const QList<LoadedEntry> &entries)
+MonitoringSetup applyLoadedEntries(MonitoringSetup setup, const LoadedSetup &loaded)
 {
-    for (const LoadedEntry &entry : entries) {
+    for (const LoadedEntry &entry : loaded.entries) {
         if (!isActionFamily(entry.family)) {
             setup.setText(entry.family, entry.channel, entry.text);
         } else if (entry.index && ActionChoice::isSelectable(*entry.index)) {

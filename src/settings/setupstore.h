@@ -1,6 +1,7 @@
 #pragma once
 
 #include "monitoringsetup.h"
+#include "profilefile.h"
 
 #include <QList>
 #include <QLocale>
@@ -20,13 +21,16 @@ QString sectionName(Family family, int channel);
 int readCapacity(Family family);
 QString portSection(); // "Port COM"
 
-// Sets "valeur" of the section; false when the file could not be written.
-bool WriteEntry(const QString &path, const QString &section, const QString &text);
-// "valeur" of the section, at most capacity - 1 characters; empty when missing.
+// Sets "valeur" of the section. A file that exists but cannot be read is left untouched and the
+// write fails; a value already stored as given changes nothing, not even the file's time.
+FileStatus WriteEntry(const QString &path, const QString &section, const QString &text);
+// "valeur" of the section, at most capacity - 1 characters (nothing for a capacity of 0); empty
+// when missing.
 QString ReadEntry(const QString &path, const QString &section, int capacity);
 
-// The 48 channel entries, family by family, in one replacement of the file.
-bool SaveSetup(const QString &path, const MonitoringSetup &setup);
+// The 48 channel entries, family by family, in one replacement of the file (none when every
+// value is already stored as given).
+FileStatus SaveSetup(const QString &path, const MonitoringSetup &setup);
 
 struct LoadedEntry
 {
@@ -36,12 +40,19 @@ struct LoadedEntry
     std::optional<int> index; // action fields: the index to select; empty on overflow
 };
 
-// The 48 channel entries in the order they were written, converted for their controls; the
-// file is read once.
-QList<LoadedEntry> LoadSetup(const QString &path, const QLocale &locale);
+struct LoadedSetup
+{
+    // The 48 channel entries in the order they were written, converted for their controls.
+    QList<LoadedEntry> entries;
+    // A file that exists but could not be read loads as empty, with the reason here.
+    FileStatus status;
+};
+
+// The file is read once.
+LoadedSetup LoadSetup(const QString &path, const QLocale &locale);
 
 // The setup after loading: a text field takes its loaded text; a list takes its loaded index
 // when the list accepts it, and otherwise keeps its current one.
-MonitoringSetup applyLoadedEntries(MonitoringSetup setup, const QList<LoadedEntry> &entries);
+MonitoringSetup applyLoadedEntries(MonitoringSetup setup, const LoadedSetup &loaded);
 
 } // namespace Tensiova::SetupStore
