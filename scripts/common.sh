@@ -5,7 +5,8 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 
 PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n
-          qt6-image-formats-plugins libgl-dev fonts-dejavu-core fonts-dejavu-extra locales)
+          qt6-image-formats-plugins libgl-dev fonts-dejavu-core fonts-dejavu-extra locales
+          lintian appstream desktop-file-utils dpkg-dev)
 
 # The C-library locales our users run (French) and the English one some tests compare with.
 LOCALES=(fr_FR.UTF-8 en_US.UTF-8)

@@ -10,6 +10,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTimer>
@@ -96,7 +98,6 @@ private slots:
     {
         WindowFixture fixture;
         MainWindow &window = fixture.open();
-        QCOMPARE(window.centralWidget()->minimumSize(), QSize(770, 456));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.centralWidget()->size(), QSize(770, 456));
@@ -106,6 +107,27 @@ private slots:
         QTest::qWait(20);
         QCOMPARE(fixture.find<QWidget>(QStringLiteral("Command6"))->geometry(), before);
         QCOMPARE(fixture.find<QWidget>(QStringLiteral("Frame4"))->size(), QSize(769, 453));
+    }
+
+    // Smaller than the design's window (a small screen), it scrolls: no control is lost.
+    void smallWindowScrollsToEveryControl()
+    {
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.resize(400, 300);
+        auto *scroller = qobject_cast<QScrollArea *>(window.centralWidget());
+        QVERIFY(scroller);
+        QTRY_VERIFY(scroller->horizontalScrollBar()->isVisible());
+        QVERIFY(scroller->verticalScrollBar()->isVisible());
+        auto *send = fixture.find<QWidget>(QStringLiteral("Command6"));
+        QVERIFY(send->visibleRegion().isEmpty());
+        scroller->ensureWidgetVisible(send);
+        QVERIFY(!send->visibleRegion().isEmpty());
+        QCOMPARE(window.answers(), QStringLiteral("...."));
+        QTest::mouseClick(send, Qt::LeftButton);
+        QCOMPARE(window.answers(), QString()); // "Envoi" was pressed
     }
 
     void texts_data()

@@ -26,9 +26,42 @@ void prepareApplication()
     }
 }
 
+QPixmap picture(const QString &resource)
+{
+    if (qApp->devicePixelRatio() > 1.0) {
+        const qsizetype dot = resource.lastIndexOf(QLatin1Char('.'));
+        QPixmap sharp(resource.left(dot) + QStringLiteral("@2x") + resource.mid(dot));
+        if (!sharp.isNull()) {
+            sharp.setDevicePixelRatio(2.0);
+            return sharp;
+        }
+    }
+    return QPixmap(resource);
+}
+
+namespace {
+
+const QScreen *screenOf(const QWidget *window)
+{
+    return window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+}
+
+} // namespace
+
+void fitOnScreen(QWidget *window)
+{
+    const QScreen *screen = screenOf(window);
+    if (!screen) {
+        return;
+    }
+    const QSize frame = window->frameGeometry().size() - window->size();
+    const QSize room = screen->availableGeometry().size() - frame;
+    window->resize(window->size().boundedTo(room));
+}
+
 void centerOnScreen(QWidget *window)
 {
-    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QScreen *screen = screenOf(window);
     if (!screen) {
         return;
     }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QPixmap>
 #include <QRect>
+#include <QString>
 
 class QWidget;
 
@@ -21,6 +23,13 @@ constexpr QRect rect(int left, int top, int width, int height)
 // enough for every caption and entry to show whole inside the controls at their design sizes,
 // and Qt's own dialog texts in French.
 void prepareApplication();
+
+// A picture of the resources at its design size: its "@2x" drawing where the screens are dense
+// enough for it to show sharper.
+QPixmap picture(const QString &resource);
+
+// Shrinks a top-level window that would not fit on the screen it is about to appear on.
+void fitOnScreen(QWidget *window);
 
 // Centres a top-level window on the screen it is about to appear on.
 void centerOnScreen(QWidget *window);

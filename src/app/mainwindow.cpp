@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QTimer>
 
 #include <limits>
@@ -160,9 +161,13 @@ void MainWindow::buildMenus()
 
 void MainWindow::buildPanel()
 {
-    auto *client = new QWidget(this);
-    client->setMinimumSize(Design::pixels(11550), Design::pixels(6840));
-    setCentralWidget(client);
+    // On a screen smaller than the design's window, scroll bars rather than controls off-screen.
+    auto *scroller = new QScrollArea(this);
+    scroller->setFrameShape(QFrame::NoFrame);
+    auto *client = new QWidget;
+    client->setFixedSize(Design::pixels(11550), Design::pixels(6840));
+    scroller->setWidget(client);
+    setCentralWidget(scroller);
 
     m_panel = new FrameBox(QStringLiteral("Programmation des surveillances"), QColor(), client);
     m_panel->setObjectName(QStringLiteral("Frame4"));
@@ -263,7 +268,7 @@ void MainWindow::buildPanel()
     m_answers->setText(QStringLiteral("...."));
     connect(m_answers, &AnswerBox::clicked, this, &MainWindow::Text1_Click);
 
-    const QPixmap buttonPicture(QStringLiteral(":/pictures/button.gif"));
+    const QPixmap buttonPicture = Design::picture(QStringLiteral(":/pictures/button.gif"));
     m_send = new PictureButton(QStringLiteral("Envoi "), buttonPicture, m_panel);
     m_send->setObjectName(QStringLiteral("Command6"));
     m_send->setGeometry(Design::rect(9870, 6090, 1515, 285));
@@ -274,7 +279,7 @@ void MainWindow::buildPanel()
     m_closePanel->setGeometry(Design::rect(9870, 6420, 1515, 285));
     connect(m_closePanel, &QPushButton::clicked, this, &MainWindow::Command5_Click);
 
-    resize(client->minimumSize() + QSize(0, menuBar()->sizeHint().height()));
+    resize(client->size() + QSize(0, menuBar()->sizeHint().height()));
 }
 
 void MainWindow::buildFocusOrder()
@@ -364,6 +369,7 @@ void MainWindow::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!m_placed) {
         m_placed = true;
+        Design::fitOnScreen(this);
         Design::centerOnScreen(this);
     }
 }

@@ -21,7 +21,7 @@ void PictureButton::paintEvent(QPaintEvent *)
     const int shift = isDown() ? 1 : 0;
     painter.save();
     painter.setClipRect(rect().adjusted(2, 2, -2, -2));
-    QRect pictureRect = m_picture.rect();
+    QRect pictureRect(QPoint(), m_picture.deviceIndependentSize().toSize());
     pictureRect.moveCenter(rect().center());
     painter.drawPixmap(pictureRect.translated(shift, shift), m_picture);
     painter.restore();
