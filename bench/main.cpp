@@ -1,12 +1,13 @@
 // tensiova-bench: the program's figures, each beside its baseline measured in the same run.
 // Prints one line per figure, "name: value unit"; every value is the median of several runs.
 
-#include "answerbox.h"
-#include "design.h"
-#include "mainwindow.h"
-#include "seriallink.h"
-#include "setupstore.h"
-#include "userdialogs.h"
+#include "app/answerbox.h"
+#include "app/design.h"
+#include "app/mainwindow.h"
+#include "link/seriallink.h"
+#include "settings/setupstore.h"
+#include "ptypair.h"
+#include "scripteduserdialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,30 +19,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
-#include <unistd.h>
 #include <vector>
 
 using namespace Tensiova;
 
 namespace {
-
-class SilentDialogs : public UserDialogs
-{
-public:
-    std::optional<QString> chooseSetupFile(QWidget *, FileMode) override { return std::nullopt; }
-    QString askText(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return {};
-    }
-    void inform(QWidget *, const QString &, const QString &) override { }
-    void warn(QWidget *, const QString &title, const QString &text) override
-    {
-        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
-    }
-};
 
 double median(std::vector<double> values)
 {
@@ -140,23 +122,16 @@ void measureFormLoad(const QString &folder, UserDialogs &dialogs)
 
 void measureEnvoi(const QString &folder, UserDialogs &dialogs)
 {
-    int master = -1;
-    int slave = -1;
-    char name[256] = {};
-    if (::openpty(&master, &slave, name, nullptr, nullptr) != 0) {
+    PtyPair device;
+    if (!device.isValid()) {
         std::fprintf(stderr, "no pseudo-terminal: envoi not measured\n");
         return;
     }
-    termios raw = {};
-    ::tcgetattr(slave, &raw);
-    ::cfmakeraw(&raw);
-    ::tcsetattr(slave, TCSANOW, &raw);
     const QString link = QDir(folder).filePath(QStringLiteral("COM1"));
     QFile::remove(link);
-    QFile::link(QString::fromLocal8Bit(name), link);
+    QFile::link(device.devicePath(), link);
 
     std::vector<double> firstClick, nextClick;
-    char buffer[256];
     for (int run = 0; run < 15; ++run) {
         const auto window =
             MainWindow::load(SettingsLocation(folder, folder), dialogs, QLocale::c());
@@ -168,14 +143,9 @@ void measureEnvoi(const QString &folder, UserDialogs &dialogs)
             if (window->serialLink().port().bytesToWrite() != 0) {
                 std::fprintf(stderr, "the message was not handed over whole\n");
             }
-            for (int got = 0; got < 52;) {
-                const ssize_t count = ::read(master, buffer, sizeof buffer);
-                got += count > 0 ? int(count) : 0;
-            }
+            device.read(52);
         }
     }
-    ::close(slave);
-    ::close(master);
     QFile::remove(link);
     constexpr double wireMilliseconds = 52 * 10 * 1000.0 / 4800.0;
     report("envoi_ms", median(firstClick), "ms");
@@ -286,7 +256,10 @@ int main(int argc, char *argv[])
 
     QTemporaryDir folder;
     writeFile(QDir(folder.path()).filePath(QStringLiteral("param.ini")), fullParamIni());
-    SilentDialogs dialogs;
+    ScriptedUserDialogs dialogs;
+    dialogs.echo = [](const QString &title, const QString &text) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+    };
 
     std::printf("# tensiova-bench, Qt %s, medians\n", qVersion());
     measureStartup(probe, folder.path());

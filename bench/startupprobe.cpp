@@ -2,10 +2,10 @@
 //   tensiova-startup-probe program FOLDER   the splash, a click, the main window on FOLDER
 //   tensiova-startup-probe bare             an empty QMainWindow of the same libraries
 
-#include "design.h"
+#include "app/design.h"
 #include "processmemory.h"
-#include "programstart.h"
-#include "qtuserdialogs.h"
+#include "app/programstart.h"
+#include "app/qtuserdialogs.h"
 
 #include <QApplication>
 #include <QFile>

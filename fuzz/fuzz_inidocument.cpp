@@ -2,7 +2,7 @@
 // other entry changes.
 
 #include "fuzzcheck.h"
-#include "inidocument.h"
+#include "settings/inidocument.h"
 
 #include <QByteArray>
 #include <QList>

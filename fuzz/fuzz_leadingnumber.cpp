@@ -2,7 +2,7 @@
 // own text reads back as the number.
 
 #include "fuzzcheck.h"
-#include "numberconversion.h"
+#include "conversions/numberconversion.h"
 
 #include <QString>
 

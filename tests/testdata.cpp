@@ -39,6 +39,71 @@ Tensiova::MonitoringSetup uniformSetup(const QString &text, int action)
     return setup;
 }
 
+QString testDataPath(const QString &name)
+{
+    return QStringLiteral(TENSIOVA_TEST_DATA "/") + name;
+}
+
+Tensiova::MonitoringSetup workedExample()
+{
+    Tensiova::MonitoringSetup setup = uniformSetup(QStringLiteral("0"));
+    setup.analog[0] = {QStringLiteral("10"), QStringLiteral("200"), QStringLiteral("5"), 1};
+    for (int channel = 1; channel < Tensiova::ChannelCount; ++channel) {
+        setup.analog[channel] = {QStringLiteral("0"), QStringLiteral("255"), QStringLiteral("1"), 0};
+    }
+    setup.logic[0] = {QStringLiteral("1"), 2};
+    return setup;
+}
+
+QByteArray workedExampleBytes()
+{
+    return QByteArray::fromHex(readBytes(testDataPath(QStringLiteral("worked-example.hex"))));
+}
+
+QByteArray unescaped(const QString &cell)
+{
+    QByteArray bytes;
+    const QByteArray raw = cell.toUtf8();
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '\\' || i + 1 == raw.size()) {
+            bytes += raw[i];
+            continue;
+        }
+        const char next = raw[++i];
+        if (next == 'x') {
+            bytes += char(raw.mid(i + 1, 2).toInt(nullptr, 16));
+            i += 2;
+        } else {
+            bytes += next == 'r' ? '\r' : next == 'n' ? '\n' : next == 't' ? '\t' : next;
+        }
+    }
+    return bytes;
+}
+
+void addDataRows(const QString &name)
+{
+    QFile file(testDataPath(name));
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(name));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    const QList<QByteArray> columns = lines.first().split('\t');
+    // QTest keeps the column names' pointers: their bytes must outlive the test.
+    static QByteArrayList names;
+    for (qsizetype column = 1; column < columns.size(); ++column) {
+        names.append(columns[column]);
+        QTest::addColumn<QString>(names.constLast().constData());
+    }
+    for (qsizetype line = 1; line < lines.size(); ++line) {
+        if (lines[line].isEmpty()) {
+            continue;
+        }
+        const QList<QByteArray> cells = lines[line].split('\t');
+        QTestData &row = QTest::newRow(cells.first().constData());
+        for (qsizetype column = 1; column < columns.size(); ++column) {
+            row << QString::fromUtf8(cells.value(column));
+        }
+    }
+}
+
 QString processLocaleProblem()
 {
     const QByteArray asked = qgetenv("LC_ALL");
@@ -46,9 +111,8 @@ QString processLocaleProblem()
     const QByteArray point = std::localeconv()->decimal_point;
     const QByteArray expectedPoint = asked.startsWith("fr_") ? "," : ".";
     if (numeric != asked || point != expectedPoint) {
-        return QStringLiteral(
-                   "LC_ALL=%1 but LC_NUMERIC is %2 with decimal point '%3': is the locale "
-                   "generated (localedef)?")
+        return QStringLiteral("LC_ALL=%1 but LC_NUMERIC is %2 with decimal point '%3': is the locale "
+                              "generated (localedef)?")
             .arg(QString::fromLatin1(asked), QString::fromLatin1(numeric),
                  QString::fromLatin1(point));
     }

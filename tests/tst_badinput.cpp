@@ -1,9 +1,9 @@
 // Bad input wherever a user or a file can put it: nothing crashes, nothing is lost, a value never
 // becomes a section of its own, and every refusal says why.
 
-#include "numberconversion.h"
+#include "conversions/numberconversion.h"
 #include "ptypair.h"
-#include "setupstore.h"
+#include "settings/setupstore.h"
 #include "windowfixture.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "actioncombobox.h"
+#include "app/actioncombobox.h"
 #include "windowfixture.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
-#include "design.h"
-#include "fakeuserdialogs.h"
-#include "mainwindow.h"
-#include "programstart.h"
-#include "splashwindow.h"
+#include "app/design.h"
+#include "scripteduserdialogs.h"
+#include "app/mainwindow.h"
+#include "app/programstart.h"
+#include "app/splashwindow.h"
 #include "testdata.h"
 
 #include <QLabel>
@@ -24,7 +24,7 @@ private:
         Start()
         {
             start =
-                std::make_unique<ProgramStart>(std::make_unique<FakeUserDialogs>(), QLocale::c());
+                std::make_unique<ProgramStart>(std::make_unique<ScriptedUserDialogs>(), QLocale::c());
             start->setSettingsLocation(SettingsLocation(folder.path(), folder.path()));
             start->showSplash();
         }

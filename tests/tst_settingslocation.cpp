@@ -1,4 +1,4 @@
-#include "settingslocation.h"
+#include "settings/settingslocation.h"
 #include "testdata.h"
 
 #include <QDir>

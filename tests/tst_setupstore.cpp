@@ -1,4 +1,4 @@
-#include "setupstore.h"
+#include "settings/setupstore.h"
 #include "testdata.h"
 
 #include <QDateTime>

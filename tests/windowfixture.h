@@ -1,9 +1,9 @@
 #pragma once
 
-#include "design.h"
-#include "fakeuserdialogs.h"
-#include "mainwindow.h"
-#include "seriallink.h"
+#include "app/design.h"
+#include "scripteduserdialogs.h"
+#include "app/mainwindow.h"
+#include "link/seriallink.h"
 #include "testdata.h"
 
 #include <QTemporaryDir>
@@ -14,7 +14,7 @@
 struct WindowFixture
 {
     QTemporaryDir folder;
-    FakeUserDialogs dialogs;
+    ScriptedUserDialogs dialogs;
     std::unique_ptr<Tensiova::MainWindow> window;
 
     QString paramIni() const { return folder.filePath(QStringLiteral("param.ini")); }

@@ -1,6 +1,6 @@
-#include "actioncombobox.h"
+#include "app/actioncombobox.h"
 
-#include "actionchoice.h"
+#include "model/actionchoice.h"
 
 #include <QLineEdit>
 

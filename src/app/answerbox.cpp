@@ -1,4 +1,4 @@
-#include "answerbox.h"
+#include "app/answerbox.h"
 
 #include <QScrollBar>
 #include <QTextCursor>

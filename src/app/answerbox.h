@@ -1,6 +1,6 @@
 #pragma once
 
-#include "answertext.h"
+#include "link/answertext.h"
 
 #include <QPlainTextEdit>
 

@@ -1,4 +1,4 @@
-#include "design.h"
+#include "app/design.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "filemessages.h"
+#include "app/filemessages.h"
 
 #include <QDir>
 

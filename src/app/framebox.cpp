@@ -1,4 +1,4 @@
-#include "framebox.h"
+#include "app/framebox.h"
 
 #include <QStyleOptionGroupBox>
 #include <QStylePainter>

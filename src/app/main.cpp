@@ -1,6 +1,6 @@
-#include "design.h"
-#include "programstart.h"
-#include "qtuserdialogs.h"
+#include "app/design.h"
+#include "app/programstart.h"
+#include "app/qtuserdialogs.h"
 
 #include <QApplication>
 

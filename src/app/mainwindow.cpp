@@ -1,19 +1,19 @@
-#include "mainwindow.h"
+#include "app/mainwindow.h"
 
-#include "actionchoice.h"
-#include "actioncombobox.h"
-#include "answerbox.h"
-#include "clocktext.h"
-#include "design.h"
-#include "filemessages.h"
-#include "framebox.h"
-#include "numberconversion.h"
-#include "picturebutton.h"
-#include "portanswer.h"
-#include "seriallink.h"
-#include "setupstore.h"
-#include "userdialogs.h"
-#include "windows1252.h"
+#include "model/actionchoice.h"
+#include "app/actioncombobox.h"
+#include "app/answerbox.h"
+#include "app/clocktext.h"
+#include "app/design.h"
+#include "app/filemessages.h"
+#include "app/linkmessages.h"
+#include "app/framebox.h"
+#include "app/picturebutton.h"
+#include "link/deviceprogrammer.h"
+#include "link/seriallink.h"
+#include "settings/setupstore.h"
+#include "app/userdialogs.h"
+#include "conversions/windows1252.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -86,6 +86,7 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     , m_dialogs(dialogs)
     , m_locale(locale)
     , m_link(new SerialLink(location.folder(), this))
+    , m_programmer(std::make_unique<DeviceProgrammer>(*m_link, location.paramIniPath(), locale))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(
@@ -108,9 +109,11 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     connect(m_closeTimer, &QTimer::timeout, this, &MainWindow::Timer3_Timer);
 
     connect(m_link, &SerialLink::commEvent, this, &MainWindow::Comm1_OnComm);
-    connect(m_link, &SerialLink::connectionLost, this, [this](const QString &message) {
-        m_dialogs.warn(this, QStringLiteral("Liaison perdue"), message);
-    });
+    connect(m_link, &SerialLink::connectionLost, this,
+            [this](qint16 port, const QString &device) {
+                m_dialogs.warn(this, QStringLiteral("Liaison perdue"),
+                               LinkMessages::connectionLost(port, device));
+            });
 
     m_clockTimer->start();
 }
@@ -387,9 +390,7 @@ void MainWindow::Form_Load()
     setSetup(SetupStore::applyLoadedEntries(setup(), SetupStore::LoadSetup(path, m_locale)));
 
     // A port number that names no port (0 when param.ini has none) leaves the design's port 1.
-    const QString storedPort =
-        SetupStore::ReadEntry(path, SetupStore::portSection(), SetupStore::NumberCapacity);
-    if (const auto port = RoundToInt16(LeadingNumber(storedPort.trimmed()))) {
+    if (const auto port = m_programmer->storedPort()) {
         m_link->setCommPort(*port);
     }
 }
@@ -397,43 +398,26 @@ void MainWindow::Form_Load()
 void MainWindow::Command6_Click()
 {
     m_answers->setText(QString());
-    m_programmingTable.reset();
-    MonitoringSetup values = setup();
-    if (values.correctLogicStates()) {
-        setSetup(values);
+    const DeviceProgrammer::Envoi envoi = m_programmer->send(setup());
+    if (envoi.statesCorrected) {
+        setSetup(envoi.setup);
     }
-    m_programmingTable.fill(values);
-
-    // Checked before saving, so that param.ini keeps the last settings that could be sent.
-    const ProgrammingMessage message = ProgrammingMessage::build(m_programmingTable, m_locale);
-    if (!message.isValid()) {
-        QStringList lines;
-        for (const FieldProblem &problem : message.problems) {
-            lines.append(problem.description());
-        }
-        m_dialogs.warn(
-            this, QStringLiteral("Envoi impossible"),
-            QStringLiteral("Rien n'a été envoyé ni enregistré : chacun de ces champs doit "
-                           "contenir un nombre entier de 0 à 255, et chaque liste une "
-                           "action choisie.\n\n")
-                + lines.join(QLatin1Char('\n')));
-        return;
-    }
-    // The device does not care where the settings are kept: a failed save still sends.
-    const QString path = m_location.paramIniPath();
-    const FileStatus saved = SetupStore::SaveSetup(path, values);
-    if (!m_link->portOpen() && !m_link->open()) {
-        QString text = m_link->openFailure();
-        if (!saved) {
-            text += QStringLiteral("\n\n") + FileMessages::notKeptEither(path, saved);
+    const QString path = m_programmer->paramIniPath();
+    if (!envoi.problems.isEmpty()) {
+        m_dialogs.warn(this, QStringLiteral("Envoi impossible"),
+                       LinkMessages::wrongFields(envoi.problems));
+    } else if (!envoi.portOpened) {
+        QString text = LinkMessages::openFailure(m_link->openFailure());
+        if (!envoi.saved) {
+            text += QStringLiteral("\n\n") + FileMessages::notKeptEither(path, envoi.saved);
         }
         m_dialogs.warn(this, QStringLiteral("Port de communication"), text);
-        return;
-    }
-    m_link->output(message.bytes);
-    emit messageSent(message.bytes);
-    if (!saved) {
-        m_dialogs.warn(this, QStringLiteral("Envoi"), FileMessages::sentButNotKept(path, saved));
+    } else {
+        emit messageSent(envoi.sent);
+        if (!envoi.saved) {
+            m_dialogs.warn(this, QStringLiteral("Envoi"),
+                           FileMessages::sentButNotKept(path, envoi.saved));
+        }
     }
 }
 
@@ -474,30 +458,17 @@ void MainWindow::n_port_Click()
     const QString title = QStringLiteral("Changement du port de communication");
     const QString answer = m_dialogs.askText(this, title, QStringLiteral("Port de communication"),
                                              QString::number(m_link->commPort()));
-    if (answer.isEmpty()) {
-        return;
-    }
-    const PortAnswer parsed = PortAnswer::parse(answer, m_locale);
-    const QString kept = QStringLiteral("\nLe port COM%1 est conservé.").arg(m_link->commPort());
-    if (!parsed.port) {
-        m_dialogs.warn(this, title, parsed.problem + kept);
-        return;
-    }
-    if (m_link->portOpen()) {
-        m_dialogs.warn(
-            this, title,
-            QStringLiteral("Le port COM%1 est ouvert : son numéro ne peut pas changer maintenant.\n"
-                           "Fermez le panneau avec « Quitter », attendez quelques secondes que "
-                           "le port se ferme, puis recommencez.")
-                    .arg(m_link->commPort())
-                + kept);
-        return;
-    }
-    m_link->setCommPort(*parsed.port);
-    const QString path = m_location.paramIniPath();
-    if (const FileStatus kept = SetupStore::WriteEntry(path, SetupStore::portSection(), answer);
-        !kept) {
-        m_dialogs.warn(this, title, FileMessages::portNotKept(*parsed.port, path, kept));
+    using Outcome = DeviceProgrammer::PortChange::Outcome;
+    const DeviceProgrammer::PortChange change = m_programmer->changePort(answer);
+    if (change.outcome == Outcome::Refused) {
+        m_dialogs.warn(this, title,
+                       LinkMessages::refusedPort(answer, change.answer.problem, m_link->commPort()));
+    } else if (change.outcome == Outcome::PortOpen) {
+        m_dialogs.warn(this, title, LinkMessages::portIsOpen(m_link->commPort()));
+    } else if (change.outcome == Outcome::Changed && !change.kept) {
+        m_dialogs.warn(this, title,
+                       FileMessages::portNotKept(m_link->commPort(), m_programmer->paramIniPath(),
+                                                 change.kept));
     }
 }
 

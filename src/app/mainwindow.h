@@ -1,8 +1,7 @@
 #pragma once
 
-#include "monitoringsetup.h"
-#include "programmingmessage.h"
-#include "settingslocation.h"
+#include "model/monitoringsetup.h"
+#include "settings/settingslocation.h"
 
 #include <QLocale>
 #include <QMainWindow>
@@ -19,6 +18,7 @@ class QTimer;
 namespace Tensiova {
 
 class ActionComboBox;
+class DeviceProgrammer;
 class AnswerBox;
 class SerialLink;
 class UserDialogs;
@@ -84,7 +84,7 @@ private:
     UserDialogs &m_dialogs;
     QLocale m_locale;
     SerialLink *m_link = nullptr;
-    ProgrammingTable m_programmingTable;
+    std::unique_ptr<DeviceProgrammer> m_programmer;
 
     QGroupBox *m_panel = nullptr;
     std::array<std::array<QLineEdit *, ChannelCount>, 4> m_textBoxes {}; // min, max, coeff, et

@@ -1,6 +1,6 @@
-#include "programstart.h"
+#include "app/programstart.h"
 
-#include "userdialogs.h"
+#include "app/userdialogs.h"
 
 namespace Tensiova {
 

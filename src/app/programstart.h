@@ -1,8 +1,8 @@
 #pragma once
 
-#include "mainwindow.h"
-#include "settingslocation.h"
-#include "splashwindow.h"
+#include "app/mainwindow.h"
+#include "settings/settingslocation.h"
+#include "app/splashwindow.h"
 
 #include <QLocale>
 #include <QObject>

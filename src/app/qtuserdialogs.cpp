@@ -1,6 +1,6 @@
-#include "qtuserdialogs.h"
+#include "app/qtuserdialogs.h"
 
-#include "setupfiledialog.h"
+#include "app/setupfiledialog.h"
 
 #include <QInputDialog>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "userdialogs.h"
+#include "app/userdialogs.h"
 
 namespace Tensiova {
 

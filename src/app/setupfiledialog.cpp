@@ -1,4 +1,4 @@
-#include "setupfiledialog.h"
+#include "app/setupfiledialog.h"
 
 #include <QComboBox>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
-#include "splashwindow.h"
+#include "app/splashwindow.h"
 
-#include "design.h"
-#include "picturebox.h"
+#include "app/design.h"
+#include "app/picturebox.h"
 
 #include <QLabel>
 #include <QMouseEvent>

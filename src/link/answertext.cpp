@@ -1,4 +1,4 @@
-#include "answertext.h"
+#include "link/answertext.h"
 
 namespace Tensiova {
 

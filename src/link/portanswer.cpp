@@ -1,6 +1,6 @@
-#include "portanswer.h"
+#include "link/portanswer.h"
 
-#include "numberconversion.h"
+#include "conversions/numberconversion.h"
 
 namespace Tensiova {
 
@@ -8,16 +8,13 @@ PortAnswer PortAnswer::parse(const QString &answer, const QLocale &locale)
 {
     const std::optional<double> number = RegionalNumber(answer, locale);
     if (!number) {
-        return {std::nullopt, QStringLiteral("« %1 » n'est pas un numéro de port.").arg(answer)};
+        return {std::nullopt, Problem::NotANumber};
     }
     const std::optional<qint16> port = RoundToInt16(*number);
     if (!port || *port < 1) {
-        return {std::nullopt,
-                QStringLiteral("« %1 » ne peut pas être un numéro de port : il faut un nombre "
-                               "entier de 1 à 32767.")
-                    .arg(answer)};
+        return {std::nullopt, Problem::OutOfRange};
     }
-    return {port, {}};
+    return {port, Problem::None};
 }
 
 } // namespace Tensiova

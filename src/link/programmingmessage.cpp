@@ -1,7 +1,7 @@
-#include "programmingmessage.h"
+#include "link/programmingmessage.h"
 
-#include "actionchoice.h"
-#include "numberconversion.h"
+#include "model/actionchoice.h"
+#include "conversions/numberconversion.h"
 
 namespace Tensiova {
 
@@ -42,23 +42,6 @@ std::optional<std::pair<Family, int>> ProgrammingTable::fieldOf(int index)
                           offset / LogicFieldsPerChannel};
     }
     return std::nullopt;
-}
-
-QString FieldProblem::description() const
-{
-    if (isActionFamily(family) && text == QString::number(ActionChoice::NoSelection)) {
-        return fieldCaption(family, channel) + QStringLiteral(" : aucune entrée choisie");
-    }
-    // A pasted novel must not make the message box taller than the screen.
-    constexpr qsizetype LongestQuoted = 24;
-    QString quoted = text.size() > LongestQuoted ? text.left(LongestQuoted) + QChar(0x2026) : text;
-    for (QChar &c : quoted) {
-        if (c.category() == QChar::Other_Control || c == QChar::LineSeparator
-            || c == QChar::ParagraphSeparator) {
-            c = QLatin1Char(' ');
-        }
-    }
-    return fieldCaption(family, channel) + QStringLiteral(" : « %1 »").arg(quoted);
 }
 
 std::optional<quint8> byteValue(const QString &text, const QLocale &locale)

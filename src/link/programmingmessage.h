@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monitoringsetup.h"
+#include "model/monitoringsetup.h"
 
 #include <QByteArray>
 #include <QList>
@@ -38,8 +38,6 @@ struct FieldProblem
     Family family;
     int channel;
     QString text;
-    // "AN3 – Valeur max : « 300 »", "ET2 – Action : aucune entrée choisie"
-    QString description() const;
     friend bool operator==(const FieldProblem &, const FieldProblem &) = default;
 };
 

@@ -1,6 +1,5 @@
-#include "seriallink.h"
+#include "link/seriallink.h"
 
-#include "portmap.h"
 
 #include <QDeadlineTimer>
 #include <QThread>
@@ -15,40 +14,6 @@ namespace Tensiova {
 namespace {
 
 constexpr int DrainMilliseconds = 1000;
-
-// The French text telling why a port could not be opened, and what the user can do.
-QString describeOpenFailure(int port, const QString &device, QSerialPort::SerialPortError error,
-                            const QString &reason, const QString &settingsFolder)
-{
-    QString text;
-    if (device.isEmpty()) {
-        text = QStringLiteral("Le port COM%1 ne correspond à aucun périphérique de ce système.")
-                   .arg(port);
-    } else {
-        text = QStringLiteral("Impossible d'ouvrir le port COM%1 (%2) : %3.")
-                   .arg(port)
-                   .arg(device, reason);
-    }
-    text += QStringLiteral("\nRien n'a été envoyé à l'appareil.");
-    if (error == QSerialPort::PermissionError) {
-        text += QStringLiteral(
-            "\n\nVotre compte n'a pas le droit d'utiliser ce port : faites-le ajouter au groupe "
-            "des ports série (par exemple « sudo usermod -aG dialout $USER »), puis ouvrez une "
-            "nouvelle session.");
-    }
-    const QList<PortMap::PresentPort> present = PortMap::presentPorts(settingsFolder);
-    if (present.isEmpty()) {
-        text += QStringLiteral("\n\nAucun port série n'est présent sur ce système.");
-    } else {
-        QStringList names;
-        for (const PortMap::PresentPort &entry : present) {
-            names.append(QStringLiteral("COM%1 (%2)").arg(entry.number).arg(entry.device));
-        }
-        text += QStringLiteral("\n\nPorts présents : ") + names.join(QStringLiteral(", "))
-            + QStringLiteral(".\nChoisissez le bon dans « Paramètrage » ▸ « Port COM ».");
-    }
-    return text;
-}
 
 } // namespace
 
@@ -83,11 +48,10 @@ QString SerialLink::deviceName() const
 
 bool SerialLink::open()
 {
-    m_openFailure.clear();
     const QString device = deviceName();
     if (device.isEmpty()) {
-        m_openFailure = describeOpenFailure(m_commPort, device, QSerialPort::DeviceNotFoundError,
-                                            {}, m_settingsFolder);
+        m_openFailure = {m_commPort, device, QSerialPort::DeviceNotFoundError, {},
+                         PortMap::presentPorts(m_settingsFolder)};
         return false;
     }
     m_port.setPortName(device);
@@ -97,8 +61,8 @@ bool SerialLink::open()
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_openFailure = describeOpenFailure(m_commPort, device, m_port.error(),
-                                            m_port.errorString(), m_settingsFolder);
+        m_openFailure = {m_commPort, device, m_port.error(), m_port.errorString(),
+                         PortMap::presentPorts(m_settingsFolder)};
         return false;
     }
     m_openedDevice = device;
@@ -158,16 +122,10 @@ void SerialLink::handleError(QSerialPort::SerialPortError error)
         return;
     }
     // A vanished device keeps reporting errors as fast as they can be delivered until the port
-    // is closed: close it here, at the first one, and tell the user once.
-    // What the system says then is seldom to the point ("Inappropriate ioctl for device"):
-    // tell the user what happened instead.
+    // is closed: close it here, at the first one, and report it once. What the system says then
+    // is seldom to the point ("Inappropriate ioctl for device"), so it is not passed on.
     m_port.close();
-    emit connectionLost(
-        QStringLiteral("La liaison avec le port COM%1 (%2) est perdue : l'appareil ne "
-                       "répond plus ou son câble est débranché.\n"
-                       "Le port est fermé ; le prochain « Envoi » le rouvrira.")
-            .arg(m_commPort)
-            .arg(m_openedDevice));
+    emit connectionLost(m_commPort, m_openedDevice);
 }
 
 } // namespace Tensiova

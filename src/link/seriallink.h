@@ -1,10 +1,22 @@
 #pragma once
 
+#include "link/portmap.h"
+
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
 
 namespace Tensiova {
+
+// Why a port could not be opened, and what the user could choose instead.
+struct PortOpenFailure
+{
+    qint16 port = 0;
+    QString device; // empty when the number names no device
+    QSerialPort::SerialPortError error = QSerialPort::NoError;
+    QString reason; // the system's words
+    QList<PortMap::PresentPort> present;
+};
 
 // The serial port the device stands on: a COM port number, the fixed line settings the device
 // expects (4800 baud, 8 data bits, no parity, 1 stop bit, no flow control), and the send and
@@ -26,9 +38,9 @@ public:
     bool setCommPort(qint16 port);
 
     bool portOpen() const { return m_port.isOpen(); }
-    // Opens the port with the line settings; on failure, openFailure() says why, in French.
+    // Opens the port with the line settings; on failure, openFailure() says why.
     bool open();
-    QString openFailure() const { return m_openFailure; }
+    const PortOpenFailure &openFailure() const { return m_openFailure; }
     // Closes the port once what is still pending has gone out, waiting about a second at most.
     void close();
 
@@ -43,7 +55,7 @@ public:
 signals:
     void commEvent(int code);
     // The device went away while the port was open: the port is closed, reported once.
-    void connectionLost(const QString &message);
+    void connectionLost(qint16 port, const QString &device);
 
 private:
     void handleError(QSerialPort::SerialPortError error);
@@ -52,7 +64,7 @@ private:
     QString m_settingsFolder;
     QSerialPort m_port;
     qint16 m_commPort = DesignPort;
-    QString m_openFailure;
+    PortOpenFailure m_openFailure;
     QString m_openedDevice;
 };
 

@@ -1,4 +1,4 @@
-#include "actionchoice.h"
+#include "model/actionchoice.h"
 
 namespace Tensiova::ActionChoice {
 

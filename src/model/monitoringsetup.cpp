@@ -1,4 +1,4 @@
-#include "monitoringsetup.h"
+#include "model/monitoringsetup.h"
 
 namespace Tensiova {
 

@@ -1,4 +1,4 @@
-#include "fileaccess.h"
+#include "settings/fileaccess.h"
 
 #include <QFile>
 #include <QFileInfo>

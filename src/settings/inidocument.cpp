@@ -1,6 +1,6 @@
-#include "inidocument.h"
+#include "settings/inidocument.h"
 
-#include "windows1252.h"
+#include "conversions/windows1252.h"
 
 namespace Tensiova {
 

@@ -1,6 +1,6 @@
-#include "profilefile.h"
+#include "settings/profilefile.h"
 
-#include "fileaccess.h"
+#include "settings/fileaccess.h"
 
 #include <QFile>
 #include <QFileInfo>

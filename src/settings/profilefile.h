@@ -1,6 +1,6 @@
 #pragma once
 
-#include "inidocument.h"
+#include "settings/inidocument.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "settingslocation.h"
+#include "settings/settingslocation.h"
 
-#include "fileaccess.h"
+#include "settings/fileaccess.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
-#include "setupstore.h"
+#include "settings/setupstore.h"
 
-#include "actionchoice.h"
-#include "numberconversion.h"
-#include "profilefile.h"
+#include "model/actionchoice.h"
+#include "conversions/numberconversion.h"
+#include "settings/profilefile.h"
 
 namespace Tensiova::SetupStore {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "monitoringsetup.h"
-#include "profilefile.h"
+#include "model/monitoringsetup.h"
+#include "settings/profilefile.h"
 
 #include <QList>
 #include <QLocale>

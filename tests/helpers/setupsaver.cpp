@@ -1,6 +1,6 @@
 // Saves two different setups to one file, turn about, until killed.
 
-#include "setupstore.h"
+#include "settings/setupstore.h"
 #include "testdata.h"
 
 #include <cstdio>

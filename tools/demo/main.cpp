@@ -2,12 +2,12 @@
 // clicks it, lets the main window restore its settings, presses "Envoi ", waits for the device's
 // answer and tells what happened, with screenshots of each step.
 
-#include "design.h"
-#include "mainwindow.h"
+#include "app/design.h"
+#include "app/mainwindow.h"
 #include "messagedescription.h"
-#include "programstart.h"
-#include "seriallink.h"
-#include "userdialogs.h"
+#include "app/programstart.h"
+#include "link/seriallink.h"
+#include "scripteduserdialogs.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -21,35 +21,6 @@
 using namespace Tensiova;
 
 namespace {
-
-// Tells on the terminal what the window would have shown in a message box.
-class TerminalDialogs : public UserDialogs
-{
-public:
-    QString lastWarning;
-
-    std::optional<QString> chooseSetupFile(QWidget *, FileMode) override { return std::nullopt; }
-    QString askText(QWidget *, const QString &, const QString &, const QString &) override
-    {
-        return {};
-    }
-    void inform(QWidget *, const QString &title, const QString &text) override
-    {
-        print(title, text);
-    }
-    void warn(QWidget *, const QString &title, const QString &text) override
-    {
-        lastWarning = title + QStringLiteral(" : ")
-            + QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
-        print(title, text);
-    }
-
-private:
-    static void print(const QString &title, const QString &text)
-    {
-        std::fprintf(stderr, "[%s]\n%s\n", qPrintable(title), qPrintable(text));
-    }
-};
 
 void out(const QString &line)
 {
@@ -111,8 +82,12 @@ int main(int argc, char *argv[])
     const QString screenshots = parser.value(screenshotsOption);
     QDir().mkpath(screenshots);
 
-    auto dialogs = std::make_unique<TerminalDialogs>();
-    TerminalDialogs *terminal = dialogs.get();
+    // What the window would have shown in a message box goes to the terminal.
+    auto dialogs = std::make_unique<ScriptedUserDialogs>();
+    dialogs->echo = [](const QString &title, const QString &text) {
+        std::fprintf(stderr, "[%s]\n%s\n", qPrintable(title), qPrintable(text));
+    };
+    ScriptedUserDialogs *terminal = dialogs.get();
     ProgramStart start(std::move(dialogs), QLocale::system());
     if (parser.isSet(settingsOption)) {
         const QString folder = QDir(parser.value(settingsOption)).absolutePath();
@@ -156,7 +131,10 @@ int main(int argc, char *argv[])
     QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("Command6")), Qt::LeftButton);
 
     if (sent.isEmpty()) {
-        out(QStringLiteral("échec : rien n'a été envoyé (%1)").arg(terminal->lastWarning));
+        const QString warning = terminal->warnings.value(terminal->warnings.size() - 1);
+        out(QStringLiteral("échec : rien n'a été envoyé (%1)")
+                .arg(QString(warning).replace(QLatin1Char('|'), QStringLiteral(" : "))
+                         .replace(QLatin1Char('\n'), QLatin1Char(' '))));
         return 1;
     }
     out(QStringLiteral("Message envoyé (%1 octets) :").arg(sent.size()));

@@ -7,9 +7,7 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -36,31 +34,16 @@ SimulatedDevice::~SimulatedDevice()
     if (!m_options.linkPath.isEmpty()) {
         QFile::remove(m_options.linkPath);
     }
-    if (m_master >= 0) {
-        ::close(m_master);
-    }
-    if (m_slave >= 0) {
-        ::close(m_slave);
-    }
 }
 
 bool SimulatedDevice::start()
 {
-    char name[256] = {};
-    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0) {
+    if (!m_terminal.isValid()) {
         std::perror("openpty");
         return false;
     }
-    // Raw from the start, and at a speed the program must change: no echo of what it sends, and a
-    // visible mistake if it leaves the line as it found it.
-    termios settings = {};
-    ::tcgetattr(m_slave, &settings);
-    ::cfmakeraw(&settings);
-    ::cfsetispeed(&settings, B9600);
-    ::cfsetospeed(&settings, B9600);
-    ::tcsetattr(m_slave, TCSANOW, &settings);
-    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-    m_devicePath = QString::fromLocal8Bit(name);
+    m_master = m_terminal.masterDescriptor();
+    m_devicePath = m_terminal.devicePath();
 
     if (!m_options.linkPath.isEmpty()) {
         QFile::remove(m_options.linkPath);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ptypair.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -37,8 +39,10 @@ private:
     void flood();
 
     Options m_options;
+    // Raw and at 9600 baud from the start: no echo of what the program sends, and a visible
+    // mistake if the program leaves the line as it found it.
+    PtyPair m_terminal;
     int m_master = -1;
-    int m_slave = -1;
     QString m_devicePath;
     QByteArray m_partial;
     std::chrono::steady_clock::time_point m_lastByte;

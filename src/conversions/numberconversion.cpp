@@ -1,4 +1,4 @@
-#include "numberconversion.h"
+#include "conversions/numberconversion.h"
 
 #include <charconv>
 #include <cmath>

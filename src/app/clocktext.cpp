@@ -1,4 +1,4 @@
-#include "clocktext.h"
+#include "app/clocktext.h"
 
 namespace Tensiova {
 

@@ -1,4 +1,4 @@
-#include "windows1252.h"
+#include "conversions/windows1252.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #include "messagedescription.h"
 
-#include "actionchoice.h"
-#include "monitoringsetup.h"
+#include "model/actionchoice.h"
+#include "model/monitoringsetup.h"
 
 namespace Tensiova {
 

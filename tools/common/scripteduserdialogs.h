@@ -1,21 +1,25 @@
 #pragma once
 
-#include "userdialogs.h"
+#include "app/userdialogs.h"
 
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
-// Answers the window's questions from a script and keeps what it was told.
-class FakeUserDialogs : public Tensiova::UserDialogs
+// Answers the window's questions from a script and keeps what it was told: for the tests, the
+// demonstration and the benchmarks, where no one sits at the screen.
+class ScriptedUserDialogs : public Tensiova::UserDialogs
 {
 public:
-    std::optional<QString> fileChoice;
+    std::optional<QString> fileChoice; // empty: the user cancels
     QList<FileMode> fileModesAsked;
-    QString textAnswer;
+    QString textAnswer; // empty: the user cancels
     QStringList textQuestions; // title | prompt | proposed
-    QStringList warnings;
+    QStringList warnings; // title | text
     QStringList informations;
+    // Called with each message box's title and text, to show it elsewhere.
+    std::function<void(const QString &, const QString &)> echo;
 
     std::optional<QString> chooseSetupFile(QWidget *, FileMode mode) override
     {
@@ -31,9 +35,15 @@ public:
     void inform(QWidget *, const QString &title, const QString &text) override
     {
         informations.append(title + QLatin1Char('|') + text);
+        if (echo) {
+            echo(title, text);
+        }
     }
     void warn(QWidget *, const QString &title, const QString &text) override
     {
         warnings.append(title + QLatin1Char('|') + text);
+        if (echo) {
+            echo(title, text);
+        }
     }
 };

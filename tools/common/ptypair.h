@@ -3,8 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
-// A pseudo-terminal pair: the program opens the device path as its serial port, the test plays the
-// device on the other end.
+// A pseudo-terminal pair, raw, its device side at 9600 baud so that a program that leaves the line
+// as it found it shows: the program opens the device path as its serial port, and the simulated
+// device, a test or a benchmark plays the device on the other end.
 class PtyPair
 {
 public:

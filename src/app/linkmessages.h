@@ -1,0 +1,26 @@
+#pragma once
+
+#include "link/portanswer.h"
+#include "link/programmingmessage.h"
+#include "link/seriallink.h"
+
+#include <QList>
+#include <QString>
+
+// What the user is told about the device link, in French.
+namespace Tensiova::LinkMessages {
+
+// Why the port could not be opened, with the "dialout" hint and the ports present.
+QString openFailure(const PortOpenFailure &failure);
+// The device went away while the port was open.
+QString connectionLost(qint16 port, const QString &device);
+// "Envoi" refused: every field that gives no byte, one to a line.
+QString wrongFields(const QList<FieldProblem> &problems);
+// "AN3 – Valeur max : « 300 »", "ET2 – Action : aucune entrée choisie".
+QString fieldProblem(const FieldProblem &problem);
+// The port dialog's answer cannot be a port; the current one is kept.
+QString refusedPort(const QString &answer, PortAnswer::Problem problem, qint16 kept);
+// The port is open, so its number cannot change now.
+QString portIsOpen(qint16 port);
+
+} // namespace Tensiova::LinkMessages
