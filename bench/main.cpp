@@ -5,9 +5,9 @@
 #include "app/design.h"
 #include "app/mainwindow.h"
 #include "link/seriallink.h"
-#include "settings/setupstore.h"
 #include "ptypair.h"
 #include "scripteduserdialogs.h"
+#include "settings/setupstore.h"
 
 #include <QApplication>
 #include <QDir>

@@ -3,9 +3,9 @@
 //   tensiova-startup-probe bare             an empty QMainWindow of the same libraries
 
 #include "app/design.h"
-#include "processmemory.h"
 #include "app/programstart.h"
 #include "app/qtuserdialogs.h"
+#include "processmemory.h"
 
 #include <QApplication>
 #include <QFile>

@@ -49,7 +49,8 @@ Tensiova::MonitoringSetup workedExample()
     Tensiova::MonitoringSetup setup = uniformSetup(QStringLiteral("0"));
     setup.analog[0] = {QStringLiteral("10"), QStringLiteral("200"), QStringLiteral("5"), 1};
     for (int channel = 1; channel < Tensiova::ChannelCount; ++channel) {
-        setup.analog[channel] = {QStringLiteral("0"), QStringLiteral("255"), QStringLiteral("1"), 0};
+        setup.analog[channel] = {QStringLiteral("0"), QStringLiteral("255"), QStringLiteral("1"),
+                                 0};
     }
     setup.logic[0] = {QStringLiteral("1"), 2};
     return setup;
@@ -111,8 +112,9 @@ QString processLocaleProblem()
     const QByteArray point = std::localeconv()->decimal_point;
     const QByteArray expectedPoint = asked.startsWith("fr_") ? "," : ".";
     if (numeric != asked || point != expectedPoint) {
-        return QStringLiteral("LC_ALL=%1 but LC_NUMERIC is %2 with decimal point '%3': is the locale "
-                              "generated (localedef)?")
+        return QStringLiteral(
+                   "LC_ALL=%1 but LC_NUMERIC is %2 with decimal point '%3': is the locale "
+                   "generated (localedef)?")
             .arg(QString::fromLatin1(asked), QString::fromLatin1(numeric),
                  QString::fromLatin1(point));
     }

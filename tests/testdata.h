@@ -29,4 +29,5 @@ QByteArray unescaped(const QString &cell);
 // Empty when the C library's numeric locale is the one the environment asks for (LC_ALL): a
 // missing French locale would otherwise leave the process in "C" without a word.
 QString processLocaleProblem();
-#define VERIFY_PROCESS_LOCALE() QVERIFY2(processLocaleProblem().isEmpty(), qPrintable(processLocaleProblem()))
+#define VERIFY_PROCESS_LOCALE()                                                                    \
+    QVERIFY2(processLocaleProblem().isEmpty(), qPrintable(processLocaleProblem()))

@@ -91,10 +91,9 @@ private slots:
     void frenchDesktopShowsSendsAndKeepsFractions()
     {
         DeviceFixture fixture;
-        writeBytes(fixture.paramIni(), iniBytes({{"min0", "2.5"},
-                                                 {"max0", "3.5"},
-                                                 {"coeff0", "12.75"},
-                                                 {"max1", "255"}}));
+        writeBytes(
+            fixture.paramIni(),
+            iniBytes({{"min0", "2.5"}, {"max0", "3.5"}, {"coeff0", "12.75"}, {"max1", "255"}}));
         MainWindow &window = fixture.open();
         QCOMPARE(window.setup().analog[0],
                  (AnalogChannelSetup {QStringLiteral("2,5"), QStringLiteral("3,5"),
@@ -154,8 +153,10 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("read-only") << "read-only" << "lecture seule";
-        QTest::newRow("folder") << "folder" << "dossier";
+        QTest::newRow("read-only") << "read-only"
+                                   << "lecture seule";
+        QTest::newRow("folder") << "folder"
+                                << "dossier";
     }
 
     void envoiWhoseSaveFailsStillSendsAndSaysSo()
@@ -299,20 +300,6 @@ private slots:
             QVERIFY(fixture.dialogs.warnings.first().endsWith(
                 QStringLiteral("Le port COM1 est conservé.")));
         }
-    }
-
-    void portDialogRefusesWhileOpen()
-    {
-        DeviceFixture fixture;
-        writeBytes(fixture.paramIni(), iniBytes({{"Port COM", "1"}}));
-        MainWindow &window = fixture.open();
-        fixture.send();
-        fixture.dialogs.textAnswer = QStringLiteral("2");
-        window.n_port_Click();
-        QCOMPARE(fixture.dialogs.warnings.size(), 1);
-        QVERIFY(fixture.dialogs.warnings.first().contains(QStringLiteral("ouvert")));
-        QCOMPARE(window.serialLink().commPort(), qint16(1));
-        QVERIFY(readBytes(fixture.paramIni()).startsWith("[Port COM]\r\nvaleur=1\r\n"));
     }
 
     void clockShowsDateAndTime()

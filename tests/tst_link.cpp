@@ -123,8 +123,8 @@ private slots:
         QFETCH(QString, port);
         const PortAnswer parsed = PortAnswer::parse(answer, QLocale(locale));
         const QString problem = parsed.problem == PortAnswer::Problem::NotANumber ? "not a number"
-            : parsed.problem == PortAnswer::Problem::OutOfRange                  ? "out of range"
-                                                                                 : QString();
+            : parsed.problem == PortAnswer::Problem::OutOfRange                   ? "out of range"
+                                                                                  : QString();
         QCOMPARE(parsed.port ? QString::number(*parsed.port) : problem, port);
     }
 
@@ -144,8 +144,10 @@ private slots:
     {
         QTemporaryDir folder;
         QVERIFY(QFile::link(QStringLiteral("/dev/null"), folder.filePath(QStringLiteral("COM2"))));
-        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), folder.filePath(QStringLiteral("COM200"))));
-        QCOMPARE(PortMap::devicePath(200, folder.path()), folder.filePath(QStringLiteral("COM200")));
+        QVERIFY(
+            QFile::link(QStringLiteral("/dev/zero"), folder.filePath(QStringLiteral("COM200"))));
+        QCOMPARE(PortMap::devicePath(200, folder.path()),
+                 folder.filePath(QStringLiteral("COM200")));
         QCOMPARE(PortMap::portNumberOf(QStringLiteral("/dev/null"), folder.path()), 2);
         // The link replaces the table's device for that number.
         QCOMPARE(PortMap::portNumberOf(QStringLiteral("/dev/ttyS1"), folder.path()), 0);
@@ -212,7 +214,8 @@ private slots:
         QVERIFY(!link.portOpen());
         QVERIFY2(errors.count() < 10, qPrintable(QString::number(errors.count())));
         // Named as it was opened, though the link to it is gone by now.
-        QCOMPARE(lost.first(), (QVariantList {qint16(6), m_folder.filePath(QStringLiteral("COM6"))}));
+        QCOMPARE(lost.first(),
+                 (QVariantList {qint16(6), m_folder.filePath(QStringLiteral("COM6"))}));
 
         device = std::make_unique<PtyPair>();
         attach(*device, 6);
@@ -269,7 +272,8 @@ private slots:
         QCOMPARE(programmer.changePort(QStringLiteral(" 2,5 ")).outcome, Outcome::Changed);
         QCOMPARE(link.commPort(), qint16(2));
         QCOMPARE(readBytes(ini), QByteArray("[Port COM]\r\nvaleur= 2,5 \r\n"));
-        QCOMPARE(programmer.storedPort(), std::optional<qint16>(2)); // read back as the Windows program did
+        QCOMPARE(programmer.storedPort(),
+                 std::optional<qint16>(2)); // read back as the Windows program did
         writeBytes(ini, "[Port COM]\r\nvaleur=3.4\r\n");
         QCOMPARE(programmer.storedPort(), std::optional<qint16>(3));
 

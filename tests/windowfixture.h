@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/design.h"
-#include "scripteduserdialogs.h"
 #include "app/mainwindow.h"
 #include "link/seriallink.h"
+#include "scripteduserdialogs.h"
 #include "testdata.h"
 
 #include <QTemporaryDir>

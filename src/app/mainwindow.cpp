@@ -1,19 +1,19 @@
 #include "app/mainwindow.h"
 
-#include "model/actionchoice.h"
 #include "app/actioncombobox.h"
 #include "app/answerbox.h"
 #include "app/clocktext.h"
 #include "app/design.h"
 #include "app/filemessages.h"
-#include "app/linkmessages.h"
 #include "app/framebox.h"
+#include "app/linkmessages.h"
 #include "app/picturebutton.h"
-#include "link/deviceprogrammer.h"
-#include "link/seriallink.h"
-#include "settings/setupstore.h"
 #include "app/userdialogs.h"
 #include "conversions/windows1252.h"
+#include "link/deviceprogrammer.h"
+#include "link/seriallink.h"
+#include "model/actionchoice.h"
+#include "settings/setupstore.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -109,11 +109,10 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     connect(m_closeTimer, &QTimer::timeout, this, &MainWindow::Timer3_Timer);
 
     connect(m_link, &SerialLink::commEvent, this, &MainWindow::Comm1_OnComm);
-    connect(m_link, &SerialLink::connectionLost, this,
-            [this](qint16 port, const QString &device) {
-                m_dialogs.warn(this, QStringLiteral("Liaison perdue"),
-                               LinkMessages::connectionLost(port, device));
-            });
+    connect(m_link, &SerialLink::connectionLost, this, [this](qint16 port, const QString &device) {
+        m_dialogs.warn(this, QStringLiteral("Liaison perdue"),
+                       LinkMessages::connectionLost(port, device));
+    });
 
     m_clockTimer->start();
 }
@@ -461,8 +460,9 @@ void MainWindow::n_port_Click()
     using Outcome = DeviceProgrammer::PortChange::Outcome;
     const DeviceProgrammer::PortChange change = m_programmer->changePort(answer);
     if (change.outcome == Outcome::Refused) {
-        m_dialogs.warn(this, title,
-                       LinkMessages::refusedPort(answer, change.answer.problem, m_link->commPort()));
+        m_dialogs.warn(
+            this, title,
+            LinkMessages::refusedPort(answer, change.answer.problem, m_link->commPort()));
     } else if (change.outcome == Outcome::PortOpen) {
         m_dialogs.warn(this, title, LinkMessages::portIsOpen(m_link->commPort()));
     } else if (change.outcome == Outcome::Changed && !change.kept) {

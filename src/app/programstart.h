@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/mainwindow.h"
-#include "settings/settingslocation.h"
 #include "app/splashwindow.h"
+#include "settings/settingslocation.h"
 
 #include <QLocale>
 #include <QObject>

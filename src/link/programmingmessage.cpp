@@ -1,7 +1,7 @@
 #include "link/programmingmessage.h"
 
-#include "model/actionchoice.h"
 #include "conversions/numberconversion.h"
+#include "model/actionchoice.h"
 
 namespace Tensiova {
 

@@ -1,6 +1,5 @@
 #include "link/seriallink.h"
 
-
 #include <QDeadlineTimer>
 #include <QThread>
 
@@ -50,7 +49,10 @@ bool SerialLink::open()
 {
     const QString device = deviceName();
     if (device.isEmpty()) {
-        m_openFailure = {m_commPort, device, QSerialPort::DeviceNotFoundError, {},
+        m_openFailure = {m_commPort,
+                         device,
+                         QSerialPort::DeviceNotFoundError,
+                         {},
                          PortMap::presentPorts(m_settingsFolder)};
         return false;
     }

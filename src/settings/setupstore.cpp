@@ -1,7 +1,7 @@
 #include "settings/setupstore.h"
 
-#include "model/actionchoice.h"
 #include "conversions/numberconversion.h"
+#include "model/actionchoice.h"
 #include "settings/profilefile.h"
 
 namespace Tensiova::SetupStore {

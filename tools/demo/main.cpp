@@ -4,9 +4,9 @@
 
 #include "app/design.h"
 #include "app/mainwindow.h"
-#include "messagedescription.h"
 #include "app/programstart.h"
 #include "link/seriallink.h"
+#include "messagedescription.h"
 #include "scripteduserdialogs.h"
 
 #include <QApplication>
@@ -133,7 +133,8 @@ int main(int argc, char *argv[])
     if (sent.isEmpty()) {
         const QString warning = terminal->warnings.value(terminal->warnings.size() - 1);
         out(QStringLiteral("échec : rien n'a été envoyé (%1)")
-                .arg(QString(warning).replace(QLatin1Char('|'), QStringLiteral(" : "))
+                .arg(QString(warning)
+                         .replace(QLatin1Char('|'), QStringLiteral(" : "))
                          .replace(QLatin1Char('\n'), QLatin1Char(' '))));
         return 1;
     }

@@ -1,3 +1,7 @@
+// The settings files, read and written as the Windows profile functions do, and never lost.
+
+#include "settings/inidocument.h"
+#include "settings/settingslocation.h"
 #include "settings/setupstore.h"
 #include "testdata.h"
 
@@ -34,7 +38,7 @@ MonitoringSetup sampleSetup()
     return setup;
 }
 
-QString loadedText(const SetupStore::LoadedSetup &loaded, Family family, int channel)
+QString loaded(const SetupStore::LoadedSetup &loaded, Family family, int channel)
 {
     for (const auto &entry : loaded.entries) {
         if (entry.family == family && entry.channel == channel) {
@@ -66,7 +70,7 @@ bool asUnprivilegedUser(const std::function<bool()> &step)
 
 } // namespace
 
-class TestSetupStore : public QObject
+class TestSettingsFiles : public QObject
 {
     Q_OBJECT
 
@@ -75,48 +79,64 @@ private:
     QString path(const QString &name) const { return m_folder.filePath(name); }
 
 private slots:
-    void sectionNames()
+    void initTestCase() { VERIFY_PROCESS_LOCALE(); }
+
+    void iniRead_data() { addDataRows(QStringLiteral("ini-read.tsv")); }
+    void iniRead()
     {
-        QCOMPARE(SetupStore::sectionName(Family::Min, 3), QStringLiteral("min3"));
-        QCOMPARE(SetupStore::sectionName(Family::Et, 0), QStringLiteral("ET0"));
-        QCOMPARE(SetupStore::sectionName(Family::AnalogAction, 0), QStringLiteral("action20"));
-        QCOMPARE(SetupStore::sectionName(Family::LogicAction, 7), QStringLiteral("action17"));
+        QFETCH(QString, file);
+        QFETCH(QString, section);
+        QFETCH(QString, expected);
+        const auto value =
+            IniDocument::fromBytes(unescaped(file)).value(unescaped(section), "valeur");
+        QCOMPARE(value.value_or(QStringLiteral("<missing>")), expected);
     }
 
-    void readEntryCapacity_data()
+    // A write changes only its value; every other byte stays; writing what is stored changes
+    // nothing.
+    void iniWrite_data() { addDataRows(QStringLiteral("ini-write.tsv")); }
+    void iniWrite()
     {
-        QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<int>("capacity");
-        QTest::addColumn<QString>("read");
-        QTest::newRow("12.75 at 5") << QByteArray("12.75") << 5 << "12.7";
-        QTest::newRow("10000 at 5") << QByteArray("10000") << 5 << "1000";
-        QTest::newRow("short at 5") << QByteArray("4") << 5 << "4";
-        QTest::newRow("quotes removed before cutting") << QByteArray("\"12345\"") << 5 << "1234";
-        QTest::newRow("19 of 25 at 20")
-            << QByteArray("1234567890123456789012345") << 20 << "1234567890123456789";
-        QTest::newRow("nothing at 1") << QByteArray("12") << 1 << "";
-        QTest::newRow("nothing at 0") << QByteArray("12") << 0 << "";
+        QFETCH(QString, before);
+        QFETCH(QString, section);
+        QFETCH(QString, value);
+        QFETCH(QString, after);
+        value = QString::fromUtf8(unescaped(value));
+        IniDocument document = IniDocument::fromBytes(unescaped(before));
+        const bool unchanged = after == QLatin1String("unchanged");
+        QCOMPARE(document.setValue(unescaped(section), "valeur", value), !unchanged);
+        QCOMPARE(document.toBytes(), unescaped(unchanged ? before : after));
+        const IniDocument reread = IniDocument::fromBytes(document.toBytes());
+        QCOMPARE(reread.value(unescaped(section), "valeur"),
+                 std::optional<QString>(QString(value)
+                                            .replace(QLatin1Char('\r'), QLatin1Char(' '))
+                                            .replace(QLatin1Char('\n'), QLatin1Char(' '))
+                                            .replace(QChar(0x2192), QLatin1Char('?'))));
     }
 
+    void untouchedFileIsByteExact()
+    {
+        const QByteArray odd(
+            "\xEF\xBB\xBF ; comment\r\n\r\n[ a ]  \nx = \"y\"\rjunk line\n[b\nz=1");
+        QCOMPARE(IniDocument::fromBytes(odd).toBytes(), odd);
+    }
+
+    void readEntryCapacity_data() { addDataRows(QStringLiteral("readentry.tsv")); }
     void readEntryCapacity()
     {
-        QFETCH(QByteArray, value);
-        QFETCH(int, capacity);
+        QFETCH(QString, value);
+        QFETCH(QString, capacity);
         QFETCH(QString, read);
-        writeBytes(path("capacity.ini"), "[s]\r\nvaleur=" + value + "\r\n");
-        QCOMPARE(SetupStore::ReadEntry(path("capacity.ini"), QStringLiteral("S"), capacity), read);
-    }
-
-    void readEntryOfMissingFileIsEmpty()
-    {
+        writeBytes(path("capacity.ini"), "[s]\r\nvaleur=" + value.toLatin1() + "\r\n");
+        QCOMPARE(SetupStore::ReadEntry(path("capacity.ini"), QStringLiteral("S"), capacity.toInt()),
+                 read);
         QCOMPARE(SetupStore::ReadEntry(path("none.ini"), QStringLiteral("s"), 20), QString());
         QVERIFY(!QFile::exists(path("none.ini")));
     }
 
     void saveFromNothingHasTheWindowsLayout()
     {
-        const MonitoringSetup setup = sampleSetup();
-        QVERIFY(SetupStore::SaveSetup(path("new.txt"), setup));
+        QVERIFY(SetupStore::SaveSetup(path("new.txt"), sampleSetup()));
         const QByteArray bytes = readBytes(path("new.txt"));
         QVERIFY(bytes.startsWith(
             "[min0]\r\nvaleur=0.5\r\n[min1]\r\nvaleur=1\r\n[min2]\r\nvaleur=2\r\n"));
@@ -125,7 +145,32 @@ private slots:
         QCOMPARE(bytes.count('\n'), 96);
     }
 
-    // One write of the 48 entries gives exactly what 48 single writes in order give.
+    void load_data() { addDataRows(QStringLiteral("load.tsv")); }
+    void load()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, english);
+        QFETCH(QString, french);
+        writeBytes(path("load.ini"), "[COEFF2]\r\nVALEUR=" + value.toLatin1() + "\r\n");
+        const auto inEnglish = SetupStore::LoadSetup(path("load.ini"), QLocale(QLocale::English));
+        const auto inFrench = SetupStore::LoadSetup(path("load.ini"), QLocale(QLocale::French));
+        QCOMPARE(inEnglish.entries.size(), 48);
+        QCOMPARE(loaded(inEnglish, Family::Coeff, 2), english);
+        QCOMPARE(loaded(inFrench, Family::Coeff, 2), french);
+        QCOMPARE(loaded(inEnglish, Family::Min, 0), QStringLiteral("0"));
+    }
+
+    void loadActions_data() { addDataRows(QStringLiteral("loadactions.tsv")); }
+    void loadActions()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, index);
+        writeBytes(path("actions.ini"), "[Action23]\r\nvaleur=" + value.toLatin1() + "\r\n");
+        QCOMPARE(loaded(SetupStore::LoadSetup(path("actions.ini"), QLocale::c()),
+                        Family::AnalogAction, 3),
+                 index);
+    }
+
     void saveEqualsFortyEightWrites_data()
     {
         QTest::addColumn<QByteArray>("before");
@@ -172,110 +217,6 @@ private slots:
         QCOMPARE(readBytes(path("port-first.ini")), once);
     }
 
-    void load_data()
-    {
-        QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<QString>("english");
-        QTest::addColumn<QString>("french");
-        QTest::newRow("blanks around") << QByteArray("  4.5  ") << "4.5"
-                                       << "4,5";
-        QTest::newRow("unit") << QByteArray("4.5V") << "4.5"
-                              << "4,5";
-        QTest::newRow("word") << QByteArray("abc") << "0"
-                              << "0";
-        QTest::newRow("five characters") << QByteArray("0.125") << "0.12"
-                                         << "0,12";
-        QTest::newRow("negative") << QByteArray("-1.5") << "-1.5"
-                                  << "-1,5";
-        QTest::newRow("trailing zero") << QByteArray("2.50") << "2.5"
-                                       << "2,5";
-        QTest::newRow("comma") << QByteArray("2,5") << "2"
-                               << "2";
-        QTest::newRow("leading zeros") << QByteArray("007") << "7"
-                                       << "7";
-        QTest::newRow("cut") << QByteArray("12.75") << "12.7"
-                             << "12,7";
-        QTest::newRow("empty") << QByteArray("") << "0"
-                               << "0";
-        QTest::newRow("state 1.0") << QByteArray("1.0") << "1"
-                                   << "1";
-    }
-
-    void load()
-    {
-        QFETCH(QByteArray, value);
-        QFETCH(QString, english);
-        QFETCH(QString, french);
-        writeBytes(path("load.ini"), "[COEFF2]\r\nVALEUR=" + value + "\r\n");
-        const auto inEnglish = SetupStore::LoadSetup(path("load.ini"), QLocale(QLocale::English));
-        const auto inFrench = SetupStore::LoadSetup(path("load.ini"), QLocale(QLocale::French));
-        QCOMPARE(inEnglish.entries.size(), 48);
-        QCOMPARE(loadedText(inEnglish, Family::Coeff, 2), english);
-        QCOMPARE(loadedText(inFrench, Family::Coeff, 2), french);
-        QCOMPARE(loadedText(inEnglish, Family::Min, 0), QStringLiteral("0"));
-    }
-
-    void loadActions_data()
-    {
-        QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<QString>("index");
-        QTest::newRow("two") << QByteArray("2") << "2";
-        QTest::newRow("one and a half") << QByteArray("1.5") << "2";
-        QTest::newRow("two and a half") << QByteArray("2.5") << "2";
-        QTest::newRow("below half") << QByteArray("0.4") << "0";
-        QTest::newRow("none selected") << QByteArray("-1") << "-1";
-        QTest::newRow("refused later") << QByteArray("3.5") << "4";
-        QTest::newRow("overflow") << QByteArray("40000") << "overflow";
-        QTest::newRow("nineteen characters read") << QByteArray("0000000000000000002999") << "2";
-        QTest::newRow("missing") << QByteArray() << "0";
-    }
-
-    void loadActions()
-    {
-        QFETCH(QByteArray, value);
-        QFETCH(QString, index);
-        writeBytes(path("actions.ini"),
-                   value.isNull() ? QByteArray() : "[Action23]\r\nvaleur=" + value + "\r\n");
-        QCOMPARE(loadedText(SetupStore::LoadSetup(path("actions.ini"), QLocale::c()),
-                            Family::AnalogAction, 3),
-                 index);
-    }
-
-    void applyingKeepsRefusedIndexes()
-    {
-        writeBytes(path("apply.ini"),
-                   iniBytes({{"action20", "7"},
-                             {"action21", "-1"},
-                             {"action22", "99999"},
-                             {"action10", "3"},
-                             {"min0", "9"}}));
-        MonitoringSetup current;
-        current.analog[0].action = 2;
-        current.analog[2].action = 1;
-        current.analog[5].action = 3;
-        const MonitoringSetup loaded = SetupStore::applyLoadedEntries(
-            current, SetupStore::LoadSetup(path("apply.ini"), QLocale::c()));
-        QCOMPARE(loaded.analog[0].action, 2); // 7 refused
-        QCOMPARE(loaded.analog[1].action, -1);
-        QCOMPARE(loaded.analog[2].action, 1); // overflow
-        QCOMPARE(loaded.analog[5].action, 0); // missing entry
-        QCOMPARE(loaded.logic[0].action, 3);
-        QCOMPARE(loaded.analog[0].min, QStringLiteral("9"));
-        QCOMPARE(loaded.logic[4].et, QStringLiteral("0"));
-    }
-
-    void readOnlyFileIsLeftUntouched()
-    {
-        const QString file = path("locked.ini");
-        writeBytes(file, "[min0]\r\nvaleur=1\r\n");
-        QVERIFY(QFile::setPermissions(
-            file, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
-        QVERIFY(!SetupStore::WriteEntry(file, QStringLiteral("min0"), QStringLiteral("2")));
-        QVERIFY(!SetupStore::SaveSetup(file, sampleSetup()));
-        QCOMPARE(readBytes(file), QByteArray("[min0]\r\nvaleur=1\r\n"));
-    }
-
-    // A file that exists but cannot be read whole is never replaced by what little was read.
     void unreadableFileIsNeverReplaced_data()
     {
         QTest::addColumn<QString>("kind");
@@ -320,7 +261,6 @@ private slots:
         }
     }
 
-    // Writing values that are stored already leaves the file as it was, down to its time.
     void unchangedValuesLeaveTheFileAlone()
     {
         const QString file = path("same.ini");
@@ -379,7 +319,6 @@ private slots:
         QVERIFY(QFile::permissions(path("fresh.ini")).testFlag(QFileDevice::ReadOther));
     }
 
-    // A save killed at any moment leaves the complete old settings or the complete new ones.
     void killedSaveLeavesOldOrNew()
     {
         const QString file = path("durable.ini");
@@ -410,7 +349,47 @@ private slots:
         }
         QCOMPARE(kills, 300);
     }
+
+    void writableProgramFolderKeepsParamIni()
+    {
+        QTemporaryDir program;
+        QTemporaryDir user;
+        const SettingsLocation location(program.path(), user.filePath(QStringLiteral("tensiova")));
+        QCOMPARE(location.folder(), program.path());
+        QCOMPARE(location.paramIniPath(), program.filePath(QStringLiteral("param.ini")));
+        QVERIFY(!QFileInfo::exists(user.filePath(QStringLiteral("tensiova"))));
+    }
+
+    // Holds for root too: a folder without write bits counts as read-only.
+    void readOnlyProgramFolderFallsBackToUserFolder()
+    {
+        QTemporaryDir program;
+        QTemporaryDir user;
+        writeBytes(program.filePath(QStringLiteral("param.ini")), "[min0]\r\nvaleur=42\r\n");
+        QVERIFY(QFile::setPermissions(program.path(),
+                                      QFileDevice::ReadOwner | QFileDevice::ExeOwner
+                                          | QFileDevice::ReadOther | QFileDevice::ExeOther));
+        const QString userFolder = user.filePath(QStringLiteral("tensiova"));
+        const SettingsLocation location(program.path(), userFolder);
+        QCOMPARE(location.folder(), userFolder);
+        QCOMPARE(readBytes(location.paramIniPath()), QByteArray("[min0]\r\nvaleur=42\r\n"));
+
+        // Later runs keep the user's own copy.
+        writeBytes(location.paramIniPath(), "[min0]\r\nvaleur=7\r\n");
+        const SettingsLocation again(program.path(), userFolder);
+        QCOMPARE(readBytes(again.paramIniPath()), QByteArray("[min0]\r\nvaleur=7\r\n"));
+        QFile::setPermissions(program.path(),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                  | QFileDevice::ExeOwner);
+    }
+
+    void systemInstallUsesUserFolder()
+    {
+        QTemporaryDir user;
+        const SettingsLocation location(QStringLiteral("/usr/bin"), user.path());
+        QCOMPARE(location.folder(), user.path());
+    }
 };
 
-QTEST_GUILESS_MAIN(TestSetupStore)
-#include "tst_setupstore.moc"
+QTEST_GUILESS_MAIN(TestSettingsFiles)
+#include "tst_settingsfiles.moc"

@@ -1,0 +1,562 @@
+// The windows as a user sees them: the splash, the design's main window, its lists, Save As and
+// Open, and bad input wherever a user or a file can put it.
+
+#include "app/actioncombobox.h"
+#include "app/programstart.h"
+#include "app/splashwindow.h"
+#include "conversions/numberconversion.h"
+#include "ptypair.h"
+#include "settings/setupstore.h"
+#include "windowfixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyleOptionComboBox>
+#include <QTest>
+
+#include <unistd.h>
+
+using namespace Tensiova;
+
+namespace {
+
+MonitoringSetup sampleSetup()
+{
+    MonitoringSetup setup;
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        setup.analog[channel] = {QString::number(channel), QStringLiteral("%1.5").arg(channel),
+                                 QStringLiteral(" x%1").arg(channel), channel % 4};
+        setup.logic[channel] = {QString::number(channel % 3), (channel + 1) % 4};
+    }
+    setup.logic[5].action = -1;
+    return setup;
+}
+
+QString shownText(QObject *object)
+{
+    if (auto *box = qobject_cast<QGroupBox *>(object)) {
+        return box->title();
+    }
+    if (auto *button = qobject_cast<QAbstractButton *>(object)) {
+        return button->text();
+    }
+    if (auto *label = qobject_cast<QLabel *>(object)) {
+        return label->text();
+    }
+    if (auto *box = qobject_cast<QLineEdit *>(object)) {
+        return box->text();
+    }
+    if (auto *list = qobject_cast<QComboBox *>(object)) {
+        return list->currentText();
+    }
+    if (auto *menu = qobject_cast<QMenu *>(object)) {
+        return menu->title();
+    }
+    auto *action = qobject_cast<QAction *>(object);
+    return action ? action->text() : QString();
+}
+
+int linesStartingWith(const QByteArray &bytes, const QByteArray &prefix)
+{
+    int count = 0;
+    for (const QByteArray &line : bytes.split('\n')) {
+        count += line.startsWith(prefix) ? 1 : 0;
+    }
+    return count;
+}
+
+} // namespace
+
+class TestWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        VERIFY_PROCESS_LOCALE();
+        Design::prepareApplication();
+    }
+
+    void splashOpensTheMainWindowOnAClickOutsideItsLabel()
+    {
+        QTemporaryDir folder;
+        writeBytes(folder.filePath(QStringLiteral("param.ini")), iniBytes({{"min3", "42"}}));
+        for (const QString &target : {QStringLiteral("Label1"), QStringLiteral("Picture3"),
+                                      QStringLiteral("Picture1"), QString()}) {
+            ProgramStart start(std::make_unique<ScriptedUserDialogs>(), QLocale::c());
+            start.setSettingsLocation(SettingsLocation(folder.path(), folder.path()));
+            start.showSplash();
+            SplashWindow *splash = start.splash();
+            QVERIFY(QTest::qWaitForWindowExposed(splash));
+            QCOMPARE(splash->windowTitle(),
+                     QStringLiteral("Surveillance de tensions - BREVANNE  - Tensiova"));
+            QCOMPARE(splash->size(), QSize(585, 506));
+            QCOMPARE(splash->findChild<QWidget *>(QStringLiteral("Picture1"))->geometry(),
+                     Design::rect(1140, 2460, 6855, 4305));
+            QCOMPARE(splash->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
+                     QStringLiteral("Brevanne"));
+            QWidget *clicked = target.isEmpty() ? splash : splash->findChild<QWidget *>(target);
+            QTest::mouseClick(clicked, Qt::LeftButton, {}, QPoint(5, 5));
+            if (target == QLatin1String("Label1")) {
+                QTest::qWait(50);
+                QVERIFY(!start.mainWindow());
+                continue;
+            }
+            QVERIFY(start.mainWindow() && start.mainWindow()->isVisible());
+            QCOMPARE(start.mainWindow()->setup().analog[3].min, QStringLiteral("42"));
+            QTRY_VERIFY(!start.splash());
+        }
+        QCOMPARE(QPixmap(QStringLiteral(":/pictures/splash.jpg")).size(), QSize(704, 338));
+        QCOMPARE(QPixmap(QStringLiteral(":/pictures/splash@2x.jpg")).size(), QSize(1408, 676));
+        QCOMPARE(QPixmap(QStringLiteral(":/pictures/button.gif")).size(), QSize(107, 27));
+    }
+
+    void closingTheSplashNeverLoadsTheMainWindow()
+    {
+        QTemporaryDir folder;
+        ProgramStart start(std::make_unique<ScriptedUserDialogs>(), QLocale::c());
+        start.setSettingsLocation(SettingsLocation(folder.path(), folder.path()));
+        start.showSplash();
+        QVERIFY(QTest::qWaitForWindowExposed(start.splash()));
+        start.splash()->close();
+        QTRY_VERIFY(!start.splash());
+        QVERIFY(!start.mainWindow());
+        QVERIFY(QDir(folder.path()).isEmpty());
+    }
+
+    // Every control of the design as it stands before the start-up fills it: its name, its
+    // container, its place in twips and its text.
+    void designControls_data() { addDataRows(QStringLiteral("design.tsv")); }
+    void designControls()
+    {
+        QFETCH(QString, container);
+        QFETCH(QString, left);
+        QFETCH(QString, top);
+        QFETCH(QString, width);
+        QFETCH(QString, height);
+        QFETCH(QString, text);
+        WindowFixture fixture;
+        MainWindow window(SettingsLocation(fixture.folder.path(), fixture.folder.path()),
+                          fixture.dialogs);
+        QCOMPARE(window.windowTitle(),
+                 QStringLiteral(
+                     "Surveillance de tensions analogiques et logiques - BREVANNE  - Tensiova"));
+        QObject *object = window.findChild<QObject *>(QString::fromUtf8(QTest::currentDataTag()));
+        QVERIFY(object);
+        if (!container.isEmpty()) {
+            QCOMPARE(object->parent()->objectName(), container);
+        }
+        if (auto *widget = qobject_cast<QWidget *>(object); widget && !left.isEmpty()) {
+            QCOMPARE(widget->pos(), Design::rect(left.toInt(), top.toInt(), 0, 0).topLeft());
+            if (!width.isEmpty()) {
+                QCOMPARE(widget->size(), Design::rect(0, 0, width.toInt(), height.toInt()).size());
+            }
+        }
+        if (!text.isEmpty()) {
+            QCOMPARE(shownText(object), text);
+        }
+    }
+
+    void coloursMenusAndAccessibleNames()
+    {
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        const auto colour = [&](const char *name, QPalette::ColorRole role) {
+            return fixture.find<QWidget>(QLatin1String(name))->palette().color(role);
+        };
+        QCOMPARE(colour("Label2(0)", QPalette::WindowText), QColor(0xFF, 0, 0));
+        QCOMPARE(colour("Label2(4)", QPalette::WindowText), QColor(0, 0, 0xFF));
+        QCOMPARE(colour("coeff(2)", QPalette::Base), QColor(0xFF, 0xFF, 0xC0));
+        QCOMPARE(colour("min(2)", QPalette::Base), QColor(0xFF, 0xFF, 0xFF));
+        QStringList bar;
+        for (QAction *action : window.menuBar()->actions()) {
+            bar.append(action->text());
+            QVERIFY(action->shortcut().isEmpty());
+        }
+        QCOMPARE(bar, (QStringList {"Fichier", "Paramètrage", "à propos de ..."}));
+        QCOMPARE(fixture.find<QWidget>(QStringLiteral("max(3)"))->accessibleName(),
+                 QStringLiteral("AN3 Valeur max"));
+        QCOMPARE(fixture.find<QWidget>(QStringLiteral("Combo1(0)"))->accessibleName(),
+                 QStringLiteral("ET1 Action"));
+        window.n_a_propos_de_Click();
+        const QString about = fixture.dialogs.informations.value(0);
+        QVERIFY(about.startsWith(
+            QStringLiteral("à propos de ...|Surveillance de tensions analogiques et logiques")));
+        QVERIFY(about.contains(QString::fromLatin1(qVersion())));
+    }
+
+    void focusFollowsTheDesignOrder()
+    {
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        const QStringList expected =
+            QString::fromUtf8(readBytes(testDataPath(QStringLiteral("focus-order.txt"))))
+                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QStringList visited;
+        for (int step = 0; step < expected.size(); ++step) {
+            QWidget *focused = QApplication::focusWidget();
+            QVERIFY(focused);
+            // An editable list hands its focus to its text part.
+            if (qobject_cast<ActionComboBox *>(focused->parentWidget())) {
+                focused = focused->parentWidget();
+            }
+            visited.append(focused->objectName());
+            QTest::keyClick(focused, Qt::Key_Tab);
+        }
+        QCOMPARE(visited, expected);
+    }
+
+    void everyTextFitsItsControl()
+    {
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QStringList clipped;
+        for (ActionComboBox *list : window.findChildren<ActionComboBox *>()) {
+            QStyleOptionComboBox option;
+            option.initFrom(list);
+            option.editable = true;
+            const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                              QStyle::SC_ComboBoxEditField, list);
+            for (int i = 0; i < list->count(); ++i) {
+                // The text part keeps a margin of a few pixels on each side.
+                if (list->fontMetrics().horizontalAdvance(list->itemText(i)) > field.width() - 4) {
+                    clipped.append(list->objectName() + QLatin1Char(' ') + list->itemText(i));
+                }
+            }
+        }
+        for (QGroupBox *frame : window.findChildren<QGroupBox *>()) {
+            if (frame->fontMetrics().horizontalAdvance(frame->title()) > frame->width() - 16) {
+                clipped.append(frame->title());
+            }
+        }
+        for (QPushButton *button : window.findChildren<QPushButton *>()) {
+            if (button->fontMetrics().horizontalAdvance(button->text()) > button->width() - 8) {
+                clipped.append(button->text());
+            }
+        }
+        for (QLabel *label : window.findChildren<QLabel *>()) {
+            if (label->fontMetrics().horizontalAdvance(label->text()) > label->width()
+                || !label->parentWidget()->rect().contains(label->geometry())) {
+                clipped.append(label->text());
+            }
+        }
+        for (QLineEdit *box : window.findChildren<QLineEdit *>()) {
+            if (box->fontMetrics().height() + 4 > box->height()) {
+                clipped.append(box->objectName());
+            }
+        }
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral(", "))));
+    }
+
+    // Enlarged, nothing moves; smaller than the design (a small screen), it scrolls.
+    void sizeOfTheWindow()
+    {
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.centralWidget()->size(), QSize(770, 456));
+        auto *send = fixture.find<QWidget>(QStringLiteral("Command6"));
+        const QRect before = send->geometry();
+        window.resize(window.size() + QSize(200, 150));
+        QTest::qWait(20);
+        QCOMPARE(send->geometry(), before);
+
+        window.resize(400, 300);
+        auto *scroller = qobject_cast<QScrollArea *>(window.centralWidget());
+        QTRY_VERIFY(scroller->horizontalScrollBar()->isVisible());
+        QVERIFY(scroller->verticalScrollBar()->isVisible());
+        QVERIFY(send->visibleRegion().isEmpty());
+        scroller->ensureWidgetVisible(send);
+        QVERIFY(!send->visibleRegion().isEmpty());
+        QTest::mouseClick(send, Qt::LeftButton);
+        QCOMPARE(window.answers(), QString()); // "Envoi" was pressed: "...." is gone
+    }
+
+    void listsHoldTheirEntriesAndRefuseOthers()
+    {
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        QCOMPARE(window.setup(), uniformSetup(QStringLiteral("0")));
+        QVERIFY(!QFile::exists(fixture.paramIni()));
+        for (ActionComboBox *list : window.findChildren<ActionComboBox *>()) {
+            QCOMPARE(list->count(), 4);
+            QCOMPARE(list->itemText(3), QStringLiteral("relais + buzzer"));
+        }
+        auto *list = fixture.find<ActionComboBox>(QStringLiteral("Combo1(2)"));
+        for (const int refused : {-2, 4, 32767}) {
+            QVERIFY(list->setAction(2));
+            QVERIFY(!list->setAction(refused));
+            QCOMPARE(list->action(), 2);
+        }
+        QVERIFY(list->setAction(-1));
+        QCOMPARE(list->currentText(), QString());
+        window.setSetup(sampleSetup());
+        QCOMPARE(window.setup(), sampleSetup());
+    }
+
+    // A typed text is no selection even when it spells an entry, on Enter as on leaving the list.
+    void typedTextMeansNoAction_data()
+    {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("enter");
+        QTest::newRow("other text, Enter") << 2 << "abc" << true;
+        QTest::newRow("buzzer, Enter") << 0 << "buzzer" << true;
+        QTest::newRow("relais, focus lost") << 0 << "relais" << false;
+        QTest::newRow("its own entry, Enter") << 2 << "buzzer" << true;
+    }
+
+    void typedTextMeansNoAction()
+    {
+        QFETCH(int, selected);
+        QFETCH(QString, typed);
+        QFETCH(bool, enter);
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto *list = fixture.find<ActionComboBox>(QStringLiteral("Combo2(3)"));
+        list->setAction(selected);
+        list->setFocus();
+        QVERIFY(list->lineEdit()->hasFocus());
+        list->lineEdit()->selectAll();
+        QTest::keyClicks(list->lineEdit(), typed);
+        if (enter) {
+            QTest::keyClick(list->lineEdit(), Qt::Key_Return);
+        } else {
+            fixture.find<QLineEdit>(QStringLiteral("min(0)"))->setFocus();
+            QVERIFY(!list->lineEdit()->hasFocus());
+        }
+        QCOMPARE(list->currentText(), typed);
+        QCOMPARE(list->count(), 4);
+        QCOMPARE(window.setup().analog[3].action, -1);
+
+        // Loading "no selection" clears what was typed; choosing an entry selects it again.
+        window.setSetup(window.setup());
+        QCOMPARE(list->currentText(), QString());
+        QVERIFY(list->setAction(1));
+        QCOMPARE(window.setup().analog[3].action, 1);
+    }
+
+    void startUpRestoresParamIni_data() { addDataRows(QStringLiteral("startup.tsv")); }
+    void startUpRestoresParamIni()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, locale);
+        QFETCH(QString, field);
+        QFETCH(QString, shown);
+        WindowFixture fixture;
+        if (!file.isEmpty()) {
+            writeBytes(fixture.paramIni(), unescaped(file));
+        }
+        MainWindow &window = fixture.open(QLocale(locale));
+        QObject *control = fixture.find<QObject>(field);
+        QCOMPARE(control ? shownText(control) : QString::number(window.serialLink().commPort()),
+                 shown);
+        QCOMPARE(readBytes(fixture.paramIni()), unescaped(file));
+        QVERIFY(!window.serialLink().portOpen());
+    }
+
+    void saveAsThenOpenRoundTrips_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("reopened");
+        QTest::newRow("whole") << "C"
+                               << "200"
+                               << "200";
+        QTest::newRow("leading zero") << "C"
+                                      << "05"
+                                      << "5";
+        QTest::newRow("trailing zero") << "C"
+                                       << "1.50"
+                                       << "1.5";
+        QTest::newRow("cut") << "C"
+                             << "12.75"
+                             << "12.7";
+        QTest::newRow("french cut") << "fr_FR"
+                                    << "12.75"
+                                    << "12,7";
+        QTest::newRow("french comma saved as typed") << "fr_FR"
+                                                     << "2,5"
+                                                     << "2";
+        QTest::newRow("empty") << "C"
+                               << ""
+                               << "0";
+    }
+
+    void saveAsThenOpenRoundTrips()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, typed);
+        QFETCH(QString, reopened);
+        WindowFixture fixture;
+        MainWindow &window = fixture.open(QLocale(locale));
+        MonitoringSetup setup = sampleSetup();
+        setup.analog[4].max = typed;
+        window.setSetup(setup);
+        const QString file = fixture.folder.filePath(QStringLiteral("reglage"));
+        fixture.dialogs.fileChoice = file;
+        window.n_enregistrer_Click();
+        QVERIFY(!QFile::exists(fixture.paramIni()));
+        const QByteArray saved = readBytes(file); // no extension added
+        QVERIFY(saved.contains("[max4]\r\nvaleur=" + typed.toUtf8() + "\r\n"));
+        QVERIFY(saved.contains("[ET2]\r\nvaleur=2\r\n")); // saved unchanged
+
+        window.setSetup(MonitoringSetup {});
+        window.n_ouvrir_Click();
+        QCOMPARE(window.setup().analog[4].max, reopened);
+        QCOMPARE(window.setup().logic[5].action, -1);
+        QCOMPARE(window.setup().analog[3].action, 3);
+        QCOMPARE(fixture.dialogs.fileModesAsked,
+                 (QList<UserDialogs::FileMode> {UserDialogs::FileMode::Save,
+                                                UserDialogs::FileMode::Open}));
+        QVERIFY(fixture.dialogs.warnings.isEmpty());
+    }
+
+    void openSetsEveryControlOrLeavesRefusedLists()
+    {
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        window.setSetup(sampleSetup());
+        const QString file = fixture.folder.filePath(QStringLiteral("a.txt"));
+        writeBytes(file, "bonjour\r\n[autre]\r\nx=1\r\n");
+        fixture.dialogs.fileChoice = file;
+        window.n_ouvrir_Click();
+        QCOMPARE(window.setup(), uniformSetup(QStringLiteral("0")));
+
+        window.setSetup(sampleSetup());
+        writeBytes(
+            file,
+            iniBytes({{"action21", "7"}, {"action22", "2.5"}, {"action10", "-1"}, {"ET1", "oui"}}));
+        window.n_ouvrir_Click();
+        QCOMPARE(window.setup().analog[1].action, 1); // 7 refused
+        QCOMPARE(window.setup().analog[2].action, 2);
+        QCOMPARE(window.setup().logic[0].action, -1);
+        QCOMPARE(window.setup().logic[1].et, QStringLiteral("0"));
+
+        // Cancel changes nothing, anywhere.
+        window.setSetup(sampleSetup());
+        fixture.dialogs.fileChoice.reset();
+        window.n_enregistrer_Click();
+        window.n_ouvrir_Click();
+        QCOMPARE(window.setup(), sampleSetup());
+        QCOMPARE(QDir(fixture.folder.path()).entryList(QDir::Files), QStringList {"a.txt"});
+    }
+
+    // A file step that fails says so, naming the file; nothing is changed or lost.
+    void fileStepsThatFailSaySo_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("save, read-only file") << "read-only"
+                                              << "lecture seule";
+        QTest::newRow("save, no such folder") << "missing folder"
+                                              << "Enregistrer sous|";
+        QTest::newRow("save, a folder") << "folder"
+                                        << "dossier";
+        QTest::newRow("open, a folder") << "open folder"
+                                        << "Ouvrir|";
+        QTest::newRow("open, over 64 MiB") << "open huge"
+                                           << "64 Mio";
+    }
+
+    void fileStepsThatFailSaySo()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, said);
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        window.setSetup(sampleSetup());
+        QString file = fixture.folder.filePath(QStringLiteral("verrou.txt"));
+        const QByteArray before("[min0]\r\nvaleur=3\r\n");
+        if (kind.endsWith(QLatin1String("folder")) && kind != QLatin1String("missing folder")) {
+            QVERIFY(QDir().mkdir(file));
+        } else if (kind == QLatin1String("missing folder")) {
+            file = fixture.folder.filePath(QStringLiteral("absent/verrou.txt"));
+        } else {
+            writeBytes(file, before);
+            QVERIFY(QFile::setPermissions(file, QFileDevice::ReadOwner));
+            QVERIFY(kind != QLatin1String("open huge")
+                    || ::truncate(QFile::encodeName(file).constData(), 100LL << 20) == 0);
+        }
+        fixture.dialogs.fileChoice = file;
+        if (kind.startsWith(QLatin1String("open"))) {
+            window.n_ouvrir_Click();
+        } else {
+            window.n_enregistrer_Click();
+        }
+        QCOMPARE(fixture.dialogs.warnings.size(), 1);
+        const QString warning = fixture.dialogs.warnings.first();
+        QVERIFY2(warning.contains(file) && warning.contains(said), qPrintable(warning));
+        QCOMPARE(window.setup(), sampleSetup());
+        if (QFileInfo(file).isFile()) {
+            QVERIFY(readBytes(file).startsWith(before));
+        }
+    }
+
+    // Whatever is typed or pasted: "Envoi" refuses it and keeps param.ini; Save As keeps each text
+    // on one line of its own section; Open reads it back.
+    void strangeTextsInEveryField_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("stored");
+        QTest::newRow("huge") << QString(100000, QLatin1Char('7')) << QByteArray(100000, '7');
+        QTest::newRow("control characters")
+            << QStringLiteral("\x01\x02\t5") << QByteArray("\x01\x02\t5");
+        QTest::newRow("outside windows-1252") << QStringLiteral("→5日") << QByteArray("?5?");
+        QTest::newRow("euro") << QStringLiteral("5€") << QByteArray("5\x80");
+        QTest::newRow("pasted line breaks")
+            << QStringLiteral("5\r\n[max0]\r\nvaleur=99") << QByteArray("5  [max0]  valeur=99");
+    }
+
+    void strangeTextsInEveryField()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, stored);
+        PtyPair device;
+        WindowFixture fixture;
+        QFile::link(device.devicePath(), fixture.folder.filePath(QStringLiteral("COM1")));
+        const QByteArray before = iniBytes({{"min0", "1"}});
+        writeBytes(fixture.paramIni(), before);
+        MainWindow &window = fixture.open();
+        window.setSetup(uniformSetup(text));
+        window.Command6_Click();
+        QCOMPARE(fixture.dialogs.warnings.size(), 1);
+        QVERIFY(fixture.dialogs.warnings.first().contains(QStringLiteral("AN7 – Coeff")));
+        QVERIFY(fixture.dialogs.warnings.first().size() < 4000);
+        QCOMPARE(readBytes(fixture.paramIni()), before);
+        QCOMPARE(device.readFor(100), QByteArray());
+
+        const QString file = fixture.folder.filePath(QStringLiteral("strange.txt"));
+        fixture.dialogs.fileChoice = file;
+        window.n_enregistrer_Click();
+        const QByteArray saved = readBytes(file);
+        QCOMPARE(linesStartingWith(saved, "["), 48);
+        QCOMPARE(linesStartingWith(saved, "valeur="), 48);
+        QVERIFY(saved.contains("[max0]\r\nvaleur=" + stored + "\r\n"));
+        window.n_ouvrir_Click();
+        QCOMPARE(window.setup().analog[0].max,
+                 NumberText(LeadingNumber(QString::fromLatin1(stored.left(4)).trimmed()),
+                            QLocale::system()));
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
