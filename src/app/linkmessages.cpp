@@ -76,15 +76,16 @@ QString fieldProblem(const FieldProblem &problem)
     return field + QStringLiteral(" : « %1 »").arg(quoted);
 }
 
-QString wrongFields(const QList<FieldProblem> &problems)
+QString wrongFields(const QList<FieldProblem> &problems, Saving saving)
 {
     QStringList lines;
     for (const FieldProblem &problem : problems) {
         lines.append(fieldProblem(problem));
     }
-    return QStringLiteral("Rien n'a été envoyé ni enregistré : chacun de ces champs doit "
-                          "contenir un nombre entier de 0 à 255, et chaque liste une "
-                          "action choisie.\n\n")
+    return (saving == Saving::Yes ? QStringLiteral("Rien n'a été envoyé ni enregistré")
+                                  : QStringLiteral("Rien n'a été envoyé"))
+        + QStringLiteral(" : chacun de ces champs doit contenir un nombre entier de 0 à 255, et "
+                         "chaque liste une action choisie.\n\n")
         + lines.join(QLatin1Char('\n'));
 }
 

@@ -14,8 +14,10 @@ namespace Tensiova::LinkMessages {
 QString openFailure(const PortOpenFailure &failure);
 // The device went away while the port was open.
 QString connectionLost(qint16 port, const QString &device);
-// "Envoi" refused: every field that gives no byte, one to a line.
-QString wrongFields(const QList<FieldProblem> &problems);
+// "Envoi" refused: every field that gives no byte, one to a line. Saving::No where nothing
+// would have been saved anyway (the command line).
+enum class Saving { Yes, No };
+QString wrongFields(const QList<FieldProblem> &problems, Saving saving = Saving::Yes);
 // "AN3 – Valeur max : « 300 »", "ET2 – Action : aucune entrée choisie".
 QString fieldProblem(const FieldProblem &problem);
 // The port dialog's answer cannot be a port; the current one is kept.

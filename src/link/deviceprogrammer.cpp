@@ -13,7 +13,8 @@ DeviceProgrammer::DeviceProgrammer(SerialLink &link, const QString &paramIniPath
     , m_locale(locale)
 { }
 
-DeviceProgrammer::Envoi DeviceProgrammer::send(MonitoringSetup setup)
+DeviceProgrammer::Envoi DeviceProgrammer::send(MonitoringSetup setup, Keeping keeping,
+                                               bool checkOnly)
 {
     Envoi result;
     m_table.reset();
@@ -23,12 +24,14 @@ DeviceProgrammer::Envoi DeviceProgrammer::send(MonitoringSetup setup)
 
     // Checked before saving, so that param.ini keeps the last settings that could be sent.
     const ProgrammingMessage message = ProgrammingMessage::build(m_table, m_locale);
-    if (!message.isValid()) {
-        result.problems = message.problems;
+    result.problems = message.problems;
+    if (!message.isValid() || checkOnly) {
         return result;
     }
     // The device does not care where the settings are kept: a failed save still sends.
-    result.saved = SetupStore::SaveSetup(m_paramIniPath, setup);
+    if (keeping == Keeping::InParamIni) {
+        result.saved = SetupStore::SaveSetup(m_paramIniPath, setup);
+    }
     result.portOpened = m_link.portOpen() || m_link.open();
     if (result.portOpened) {
         m_link.output(message.bytes);

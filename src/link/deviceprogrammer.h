@@ -31,9 +31,12 @@ public:
         bool portOpened = false; // false: nothing was sent (SerialLink::openFailure says why)
         QByteArray sent; // the message, whole, when it went out
     };
-    // Corrects the logic states, checks every field, keeps the settings in param.ini, opens the
-    // port when it is closed and writes the message in one piece.
-    Envoi send(MonitoringSetup setup);
+    enum class Keeping { InParamIni, Nowhere };
+    // Corrects the logic states, checks every field, keeps the settings in param.ini (unless told
+    // not to), opens the port when it is closed and writes the message in one piece.
+    // checkOnly: the fields are checked and nothing else is done.
+    Envoi send(MonitoringSetup setup, Keeping keeping = Keeping::InParamIni,
+               bool checkOnly = false);
 
     struct PortChange
     {

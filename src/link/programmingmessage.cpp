@@ -1,7 +1,9 @@
 #include "link/programmingmessage.h"
 
 #include "conversions/numberconversion.h"
+
 #include "model/actionchoice.h"
+#include <algorithm>
 
 namespace Tensiova {
 
@@ -42,6 +44,17 @@ std::optional<std::pair<Family, int>> ProgrammingTable::fieldOf(int index)
                           offset / LogicFieldsPerChannel};
     }
     return std::nullopt;
+}
+
+int ProgrammingTable::entryOf(Family family, int channel)
+{
+    const auto position = [](const auto &fields, Family wanted) {
+        return int(std::find(fields.begin(), fields.end(), wanted) - fields.begin());
+    };
+    if (family == Family::Et || family == Family::LogicAction) {
+        return LogicStart + channel * LogicFieldsPerChannel + position(LogicFields, family);
+    }
+    return channel * AnalogFieldsPerChannel + position(AnalogFields, family);
 }
 
 std::optional<quint8> byteValue(const QString &text, const QLocale &locale)

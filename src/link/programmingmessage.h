@@ -27,6 +27,8 @@ public:
 
     // The field an entry was filled from; empty for the entries that are never filled.
     static std::optional<std::pair<Family, int>> fieldOf(int index);
+    // The entry a field fills.
+    static int entryOf(Family family, int channel);
 
 private:
     std::array<QString, Size> m_entries;

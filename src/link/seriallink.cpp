@@ -42,7 +42,7 @@ bool SerialLink::setCommPort(qint16 port)
 
 QString SerialLink::deviceName() const
 {
-    return PortMap::devicePath(m_commPort, m_settingsFolder);
+    return m_device.isEmpty() ? PortMap::devicePath(m_commPort, m_settingsFolder) : m_device;
 }
 
 bool SerialLink::open()

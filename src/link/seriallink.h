@@ -49,7 +49,10 @@ public:
     // Everything waiting in the receive buffer, which it empties.
     QByteArray input();
 
+    // The device the port number names, unless a device was named directly.
     QString deviceName() const;
+    // Names the device itself (a script's "/dev/ttyUSB0"), whatever the port number names.
+    void setDevice(const QString &device) { m_device = device; }
     const QSerialPort &port() const { return m_port; }
 
 signals:
@@ -66,6 +69,7 @@ private:
     qint16 m_commPort = DesignPort;
     PortOpenFailure m_openFailure;
     QString m_openedDevice;
+    QString m_device;
 };
 
 } // namespace Tensiova

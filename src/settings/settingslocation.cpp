@@ -21,16 +21,22 @@ bool isSystemInstall(const QString &folder)
 
 } // namespace
 
-SettingsLocation::SettingsLocation(const QString &programFolder, const QString &userFolder)
+SettingsLocation::SettingsLocation(const QString &programFolder, const QString &userFolder,
+                                   Seeding seeding)
     : m_folder(programFolder)
+    , m_paramIniPath(QDir(programFolder).filePath(ParamIniName))
 {
     if (FileAccess::isWritable(programFolder) && !isSystemInstall(programFolder)) {
         return;
     }
     m_folder = userFolder;
-    QDir().mkpath(userFolder);
     const QString userParamIni = QDir(userFolder).filePath(ParamIniName);
-    const QString programParamIni = QDir(programFolder).filePath(ParamIniName);
+    const QString programParamIni = m_paramIniPath;
+    if (seeding == Seeding::None && !QFile::exists(userParamIni)) {
+        return;
+    }
+    m_paramIniPath = userParamIni;
+    QDir().mkpath(userFolder);
     if (!QFile::exists(userParamIni) && QFile::exists(programParamIni)) {
         QFile::copy(programParamIni, userParamIni);
         QFile::setPermissions(userParamIni,
@@ -38,15 +44,16 @@ SettingsLocation::SettingsLocation(const QString &programFolder, const QString &
     }
 }
 
-SettingsLocation SettingsLocation::forThisProgram()
+SettingsLocation SettingsLocation::forThisProgram(Seeding seeding)
 {
     return SettingsLocation(QCoreApplication::applicationDirPath(),
-                            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+                            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
+                            seeding);
 }
 
 QString SettingsLocation::paramIniPath() const
 {
-    return QDir(m_folder).filePath(ParamIniName);
+    return m_paramIniPath;
 }
 
 } // namespace Tensiova

@@ -11,16 +11,21 @@ namespace Tensiova {
 class SettingsLocation
 {
 public:
-    SettingsLocation(const QString &programFolder, const QString &userFolder);
+    // Seeding::None settles the same folder without creating or copying anything; param.ini is
+    // then the one beside the program until the per-user folder has one of its own.
+    enum class Seeding { FirstUse, None };
+    SettingsLocation(const QString &programFolder, const QString &userFolder,
+                     Seeding seeding = Seeding::FirstUse);
 
     // The location of a program started normally: its own folder and the per-user folder.
-    static SettingsLocation forThisProgram();
+    static SettingsLocation forThisProgram(Seeding seeding = Seeding::FirstUse);
 
     QString folder() const { return m_folder; }
     QString paramIniPath() const;
 
 private:
     QString m_folder;
+    QString m_paramIniPath;
 };
 
 } // namespace Tensiova

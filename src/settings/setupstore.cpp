@@ -90,7 +90,7 @@ LoadedSetup LoadSetup(const QString &path, const QLocale &locale)
             const QString value =
                 readValue(document, sectionName(family, channel), readCapacity(family)).trimmed();
             const double number = LeadingNumber(value);
-            LoadedEntry entry {family, channel, {}, {}};
+            LoadedEntry entry {family, channel, {}, {}, value};
             if (isActionFamily(family)) {
                 if (const auto index = RoundToInt16(number)) {
                     entry.index = *index;

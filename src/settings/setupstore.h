@@ -38,6 +38,7 @@ struct LoadedEntry
     int channel;
     QString text; // text fields: the text to show
     std::optional<int> index; // action fields: the index to select; empty on overflow
+    QString stored; // the value as read (trimmed, cut to the read capacity)
 };
 
 struct LoadedSetup
