@@ -1,0 +1,254 @@
+// tensiova-soak: the real window, offscreen, against a simulated device for a long run at the
+// device's pace. "Envoi" every 2 s; the device answers each message and sends bursts of text at
+// line rate in between; every 30 s it hangs up and comes back on the same link 1 s later. Prints
+// the figures once a minute and at the end; exits 0 only when nothing was lost, memory stopped
+// growing and the event loop never stalled.
+
+#include "app/design.h"
+#include "app/mainwindow.h"
+#include "link/seriallink.h"
+#include "processmemory.h"
+#include "ptypair.h"
+#include "scripteduserdialogs.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+#include <unistd.h>
+
+using namespace Tensiova;
+
+namespace {
+
+constexpr int EnvoiPeriodMs = 2000;
+constexpr int HangUpPeriodMs = 30000;
+constexpr int AwayMs = 1000;
+constexpr int BurstTickMs = 100;
+constexpr int BurstBytesPerTick = 48; // 4800 baud, 10 bits a byte: 480 bytes a second
+constexpr int QuietBeforeEnvoiMs = 400; // no burst then: everything sent has arrived
+
+// The device on a pseudo-terminal behind a COM1 link, driven by the window's own event loop.
+class SoakDevice
+{
+public:
+    explicit SoakDevice(const QString &link)
+        : m_link(link)
+    {
+        comeBack();
+    }
+
+    qint64 messagesWhole = 0;
+    qint64 reopenedAfterHangUp = 0;
+    QByteArray sentSinceEnvoi; // what the window should show since its last "Envoi"
+    QByteArray expectedMessage;
+
+    bool isPresent() const { return m_terminal != nullptr; }
+
+    void hangUp()
+    {
+        m_notifier.reset();
+        m_terminal.reset();
+        m_justCameBack = false;
+    }
+
+    void comeBack()
+    {
+        m_terminal = std::make_unique<PtyPair>();
+        QFile::remove(m_link);
+        QFile::link(m_terminal->devicePath(), m_link);
+        m_notifier = std::make_unique<QSocketNotifier>(m_terminal->masterDescriptor(),
+                                                       QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { receive(); });
+        m_justCameBack = true;
+        m_pending.clear();
+    }
+
+    // Between messages; back from a hang-up, only once the program has written again (until it
+    // reopens the port, nothing would read it).
+    void burst()
+    {
+        if (!m_terminal || m_justCameBack) {
+            return;
+        }
+        QByteArray text;
+        while (text.size() < BurstBytesPerTick) {
+            text += QStringLiteral("U%1=%2 V\r\n")
+                        .arg(QRandomGenerator::global()->bounded(8))
+                        .arg(QRandomGenerator::global()->bounded(1000))
+                        .toLatin1();
+        }
+        say(text.left(BurstBytesPerTick));
+    }
+
+private:
+    void say(const QByteArray &bytes)
+    {
+        if (m_terminal && m_terminal->write(bytes)) {
+            sentSinceEnvoi += bytes;
+        }
+    }
+
+    void receive()
+    {
+        char buffer[256];
+        const ssize_t count = ::read(m_terminal->masterDescriptor(), buffer, sizeof buffer);
+        if (count <= 0) {
+            return;
+        }
+        m_pending.append(buffer, count);
+        while (!expectedMessage.isEmpty() && m_pending.size() >= expectedMessage.size()) {
+            const QByteArray message = m_pending.left(expectedMessage.size());
+            m_pending.remove(0, expectedMessage.size());
+            messagesWhole += message == expectedMessage ? 1 : 0;
+            reopenedAfterHangUp += m_justCameBack ? 1 : 0;
+            m_justCameBack = false;
+            // The window emptied its answers box when it sent: the answer starts a new text.
+            sentSinceEnvoi.clear();
+            say(QByteArrayLiteral("OK\r\n"));
+        }
+    }
+
+    QString m_link;
+    std::unique_ptr<PtyPair> m_terminal;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    QByteArray m_pending;
+    bool m_justCameBack = false;
+};
+
+// Measures the longest pause of the event loop.
+class Heartbeat
+{
+public:
+    Heartbeat()
+    {
+        m_timer.setInterval(10);
+        m_timer.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_timer, &QTimer::timeout,
+                         [this] { m_longest = qMax(m_longest, m_since.restart()); });
+        m_since.start();
+        m_timer.start();
+    }
+    qint64 longest() const { return m_longest; }
+
+private:
+    QTimer m_timer;
+    QElapsedTimer m_since;
+    qint64 m_longest = 0;
+};
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Long run of the window against a device."));
+    parser.addHelpOption();
+    const QCommandLineOption minutesOption(QStringLiteral("minutes"),
+                                           QStringLiteral("Length of the run (default 60)."),
+                                           QStringLiteral("N"), QStringLiteral("60"));
+    parser.addOption(minutesOption);
+    parser.process(application);
+    const int minutes = qMax(1, parser.value(minutesOption).toInt());
+    Design::prepareApplication();
+
+    QTemporaryDir folder;
+    SoakDevice device(folder.filePath(QStringLiteral("COM1")));
+    ScriptedUserDialogs dialogs;
+    const auto window = MainWindow::load(SettingsLocation(folder.path(), folder.path()), dialogs);
+    window->show();
+
+    qint64 sent = 0;
+    qint64 refused = 0;
+    qint64 hangUps = 0;
+    qint64 lostAnswers = 0;
+    long rssStart = 0;
+    long rssHalf = 0;
+    QObject::connect(window.get(), &MainWindow::messageSent, [&](const QByteArray &bytes) {
+        ++sent;
+        device.expectedMessage = bytes;
+    });
+
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 length = qint64(minutes) * 60000;
+    qint64 nextEnvoi = 0;
+    // In the quiet before an "Envoi": what the device said has all arrived, and that "Envoi"
+    // finds it away.
+    qint64 nextHangUp = HangUpPeriodMs - QuietBeforeEnvoiMs / 2;
+    qint64 comeBackAt = -1;
+    int minutesReported = 0;
+
+    Heartbeat heartbeat;
+    const auto report = [&](int minute) {
+        const long rss = residentMemoryKiB();
+        std::printf("soak: minutes %d, sent %lld, received_ok %lld, hangups %lld, reopened %lld, "
+                    "lost %lld, rss_start_kib %ld, rss_end_kib %ld, rss_growth_kib %ld, "
+                    "max_stall_ms %lld\n",
+                    minute, sent, device.messagesWhole, hangUps, device.reopenedAfterHangUp,
+                    (sent - device.messagesWhole) + lostAnswers, rssStart, rss,
+                    rssHalf > 0 ? rss - rssHalf : 0, heartbeat.longest());
+        std::fflush(stdout);
+    };
+
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(BurstTickMs);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        if (comeBackAt >= 0 && now >= comeBackAt) {
+            device.comeBack();
+            comeBackAt = -1;
+        }
+        if (now >= nextHangUp) {
+            device.hangUp();
+            ++hangUps;
+            comeBackAt = now + AwayMs;
+            nextHangUp += HangUpPeriodMs;
+        }
+        if (now >= nextEnvoi) {
+            // Everything the device said since the last "Envoi" must be in the box by now.
+            if (sent > 0 && window->answers() != QString::fromLatin1(device.sentSinceEnvoi)) {
+                ++lostAnswers;
+            }
+            device.sentSinceEnvoi.clear();
+            const qint64 before = sent;
+            window->Command6_Click();
+            refused += sent == before ? 1 : 0;
+            nextEnvoi += EnvoiPeriodMs;
+        } else if (nextEnvoi - now > QuietBeforeEnvoiMs && now - (nextEnvoi - EnvoiPeriodMs) > 300) {
+            device.burst();
+        }
+        if (rssStart == 0) {
+            rssStart = residentMemoryKiB();
+        }
+        if (rssHalf == 0 && now >= length / 2) {
+            rssHalf = residentMemoryKiB();
+        }
+        const int minute = int(now / 60000);
+        if (minute > minutesReported && now < length) {
+            minutesReported = minute;
+            report(minute);
+        }
+        if (now >= length) {
+            application.quit();
+        }
+    });
+    tick.start();
+    application.exec();
+    report(minutes);
+    const long growth = residentMemoryKiB() - rssHalf;
+    const qint64 lost = (sent - device.messagesWhole) + lostAnswers;
+    std::printf("soak: refused %lld (the device was away)\n", refused);
+    return lost == 0 && growth < 2048 && heartbeat.longest() < 100 ? 0 : 1;
+}
