@@ -202,6 +202,13 @@ private slots:
         QTRY_COMPARE(window.answers(), QStringLiteral("OK\r\n€é") + QChar(0));
         auto *box = fixture.find<QPlainTextEdit>(QStringLiteral("Text1"));
         QVERIFY(box->toPlainText().startsWith(QStringLiteral("OK\n")));
+        // A line end split across two arrivals is still one line end on the screen.
+        fixture.device->write("A\r");
+        QTRY_VERIFY(window.answers().endsWith(QLatin1Char('\r')));
+        fixture.device->write("\nB");
+        QTRY_VERIFY(window.answers().endsWith(QLatin1Char('B')));
+        QVERIFY2(box->toPlainText().endsWith(QStringLiteral("A\nB")),
+                 qPrintable(box->toPlainText()));
 
         // A click empties the box; the next answer starts a new text.
         QTest::mouseClick(box->viewport(), Qt::LeftButton);
