@@ -127,8 +127,9 @@ private slots:
                      "doit contenir un nombre entier de 0 à 255, et chaque liste une action "
                      "choisie.\n\nAN1 – Coeff : « 5  999999999999999999999… »\nAN3 – Valeur max : "
                      "« 300 »\nET2 – Action : aucune entrée choisie")});
+        // Nothing went out: the port was not even opened. (What arrives on the pseudo-terminal
+        // proves nothing: its number is soon reused by another test's.)
         QVERIFY(!window.serialLink().portOpen());
-        QCOMPARE(fixture.device->readFor(200), QByteArray());
         QCOMPARE(readBytes(fixture.paramIni()), before);
     }
 

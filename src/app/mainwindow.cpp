@@ -4,6 +4,7 @@
 #include "app/answerbox.h"
 #include "app/clocktext.h"
 #include "app/design.h"
+#include "app/fieldmarks.h"
 #include "app/filemessages.h"
 #include "app/framebox.h"
 #include "app/linkmessages.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScrollArea>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <limits>
@@ -94,6 +96,26 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     buildMenus();
     buildPanel();
     buildFocusOrder();
+    // Below the design's panel, outside its client area: what has not been sent.
+    m_unsentLine = new QLabel(this);
+    m_unsentLine->setObjectName(QStringLiteral("UnsentLine"));
+    statusBar()->setSizeGripEnabled(false);
+    statusBar()->addWidget(m_unsentLine);
+    resize(static_cast<QScrollArea *>(centralWidget())->widget()->size()
+           + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
+    for (const Family family : FamilyOrder) {
+        for (int channel = 0; channel < ChannelCount; ++channel) {
+            if (isActionFamily(family)) {
+                connect(actionList(family, channel), &QComboBox::currentIndexChanged, this,
+                        &MainWindow::refreshMarks);
+                connect(actionList(family, channel), &QComboBox::editTextChanged, this,
+                        &MainWindow::refreshMarks);
+            } else {
+                connect(textBox(family, channel), &QLineEdit::textChanged, this,
+                        &MainWindow::refreshMarks);
+            }
+        }
+    }
 
     m_clockTimer = new QTimer(this);
     m_clockTimer->setObjectName(QStringLiteral("Timer2"));
@@ -281,7 +303,6 @@ void MainWindow::buildPanel()
     m_closePanel->setGeometry(Design::rect(9870, 6420, 1515, 285));
     connect(m_closePanel, &QPushButton::clicked, this, &MainWindow::Command5_Click);
 
-    resize(client->size() + QSize(0, menuBar()->sizeHint().height()));
 }
 
 void MainWindow::buildFocusOrder()
@@ -339,6 +360,7 @@ MonitoringSetup MainWindow::setup() const
 
 void MainWindow::setSetup(const MonitoringSetup &values)
 {
+    m_settingUp = true;
     for (const Family family : FamilyOrder) {
         for (int channel = 0; channel < ChannelCount; ++channel) {
             if (isActionFamily(family)) {
@@ -349,6 +371,32 @@ void MainWindow::setSetup(const MonitoringSetup &values)
             }
         }
     }
+    m_settingUp = false;
+    refreshMarks();
+}
+
+QWidget *MainWindow::control(Family family, int channel) const
+{
+    return isActionFamily(family) ? static_cast<QWidget *>(actionList(family, channel))
+                                  : textBox(family, channel);
+}
+
+void MainWindow::refreshMarks()
+{
+    if (m_settingUp || !m_unsentLine) {
+        return;
+    }
+    const MonitoringSetup current = setup();
+    for (const Family family : FamilyOrder) {
+        for (int channel = 0; channel < ChannelCount; ++channel) {
+            FieldMarks::apply(control(family, channel),
+                              checkField(current, family, channel, m_locale),
+                              current.fieldText(family, channel)
+                                  != m_sentSetup.fieldText(family, channel));
+        }
+    }
+    m_unsentLine->setText(
+        FieldMarks::unsentLine(changedFields(current, m_sentSetup), m_sentAt, m_locale));
 }
 
 QString MainWindow::answers() const
@@ -386,7 +434,10 @@ void MainWindow::Form_Load()
     }
     const QString path = m_location.paramIniPath();
     // An unreadable param.ini restores nothing; the next "Envoi" says why it cannot keep settings.
-    setSetup(SetupStore::applyLoadedEntries(setup(), SetupStore::LoadSetup(path, m_locale)));
+    const MonitoringSetup restored =
+        SetupStore::applyLoadedEntries(setup(), SetupStore::LoadSetup(path, m_locale));
+    m_sentSetup = restored;
+    setSetup(restored);
 
     // A port number that names no port (0 when param.ini has none) leaves the design's port 1.
     if (const auto port = m_programmer->storedPort()) {
@@ -412,6 +463,9 @@ void MainWindow::Command6_Click()
         }
         m_dialogs.warn(this, QStringLiteral("Port de communication"), text);
     } else {
+        m_sentSetup = envoi.setup;
+        m_sentAt = QTime::currentTime();
+        refreshMarks();
         emit messageSent(envoi.sent);
         if (!envoi.saved) {
             m_dialogs.warn(this, QStringLiteral("Envoi"),

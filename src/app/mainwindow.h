@@ -6,8 +6,11 @@
 #include <QLocale>
 #include <QMainWindow>
 
+#include <QTime>
+
 #include <array>
 #include <memory>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -78,6 +81,9 @@ private:
     void buildMenus();
     void buildFocusOrder();
     QLineEdit *textBox(Family family, int channel) const;
+    QWidget *control(Family family, int channel) const;
+    // The marks of wrong and unsent fields, and the line that counts what was not sent.
+    void refreshMarks();
     ActionComboBox *actionList(Family family, int channel) const;
 
     SettingsLocation m_location;
@@ -96,6 +102,10 @@ private:
     QTimer *m_clockTimer = nullptr;
     QTimer *m_closeTimer = nullptr;
     bool m_placed = false;
+    MonitoringSetup m_sentSetup; // what the device last received from here, or param.ini's
+    std::optional<QTime> m_sentAt;
+    QLabel *m_unsentLine = nullptr;
+    bool m_settingUp = false;
 };
 
 } // namespace Tensiova

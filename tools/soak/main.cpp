@@ -172,6 +172,7 @@ int main(int argc, char *argv[])
     qint64 refused = 0;
     qint64 hangUps = 0;
     qint64 lostAnswers = 0;
+    qint64 longestEnvoi = 0;
     long rssStart = 0;
     long rssHalf = 0;
     QObject::connect(window.get(), &MainWindow::messageSent, [&](const QByteArray &bytes) {
@@ -216,6 +217,16 @@ int main(int argc, char *argv[])
             comeBackAt = now + AwayMs;
             nextHangUp += HangUpPeriodMs;
         }
+        // Reported and ended before an "Envoi", never with a message on its way.
+        const int minute = int(now / 60000);
+        if (now >= length) {
+            application.quit();
+            return;
+        }
+        if (minute > minutesReported) {
+            minutesReported = minute;
+            report(minute);
+        }
         if (now >= nextEnvoi) {
             // Everything the device said since the last "Envoi" must be in the box by now.
             if (sent > 0 && window->answers() != QString::fromLatin1(device.sentSinceEnvoi)) {
@@ -223,7 +234,10 @@ int main(int argc, char *argv[])
             }
             device.sentSinceEnvoi.clear();
             const qint64 before = sent;
+            QElapsedTimer envoiTime;
+            envoiTime.start();
             window->Command6_Click();
+            longestEnvoi = qMax(longestEnvoi, envoiTime.elapsed());
             refused += sent == before ? 1 : 0;
             nextEnvoi += EnvoiPeriodMs;
         } else if (nextEnvoi - now > QuietBeforeEnvoiMs && now - (nextEnvoi - EnvoiPeriodMs) > 300) {
@@ -235,20 +249,13 @@ int main(int argc, char *argv[])
         if (rssHalf == 0 && now >= length / 2) {
             rssHalf = residentMemoryKiB();
         }
-        const int minute = int(now / 60000);
-        if (minute > minutesReported && now < length) {
-            minutesReported = minute;
-            report(minute);
-        }
-        if (now >= length) {
-            application.quit();
-        }
     });
     tick.start();
     application.exec();
     report(minutes);
     const long growth = residentMemoryKiB() - rssHalf;
     const qint64 lost = (sent - device.messagesWhole) + lostAnswers;
-    std::printf("soak: refused %lld (the device was away)\n", refused);
+    std::printf("soak: refused %lld (the device was away), longest Envoi %lld ms\n", refused,
+                longestEnvoi);
     return lost == 0 && growth < 2048 && heartbeat.longest() < 100 ? 0 : 1;
 }
