@@ -354,6 +354,52 @@ private slots:
         QCOMPARE(window.setup().analog[3].action, 1);
     }
 
+    // A field "Envoi" would refuse is framed in red as it is typed, a state it will send as 0 in
+    // amber; what differs from what the device last received is bold, and counted below.
+    void wrongAndUnsentFieldsAreMarked()
+    {
+        PtyPair device;
+        WindowFixture fixture;
+        QFile::link(device.devicePath(), fixture.folder.filePath(QStringLiteral("COM1")));
+        writeBytes(fixture.paramIni(), iniBytes({{"max3", "20"}}));
+        MainWindow &window = fixture.open(QLocale::c());
+        auto *line = fixture.find<QLabel>(QStringLiteral("UnsentLine"));
+        QCOMPARE(line->text(), QStringLiteral("Aucun réglage modifié depuis le dernier envoi"));
+        auto *max = fixture.find<QLineEdit>(QStringLiteral("max(3)"));
+        QVERIFY(max->styleSheet().isEmpty() && !max->font().bold());
+        max->selectAll();
+        QTest::keyClicks(max, QStringLiteral("300"));
+        QVERIFY(max->styleSheet().contains(QStringLiteral("#D00000")));
+        QVERIFY(max->toolTip().contains(QStringLiteral("nombre entier de 0 à 255")));
+        QVERIFY(max->font().bold());
+        QTest::keyClick(max, Qt::Key_Backspace);
+        QVERIFY(max->styleSheet().isEmpty() && max->font().bold());
+        auto *state = fixture.find<QLineEdit>(QStringLiteral("et(2)"));
+        state->setText(QStringLiteral("5"));
+        QVERIFY(state->styleSheet().contains(QStringLiteral("#E08A00")));
+        QVERIFY(state->toolTip().contains(QStringLiteral("enverra 0")));
+        auto *list = fixture.find<ActionComboBox>(QStringLiteral("Combo2(1)"));
+        list->lineEdit()->selectAll();
+        QTest::keyClicks(list->lineEdit(), QStringLiteral("x"));
+        QVERIFY(list->styleSheet().contains(QStringLiteral("#D00000")));
+        QCOMPARE(line->text(), QStringLiteral("3 réglages modifiés depuis le dernier envoi"));
+        QVERIFY(!fixture.find<QLineEdit>(QStringLiteral("min(0)"))->font().bold());
+
+        list->setAction(2);
+        window.Command6_Click();
+        QVERIFY(!max->font().bold() && state->styleSheet().isEmpty() && !state->font().bold());
+        QVERIFY2(line->text().startsWith(QStringLiteral("Réglages envoyés à ")),
+                 qPrintable(line->text()));
+        // "Ouvrir" marks what the file changed.
+        writeBytes(
+            fixture.folder.filePath(QStringLiteral("f.txt")),
+            readBytes(fixture.paramIni()).replace("[min5]\r\nvaleur=0", "[min5]\r\nvaleur=7"));
+        fixture.dialogs.fileChoice = fixture.folder.filePath(QStringLiteral("f.txt"));
+        window.n_ouvrir_Click();
+        QCOMPARE(line->text(), QStringLiteral("1 réglage modifié depuis le dernier envoi"));
+        QVERIFY(fixture.find<QLineEdit>(QStringLiteral("min(5)"))->font().bold());
+    }
+
     void startUpRestoresParamIni_data() { addDataRows(QStringLiteral("startup.tsv")); }
     void startUpRestoresParamIni()
     {

@@ -73,9 +73,9 @@ void apply(QWidget *control, FieldCheck check, bool unsent)
 QString unsentLine(int changed, std::optional<QTime> sentAt, const QLocale &locale)
 {
     if (changed > 0) {
-        return changed == 1 ? QStringLiteral("1 réglage modifié depuis le dernier envoi")
-                            : QStringLiteral("%1 réglages modifiés depuis le dernier envoi")
-                                  .arg(changed);
+        return changed == 1
+            ? QStringLiteral("1 réglage modifié depuis le dernier envoi")
+            : QStringLiteral("%1 réglages modifiés depuis le dernier envoi").arg(changed);
     }
     if (sentAt) {
         return QStringLiteral("Réglages envoyés à %1")

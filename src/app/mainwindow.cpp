@@ -100,7 +100,7 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     m_unsentLine = new QLabel(this);
     m_unsentLine->setObjectName(QStringLiteral("UnsentLine"));
     statusBar()->setSizeGripEnabled(false);
-    statusBar()->addWidget(m_unsentLine);
+    statusBar()->addWidget(m_unsentLine, 1);
     resize(static_cast<QScrollArea *>(centralWidget())->widget()->size()
            + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
     for (const Family family : FamilyOrder) {
@@ -302,7 +302,6 @@ void MainWindow::buildPanel()
     m_closePanel->setObjectName(QStringLiteral("Command5"));
     m_closePanel->setGeometry(Design::rect(9870, 6420, 1515, 285));
     connect(m_closePanel, &QPushButton::clicked, this, &MainWindow::Command5_Click);
-
 }
 
 void MainWindow::buildFocusOrder()
@@ -389,10 +388,9 @@ void MainWindow::refreshMarks()
     const MonitoringSetup current = setup();
     for (const Family family : FamilyOrder) {
         for (int channel = 0; channel < ChannelCount; ++channel) {
-            FieldMarks::apply(control(family, channel),
-                              checkField(current, family, channel, m_locale),
-                              current.fieldText(family, channel)
-                                  != m_sentSetup.fieldText(family, channel));
+            FieldMarks::apply(
+                control(family, channel), checkField(current, family, channel, m_locale),
+                current.fieldText(family, channel) != m_sentSetup.fieldText(family, channel));
         }
     }
     m_unsentLine->setText(
@@ -462,7 +460,7 @@ void MainWindow::Command6_Click()
             text += QStringLiteral("\n\n") + FileMessages::notKeptEither(path, envoi.saved);
         }
         m_dialogs.warn(this, QStringLiteral("Port de communication"), text);
-    } else {
+    } else if (!envoi.sent.isEmpty()) {
         m_sentSetup = envoi.setup;
         m_sentAt = QTime::currentTime();
         refreshMarks();

@@ -33,8 +33,7 @@ DeviceProgrammer::Envoi DeviceProgrammer::send(MonitoringSetup setup, Keeping ke
         result.saved = SetupStore::SaveSetup(m_paramIniPath, setup);
     }
     result.portOpened = m_link.portOpen() || m_link.open();
-    if (result.portOpened) {
-        m_link.output(message.bytes);
+    if (result.portOpened && m_link.output(message.bytes)) {
         result.sent = message.bytes;
     }
     return result;

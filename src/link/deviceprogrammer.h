@@ -29,7 +29,9 @@ public:
         QList<FieldProblem> problems;
         FileStatus saved; // param.ini, written before the port is opened
         bool portOpened = false; // false: nothing was sent (SerialLink::openFailure says why)
-        QByteArray sent; // the message, whole, when it went out
+        // The message, whole, when it went out; empty when the device went away as it was
+        // written (the link reports the loss).
+        QByteArray sent;
     };
     enum class Keeping { InParamIni, Nowhere };
     // Corrects the logic states, checks every field, keeps the settings in param.ini (unless told

@@ -98,10 +98,11 @@ void SerialLink::drainOutput()
 #endif
 }
 
-void SerialLink::output(const QByteArray &bytes)
+bool SerialLink::output(const QByteArray &bytes)
 {
-    m_port.write(bytes);
-    m_port.flush();
+    // A device that has just gone away fails the write: the port is then closed and the loss
+    // reported (connectionLost), and the message counts as not sent.
+    return m_port.write(bytes) == bytes.size() && m_port.flush() && m_port.isOpen();
 }
 
 QByteArray SerialLink::input()

@@ -44,8 +44,8 @@ public:
     // Closes the port once what is still pending has gone out, waiting about a second at most.
     void close();
 
-    // Hands the whole message to the system in one write, at once.
-    void output(const QByteArray &bytes);
+    // Hands the whole message to the system in one write, at once; false when it could not.
+    bool output(const QByteArray &bytes);
     // Everything waiting in the receive buffer, which it empties.
     QByteArray input();
 

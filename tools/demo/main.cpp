@@ -13,6 +13,7 @@
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -149,7 +150,23 @@ int main(int argc, char *argv[])
     QTest::qWait(100);
     const QString afterShot = saveScreenshot(window, screenshots, QStringLiteral("main-after.png"));
     out(QStringLiteral("Réponse de l'appareil : \"%1\"").arg(visibleText(window->answers())));
-    out(QStringLiteral("Captures : %1, %2, %3").arg(splashShot, beforeShot, afterShot));
+
+    // The marks as a technician typing would see them: a wrong threshold, a state that will be
+    // sent as 0, a list with a typed text, and a change not yet sent.
+    const auto type = [window](const char *name, const QString &text) {
+        auto *box = window->findChild<QWidget *>(QLatin1String(name));
+        auto *edit = box->findChild<QLineEdit *>();
+        edit = edit ? edit : qobject_cast<QLineEdit *>(box);
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    };
+    type("max(3)", QStringLiteral("300"));
+    type("et(2)", QStringLiteral("2"));
+    type("Combo2(1)", QStringLiteral("sirene"));
+    type("min(4)", QStringLiteral("12"));
+    const QString marksShot = saveScreenshot(window, screenshots, QStringLiteral("main-marks.png"));
+    out(QStringLiteral("Captures : %1, %2, %3, %4")
+            .arg(splashShot, beforeShot, afterShot, marksShot));
     if (!answered) {
         out(window->answers().isEmpty() ? QStringLiteral("échec : l'appareil n'a pas répondu")
                                         : QStringLiteral("échec : réponse incomplète"));
