@@ -2,6 +2,7 @@
 // what the window shows and says.
 
 #include "app/actioncombobox.h"
+#include "app/journalwindow.h"
 #include "ptypair.h"
 #include "windowfixture.h"
 
@@ -10,7 +11,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -308,6 +311,51 @@ private slots:
             QVERIFY(fixture.dialogs.warnings.first().endsWith(
                 QStringLiteral("Le port COM1 est conservé.")));
         }
+    }
+
+    // Every exchange of the run, window open or not; saved as UTF-8 text with the same content.
+    void journalRecordsEveryExchange()
+    {
+        DeviceFixture fixture;
+        MainWindow &window = fixture.open();
+        auto *closing = fixture.find<QTimer>(QStringLiteral("Timer3"));
+        closing->setInterval(200);
+        window.setSetup(workedExample());
+        fixture.send();
+        fixture.device->write("OK\r\n");
+        QTRY_COMPARE(window.answers(), QStringLiteral("OK\r\n"));
+        window.Command5_Click();
+        QTRY_VERIFY(!window.serialLink().portOpen());
+
+        QStringList menu;
+        for (QAction *action : fixture.find<QMenu>(QStringLiteral("n_param"))->actions()) {
+            menu.append(action->objectName());
+        }
+        QCOMPARE(menu, (QStringList {"n_port", "n_surv", "n_journal"}));
+        window.n_journal_Click();
+        auto *journal = fixture.find<JournalWindow>(QStringLiteral("JournalWindow"));
+        QVERIFY(journal && journal->isVisible() && !journal->isModal());
+        const QString text = journal->model().wholeText();
+        const QString port = QStringLiteral("COM1 (%1)").arg(fixture.folder.filePath("COM1"));
+        const QStringList expected {
+            QStringLiteral("Port %1 ouvert").arg(port),
+            QStringLiteral("Envoi sur %1, 52 octets :\n    6E 0A C8 05 01 00 FF 01").arg(port),
+            QStringLiteral("    AN0  min  10  max 200  coeff   5  action 1 (relais)"),
+            QStringLiteral("    ET1  état 1  action 2 (buzzer)"),
+            QStringLiteral("Reçu de %1, 4 octets : 4F 4B 0D 0A  « OK\\r\\n »").arg(port),
+            QStringLiteral("Port %1 fermé (minuterie de fermeture)").arg(port)};
+        qsizetype at = 0;
+        for (const QString &part : expected) {
+            at = text.indexOf(part, at);
+            QVERIFY2(at >= 0, qPrintable(part + QStringLiteral("\n---\n") + text));
+        }
+        QVERIFY(QRegularExpression(
+                    QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}  Port"))
+                    .match(text)
+                    .hasMatch());
+        fixture.dialogs.fileChoice = fixture.folder.filePath(QStringLiteral("journal.txt"));
+        journal->saveJournal();
+        QCOMPARE(readBytes(*fixture.dialogs.fileChoice), text.toUtf8());
     }
 
     void clockShowsDateAndTime()

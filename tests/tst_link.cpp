@@ -3,6 +3,7 @@
 
 #include "link/answertext.h"
 #include "link/deviceprogrammer.h"
+#include "link/exchangejournal.h"
 #include "link/portanswer.h"
 #include "link/portmap.h"
 #include "link/programmingmessage.h"
@@ -166,6 +167,21 @@ private slots:
         QCOMPARE(answers.text(), QStringLiteral("56789"));
         answers.clear();
         QCOMPARE(answers.text(), QString());
+    }
+
+    void journalKeepsTheMostRecentEntriesCompact()
+    {
+        ExchangeJournal journal(3);
+        for (int i = 0; i < 5; ++i) {
+            journal.record(ExchangeJournal::Kind::Received, 1, QStringLiteral("/dev/x"),
+                           QByteArray(i + 1, 'a'));
+        }
+        QCOMPARE(journal.size(), 3);
+        QCOMPARE(journal.at(0).count, 3);
+        QCOMPARE(journal.at(2).bytes, QByteArray(5, 'a'));
+        journal.record(ExchangeJournal::Kind::Received, 1, {}, QByteArray(5000, 'b'));
+        QCOMPARE(journal.at(2).bytes.size(), ExchangeJournal::BytesKept);
+        QCOMPARE(journal.at(2).count, 5000);
     }
 
     // The device expects 4800 baud, 8N1; a pty forces 8 bits and no parity, so check in-process.

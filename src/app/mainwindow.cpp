@@ -7,6 +7,7 @@
 #include "app/fieldmarks.h"
 #include "app/filemessages.h"
 #include "app/framebox.h"
+#include "app/journalwindow.h"
 #include "app/linkmessages.h"
 #include "app/picturebutton.h"
 #include "app/userdialogs.h"
@@ -89,6 +90,7 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     , m_locale(locale)
     , m_link(new SerialLink(location.folder(), this))
     , m_programmer(std::make_unique<DeviceProgrammer>(*m_link, location.paramIniPath(), locale))
+    , m_journal(new ExchangeJournal(ExchangeJournal::Capacity, this))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(
@@ -177,6 +179,10 @@ void MainWindow::buildMenus()
     QAction *panel = settings->addAction(QStringLiteral("Surveillance"));
     panel->setObjectName(QStringLiteral("n_surv"));
     connect(panel, &QAction::triggered, this, &MainWindow::n_surv_Click);
+    // Beyond the design: after its items, never in place of them.
+    QAction *journal = settings->addAction(QStringLiteral("Journal des échanges"));
+    journal->setObjectName(QStringLiteral("n_journal"));
+    connect(journal, &QAction::triggered, this, &MainWindow::n_journal_Click);
 
     QAction *about = bar->addAction(QStringLiteral("à propos de ..."));
     about->setObjectName(QStringLiteral("n_a_propos_de"));
@@ -446,7 +452,14 @@ void MainWindow::Form_Load()
 void MainWindow::Command6_Click()
 {
     m_answers->setText(QString());
+    const bool wasOpen = m_link->portOpen();
     const DeviceProgrammer::Envoi envoi = m_programmer->send(setup());
+    if (!wasOpen && m_link->portOpen()) {
+        record(ExchangeJournal::Kind::Opened);
+    }
+    if (!envoi.sent.isEmpty()) {
+        record(ExchangeJournal::Kind::Sent, envoi.sent);
+    }
     if (envoi.statesCorrected) {
         setSetup(envoi.setup);
     }
@@ -488,8 +501,15 @@ void MainWindow::Text1_Click()
 void MainWindow::Comm1_OnComm(int event)
 {
     if (event == SerialLink::Received) {
-        m_answers->appendAnswer(Windows1252::decode(m_link->input()));
+        const QByteArray received = m_link->input();
+        record(ExchangeJournal::Kind::Received, received);
+        m_answers->appendAnswer(Windows1252::decode(received));
     }
+}
+
+void MainWindow::record(ExchangeJournal::Kind kind, const QByteArray &bytes, const QString &cause)
+{
+    m_journal->record(kind, m_link->commPort(), m_link->deviceName(), bytes, cause);
 }
 
 void MainWindow::Timer2_Timer()
@@ -500,6 +520,9 @@ void MainWindow::Timer2_Timer()
 
 void MainWindow::Timer3_Timer()
 {
+    if (m_link->portOpen()) {
+        record(ExchangeJournal::Kind::Closed, {}, QStringLiteral("minuterie de fermeture"));
+    }
     m_link->close();
     m_closeTimer->stop();
 }
@@ -522,6 +545,16 @@ void MainWindow::n_port_Click()
                        FileMessages::portNotKept(m_link->commPort(), m_programmer->paramIniPath(),
                                                  change.kept));
     }
+}
+
+void MainWindow::n_journal_Click()
+{
+    if (!m_journalWindow) {
+        m_journalWindow = new JournalWindow(*m_journal, m_dialogs, this);
+    }
+    m_journalWindow->show();
+    m_journalWindow->raise();
+    m_journalWindow->activateWindow();
 }
 
 void MainWindow::n_surv_Click()
@@ -554,6 +587,9 @@ void MainWindow::n_ouvrir_Click()
 
 void MainWindow::n_quit_Click()
 {
+    if (m_link->portOpen()) {
+        record(ExchangeJournal::Kind::Closed, {}, QStringLiteral("fin du programme"));
+    }
     m_link->close();
     QCoreApplication::quit();
 }

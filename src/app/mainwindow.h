@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/exchangejournal.h"
 #include "model/monitoringsetup.h"
 #include "settings/settingslocation.h"
 
@@ -22,6 +23,7 @@ namespace Tensiova {
 
 class ActionComboBox;
 class DeviceProgrammer;
+class JournalWindow;
 class AnswerBox;
 class SerialLink;
 class UserDialogs;
@@ -67,6 +69,9 @@ public:
     void n_enregistrer_Click();
     void n_ouvrir_Click();
     void n_quit_Click();
+    void n_journal_Click();
+    ExchangeJournal &journal() { return *m_journal; }
+    JournalWindow *journalWindow() const { return m_journalWindow; }
     void n_a_propos_de_Click();
 
 signals:
@@ -84,6 +89,8 @@ private:
     QWidget *control(Family family, int channel) const;
     // The marks of wrong and unsent fields, and the line that counts what was not sent.
     void refreshMarks();
+    void record(ExchangeJournal::Kind kind, const QByteArray &bytes = {},
+                const QString &cause = {});
     ActionComboBox *actionList(Family family, int channel) const;
 
     SettingsLocation m_location;
@@ -91,6 +98,8 @@ private:
     QLocale m_locale;
     SerialLink *m_link = nullptr;
     std::unique_ptr<DeviceProgrammer> m_programmer;
+    ExchangeJournal *m_journal = nullptr; // recording from start-up, window open or not
+    JournalWindow *m_journalWindow = nullptr;
 
     QGroupBox *m_panel = nullptr;
     std::array<std::array<QLineEdit *, ChannelCount>, 4> m_textBoxes {}; // min, max, coeff, et

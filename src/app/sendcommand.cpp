@@ -4,6 +4,7 @@
 #include "app/linkmessages.h"
 #include "conversions/windows1252.h"
 #include "link/deviceprogrammer.h"
+#include "link/messagedescription.h"
 #include "link/portanswer.h"
 #include "link/portmap.h"
 #include "link/seriallink.h"
@@ -86,24 +87,6 @@ QString hex(const QByteArray &bytes, char separator)
     return QString::fromLatin1(bytes.toHex(separator).toUpper());
 }
 
-// The answer as the answers box keeps it, control characters written as escapes.
-QString visibleAnswer(const QByteArray &answer)
-{
-    QString text;
-    for (const QChar c : Windows1252::decode(answer)) {
-        if (c == QLatin1Char('\r')) {
-            text += QStringLiteral("\\r");
-        } else if (c == QLatin1Char('\n')) {
-            text += QStringLiteral("\\n");
-        } else if (c.category() == QChar::Other_Control) {
-            text += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        } else {
-            text += c;
-        }
-    }
-    return text;
-}
-
 bool hasControlCharacters(const QByteArray &bytes)
 {
     return std::any_of(bytes.begin(), bytes.end(),
@@ -136,17 +119,16 @@ void report(const Outcome &outcome, bool json)
     }
     if (!outcome.bytes.isEmpty()) {
         QString rows;
-        for (qsizetype offset = 0; offset < outcome.bytes.size(); offset += 16) {
-            rows +=
-                QStringLiteral("  ") + hex(outcome.bytes.mid(offset, 16), ' ') + QLatin1Char('\n');
+        for (const QString &row : hexRows(outcome.bytes)) {
+            rows += QStringLiteral("  ") + row + QLatin1Char('\n');
         }
         print(stdout,
               QStringLiteral("Message envoyé (%1 octets) :\n").arg(outcome.bytes.size()) + rows);
     }
     if (!outcome.answer.isEmpty()) {
-        print(
-            stdout,
-            QStringLiteral("Réponse de l'appareil : « %1 »\n").arg(visibleAnswer(outcome.answer)));
+        print(stdout,
+              QStringLiteral("Réponse de l'appareil : « %1 »\n")
+                  .arg(escapedText(Windows1252::decode(outcome.answer))));
         if (hasControlCharacters(outcome.answer)) {
             print(stdout,
                   QStringLiteral("Réponse en hexadécimal : %1\n").arg(hex(outcome.answer, ' ')));

@@ -5,8 +5,8 @@
 #include "app/design.h"
 #include "app/mainwindow.h"
 #include "app/programstart.h"
+#include "link/messagedescription.h"
 #include "link/seriallink.h"
-#include "messagedescription.h"
 #include "scripteduserdialogs.h"
 
 #include <QApplication>
@@ -46,13 +46,6 @@ template<typename Condition> bool waitFor(Condition condition, int milliseconds)
         QTest::qWait(20);
     }
     return true;
-}
-
-QString visibleText(const QString &answers)
-{
-    QString shown = answers;
-    return shown.replace(QLatin1Char('\r'), QStringLiteral("\\r"))
-        .replace(QLatin1Char('\n'), QStringLiteral("\\n"));
 }
 
 } // namespace
@@ -149,7 +142,7 @@ int main(int argc, char *argv[])
                 parser.value(waitOption).toInt());
     QTest::qWait(100);
     const QString afterShot = saveScreenshot(window, screenshots, QStringLiteral("main-after.png"));
-    out(QStringLiteral("Réponse de l'appareil : \"%1\"").arg(visibleText(window->answers())));
+    out(QStringLiteral("Réponse de l'appareil : \"%1\"").arg(escapedText(window->answers())));
 
     // The marks as a technician typing would see them: a wrong threshold, a state that will be
     // sent as 0, a list with a typed text, and a change not yet sent.

@@ -1,6 +1,6 @@
 #include "simulateddevice.h"
 
-#include "messagedescription.h"
+#include "link/messagedescription.h"
 
 #include <QFile>
 #include <QStringList>

@@ -240,7 +240,8 @@ int main(int argc, char *argv[])
             longestEnvoi = qMax(longestEnvoi, envoiTime.elapsed());
             refused += sent == before ? 1 : 0;
             nextEnvoi += EnvoiPeriodMs;
-        } else if (nextEnvoi - now > QuietBeforeEnvoiMs && now - (nextEnvoi - EnvoiPeriodMs) > 300) {
+        } else if (nextEnvoi - now > QuietBeforeEnvoiMs
+                   && now - (nextEnvoi - EnvoiPeriodMs) > 300) {
             device.burst();
         }
         if (rssStart == 0) {

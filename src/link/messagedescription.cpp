@@ -1,4 +1,4 @@
-#include "messagedescription.h"
+#include "link/messagedescription.h"
 
 #include "model/actionchoice.h"
 #include "model/monitoringsetup.h"
@@ -45,6 +45,23 @@ QStringList describeProgrammingMessage(const QByteArray &message)
     }
     lines.append(QStringLiteral("fin   %1 %2 %3").arg(byte(49)).arg(byte(50)).arg(byte(51)));
     return lines;
+}
+
+QString escapedText(const QString &text)
+{
+    QString escaped;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\r')) {
+            escaped += QStringLiteral("\\r");
+        } else if (c == QLatin1Char('\n')) {
+            escaped += QStringLiteral("\\n");
+        } else if (c.category() == QChar::Other_Control) {
+            escaped += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
 }
 
 QStringList hexRows(const QByteArray &bytes)

@@ -1,0 +1,136 @@
+#include "app/journalwindow.h"
+
+#include "app/userdialogs.h"
+#include "conversions/windows1252.h"
+#include "link/messagedescription.h"
+
+#include <QDir>
+#include <QListView>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QVBoxLayout>
+
+namespace Tensiova {
+
+namespace {
+
+QString portName(const ExchangeJournal::Entry &entry)
+{
+    return QStringLiteral("COM%1 (%2)").arg(entry.port).arg(entry.device);
+}
+
+} // namespace
+
+JournalModel::JournalModel(const ExchangeJournal &journal, QObject *parent)
+    : QAbstractListModel(parent)
+    , m_journal(journal)
+{
+    connect(&journal, &ExchangeJournal::aboutToDropOldest, this,
+            [this] { beginRemoveRows({}, 0, 0); });
+    connect(&journal, &ExchangeJournal::oldestDropped, this, [this] { endRemoveRows(); });
+    connect(&journal, &ExchangeJournal::aboutToAppend, this,
+            [this] { beginInsertRows({}, m_journal.size(), m_journal.size()); });
+    connect(&journal, &ExchangeJournal::appended, this, [this] { endInsertRows(); });
+}
+
+int JournalModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : m_journal.size();
+}
+
+QVariant JournalModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) {
+        return {};
+    }
+    return entryText(m_journal.at(index.row()));
+}
+
+QString JournalModel::entryText(const ExchangeJournal::Entry &entry)
+{
+    QString text =
+        entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")) + QStringLiteral("  ");
+    switch (entry.kind) {
+    case ExchangeJournal::Kind::Sent:
+        text += QStringLiteral("Envoi sur %1, %2 octets :")
+                    .arg(portName(entry))
+                    .arg(entry.bytes.size());
+        for (const QString &line : hexRows(entry.bytes) + describeProgrammingMessage(entry.bytes)) {
+            text += QStringLiteral("\n    ") + line;
+        }
+        break;
+    case ExchangeJournal::Kind::Received:
+        text += QStringLiteral("Reçu de %1, %2 octets%3 : %4  « %5 »")
+                    .arg(portName(entry))
+                    .arg(entry.count)
+                    .arg(entry.count > entry.bytes.size()
+                             ? QStringLiteral(" (les %1 premiers)").arg(entry.bytes.size())
+                             : QString())
+                    .arg(QString::fromLatin1(entry.bytes.toHex(' ').toUpper()),
+                         escapedText(Windows1252::decode(entry.bytes)));
+        break;
+    case ExchangeJournal::Kind::Opened:
+        text += QStringLiteral("Port %1 ouvert").arg(portName(entry));
+        break;
+    case ExchangeJournal::Kind::Closed:
+        text += QStringLiteral("Port %1 fermé (%2)").arg(portName(entry), entry.cause);
+        break;
+    case ExchangeJournal::Kind::Lost:
+        text += QStringLiteral("Liaison perdue avec %1 : l'appareil ne répond plus ou son câble "
+                               "est débranché")
+                    .arg(portName(entry));
+        break;
+    }
+    return text;
+}
+
+QString JournalModel::wholeText() const
+{
+    QString text;
+    for (int row = 0; row < m_journal.size(); ++row) {
+        text += entryText(m_journal.at(row)) + QLatin1Char('\n');
+    }
+    return text;
+}
+
+JournalWindow::JournalWindow(const ExchangeJournal &journal, UserDialogs &dialogs, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_model(journal)
+    , m_dialogs(dialogs)
+{
+    setObjectName(QStringLiteral("JournalWindow"));
+    setWindowTitle(QStringLiteral("Journal des échanges"));
+    auto *list = new QListView(this);
+    list->setObjectName(QStringLiteral("JournalList"));
+    list->setAccessibleName(QStringLiteral("Échanges avec l'appareil, le plus récent en dernier"));
+    list->setModel(&m_model);
+    list->setWordWrap(true);
+    // Laid out a batch at a time, the view keeps up with a flooding device.
+    list->setLayoutMode(QListView::Batched);
+    list->setAlternatingRowColors(true);
+    connect(&m_model, &QAbstractItemModel::rowsInserted, list, [list] { list->scrollToBottom(); });
+    auto *save = new QPushButton(QStringLiteral("Enregistrer le journal"), this);
+    save->setObjectName(QStringLiteral("SaveJournal"));
+    connect(save, &QPushButton::clicked, this, &JournalWindow::saveJournal);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(list);
+    layout->addWidget(save, 0, Qt::AlignRight);
+    resize(720, 420);
+}
+
+void JournalWindow::saveJournal()
+{
+    const auto path = m_dialogs.chooseSetupFile(this, UserDialogs::FileMode::Save);
+    if (!path) {
+        return;
+    }
+    QSaveFile file(*path);
+    const QByteArray bytes = m_model.wholeText().toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        m_dialogs.warn(this, QStringLiteral("Enregistrer le journal"),
+                       QStringLiteral("Le journal n'a pas pu être enregistré dans « %1 » :\n%2.")
+                           .arg(QDir::toNativeSeparators(*path), file.errorString()));
+    }
+}
+
+} // namespace Tensiova
