@@ -3,7 +3,9 @@
 
 #include "app/answerbox.h"
 #include "app/design.h"
+#include "app/journalwindow.h"
 #include "app/mainwindow.h"
+#include "link/exchangejournal.h"
 #include "link/seriallink.h"
 #include "ptypair.h"
 #include "scripteduserdialogs.h"
@@ -210,6 +212,29 @@ void measureAppend()
     report("append_kib_per_s", kib / (milliseconds(timer) / 1000.0), "KiB/s");
 }
 
+// What one more entry costs a journal that holds its 10,000, followed by the window's model.
+void measureJournal()
+{
+    ExchangeJournal journal;
+    JournalModel model(journal);
+    const QByteArray chunk = QByteArrayLiteral("U3=217 V\r\nU4=998 V\r\n");
+    const QString device = QStringLiteral("/dev/ttyUSB0");
+    for (int i = 0; i < ExchangeJournal::Capacity; ++i) {
+        journal.record(ExchangeJournal::Kind::Received, 33, device, chunk);
+    }
+    std::vector<double> perEntry;
+    for (int run = 0; run < 11; ++run) {
+        constexpr int Entries = 10'000;
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < Entries; ++i) {
+            journal.record(ExchangeJournal::Kind::Received, 33, device, chunk);
+        }
+        perEntry.push_back(double(timer.nsecsElapsed()) / 1000.0 / Entries);
+    }
+    report("journal_append_us", median(perEntry), "us");
+}
+
 void measureLoad(const QString &folder)
 {
     const QString full = QDir(folder).filePath(QStringLiteral("param.ini"));
@@ -263,6 +288,7 @@ int main(int argc, char *argv[])
 
     std::printf("# tensiova-bench, Qt %s, medians\n", qVersion());
     measureStartup(probe, folder.path());
+    measureJournal();
     measureFormLoad(folder.path(), dialogs);
     measureEnvoi(folder.path(), dialogs);
     measureAppend();
