@@ -2,6 +2,7 @@
 // Open, and bad input wherever a user or a file can put it.
 
 #include "app/actioncombobox.h"
+#include "app/portdialog.h"
 #include "app/programstart.h"
 #include "app/splashwindow.h"
 #include "conversions/numberconversion.h"
@@ -15,6 +16,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -398,6 +400,41 @@ private slots:
         window.n_ouvrir_Click();
         QCOMPARE(line->text(), QStringLiteral("1 réglage modifié depuis le dernier envoi"));
         QVERIFY(fixture.find<QLineEdit>(QStringLiteral("min(5)"))->font().bold());
+    }
+
+    // The port box lists the ports present, following a link that appears and disappears; a line
+    // chosen fills the number; the port in use is marked.
+    void portBoxFollowsThePortsPresent()
+    {
+        QTemporaryDir folder;
+        auto device = std::make_unique<PtyPair>();
+        const QString link = folder.filePath(QStringLiteral("COM7"));
+        PortDialog dialog(nullptr, QStringLiteral("Changement du port de communication"),
+                          QStringLiteral("Port de communication"), QStringLiteral("1"),
+                          folder.path(), link);
+        auto *list = dialog.findChild<QListWidget *>(QStringLiteral("PortList"));
+        QCOMPARE(list->accessibleName(), QStringLiteral("Ports présents"));
+        const auto row = [list](const QString &part) {
+            for (int i = 0; i < list->count(); ++i) {
+                if (list->item(i)->text().contains(part)) {
+                    return i;
+                }
+            }
+            return -1;
+        };
+        QCOMPARE(row(QStringLiteral("COM7")), -1);
+        dialog.show();
+        QVERIFY(QFile::link(device->devicePath(), link));
+        QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM7 — ") + device->devicePath()) >= 0, 1500);
+        const QString line = list->item(row(QStringLiteral("COM7")))->text();
+        QVERIFY2(line.contains(QStringLiteral("en service"))
+                     && line.contains(QStringLiteral("lien")),
+                 qPrintable(line));
+        list->setCurrentRow(row(QStringLiteral("COM7")));
+        QCOMPARE(dialog.answer(), QStringLiteral("7"));
+        QFile::remove(link);
+        device.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM7")) < 0, 1500);
     }
 
     void startUpRestoresParamIni_data() { addDataRows(QStringLiteral("startup.tsv")); }

@@ -530,8 +530,9 @@ void MainWindow::Timer3_Timer()
 void MainWindow::n_port_Click()
 {
     const QString title = QStringLiteral("Changement du port de communication");
-    const QString answer = m_dialogs.askText(this, title, QStringLiteral("Port de communication"),
-                                             QString::number(m_link->commPort()));
+    const QString answer = m_dialogs.askPort(this, title, QStringLiteral("Port de communication"),
+                                             QString::number(m_link->commPort()),
+                                             m_location.folder(), m_link->openedDevice());
     using Outcome = DeviceProgrammer::PortChange::Outcome;
     const DeviceProgrammer::PortChange change = m_programmer->changePort(answer);
     if (change.outcome == Outcome::Refused) {

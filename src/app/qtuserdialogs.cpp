@@ -1,5 +1,6 @@
 #include "app/qtuserdialogs.h"
 
+#include "app/portdialog.h"
 #include "app/setupfiledialog.h"
 
 #include <QInputDialog>
@@ -24,6 +25,14 @@ QString QtUserDialogs::askText(QWidget *parent, const QString &title, const QStr
     const QString answer =
         QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, proposed, &confirmed);
     return confirmed ? answer : QString();
+}
+
+QString QtUserDialogs::askPort(QWidget *parent, const QString &title, const QString &prompt,
+                               const QString &proposed, const QString &settingsFolder,
+                               const QString &deviceInUse)
+{
+    PortDialog dialog(parent, title, prompt, proposed, settingsFolder, deviceInUse);
+    return dialog.exec() == QDialog::Accepted ? dialog.answer() : QString();
 }
 
 void QtUserDialogs::inform(QWidget *parent, const QString &title, const QString &text)

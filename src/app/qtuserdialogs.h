@@ -11,6 +11,9 @@ public:
     std::optional<QString> chooseSetupFile(QWidget *parent, FileMode mode) override;
     QString askText(QWidget *parent, const QString &title, const QString &prompt,
                     const QString &proposed) override;
+    QString askPort(QWidget *parent, const QString &title, const QString &prompt,
+                    const QString &proposed, const QString &settingsFolder,
+                    const QString &deviceInUse) override;
     void inform(QWidget *parent, const QString &title, const QString &text) override;
     void warn(QWidget *parent, const QString &title, const QString &text) override;
 };

@@ -22,6 +22,11 @@ public:
     // The text of the field when the user confirms, the empty text when the user cancels.
     virtual QString askText(QWidget *parent, const QString &title, const QString &prompt,
                             const QString &proposed) = 0;
+    // The port box: the same question and answer, with the ports present to choose from (those of
+    // the settings folder's COMn links too) and the device in use, if any, marked.
+    virtual QString askPort(QWidget *parent, const QString &title, const QString &prompt,
+                            const QString &proposed, const QString &settingsFolder,
+                            const QString &deviceInUse) = 0;
     virtual void inform(QWidget *parent, const QString &title, const QString &text) = 0;
     virtual void warn(QWidget *parent, const QString &title, const QString &text) = 0;
 };

@@ -51,6 +51,8 @@ public:
 
     // The device the port number names, unless a device was named directly.
     QString deviceName() const;
+    // The device the open port was opened on; empty while closed.
+    QString openedDevice() const { return portOpen() ? m_openedDevice : QString(); }
     // Names the device itself (a script's "/dev/ttyUSB0"), whatever the port number names.
     void setDevice(const QString &device) { m_device = device; }
     const QSerialPort &port() const { return m_port; }

@@ -32,6 +32,11 @@ public:
         textQuestions.append(title + QLatin1Char('|') + prompt + QLatin1Char('|') + proposed);
         return textAnswer;
     }
+    QString askPort(QWidget *parent, const QString &title, const QString &prompt,
+                    const QString &proposed, const QString &, const QString &) override
+    {
+        return askText(parent, title, prompt, proposed);
+    }
     void inform(QWidget *, const QString &title, const QString &text) override
     {
         informations.append(title + QLatin1Char('|') + text);

@@ -3,7 +3,9 @@
 // answer and tells what happened, with screenshots of each step.
 
 #include "app/design.h"
+#include "app/journalwindow.h"
 #include "app/mainwindow.h"
+#include "app/portdialog.h"
 #include "app/programstart.h"
 #include "link/messagedescription.h"
 #include "link/seriallink.h"
@@ -13,6 +15,7 @@
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -158,8 +161,23 @@ int main(int argc, char *argv[])
     type("Combo2(1)", QStringLiteral("sirene"));
     type("min(4)", QStringLiteral("12"));
     const QString marksShot = saveScreenshot(window, screenshots, QStringLiteral("main-marks.png"));
-    out(QStringLiteral("Captures : %1, %2, %3, %4")
-            .arg(splashShot, beforeShot, afterShot, marksShot));
+
+    // The journal of this run, and the port box with the ports present.
+    window->n_journal_Click();
+    QTest::qWaitForWindowExposed(window->journalWindow());
+    QTest::qWait(100);
+    const QString journalShot =
+        saveScreenshot(window->journalWindow(), screenshots, QStringLiteral("journal.png"));
+    PortDialog portBox(
+        window, QStringLiteral("Changement du port de communication"),
+        QStringLiteral("Port de communication"), QString::number(window->serialLink().commPort()),
+        QFileInfo(window->paramIniPath()).absolutePath(), window->serialLink().openedDevice());
+    portBox.show();
+    QTest::qWaitForWindowExposed(&portBox);
+    const QString portShot = saveScreenshot(&portBox, screenshots, QStringLiteral("port-box.png"));
+    out(QStringLiteral("Captures : %1")
+            .arg(QStringList {splashShot, beforeShot, afterShot, marksShot, journalShot, portShot}
+                     .join(QStringLiteral(", "))));
     if (!answered) {
         out(window->answers().isEmpty() ? QStringLiteral("échec : l'appareil n'a pas répondu")
                                         : QStringLiteral("échec : réponse incomplète"));

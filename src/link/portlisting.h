@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace Tensiova {
+
+// A serial port present on this system, as the port box lists it.
+struct PortListing
+{
+    int number = 0; // the COM number that names it, 0 when none does
+    QString device; // /dev/ttyUSB0, or the COMn link's target
+    QString description; // manufacturer, product, serial number, as far as the system knows
+    bool viaLink = false; // named by a COMn link in the settings folder
+    bool mayOpen = true; // the user's account may open it
+};
+
+// The ports present now: the system's serial ports and the COMn links of the settings folder, by
+// COM number.
+QList<PortListing> listPorts(const QString &settingsFolder);
+
+} // namespace Tensiova
