@@ -56,27 +56,20 @@ private slots:
     }
 
     // The C library's locale (which QApplication takes from the desktop) changes nothing.
-    void conversionsIgnoreTheCLocale_data()
-    {
-        QTest::addColumn<QByteArray>("cLocale");
-        QTest::newRow("French") << QByteArray("fr_FR.UTF-8");
-        QTest::newRow("English") << QByteArray("en_US.UTF-8");
-        QTest::newRow("C") << QByteArray("C");
-    }
-
     void conversionsIgnoreTheCLocale()
     {
-        QFETCH(QByteArray, cLocale);
         const QByteArray before = std::setlocale(LC_NUMERIC, nullptr);
-        QVERIFY(std::setlocale(LC_NUMERIC, cLocale.constData()));
         const QLocale french(QLocale::French);
-        const QStringList texts {NumberText(12.75, french), NumberText(255, french),
-                                 NumberText(1.2e15, french), NumberText(-0.5, QLocale::c())};
-        const QList<double> numbers {LeadingNumber(u"12.75"), LeadingNumber(u"2,5"),
-                                     RegionalNumber(u"2,5", french).value_or(-1)};
-        std::setlocale(LC_NUMERIC, before.constData());
-        QCOMPARE(texts, (QStringList {"12,75", "255", "1,2E+15", "-0.5"}));
-        QCOMPARE(numbers, (QList<double> {12.75, 2.0, 2.5}));
+        for (const char *cLocale : {"fr_FR.UTF-8", "en_US.UTF-8", "C"}) {
+            QVERIFY(std::setlocale(LC_NUMERIC, cLocale));
+            const QStringList texts {NumberText(12.75, french), NumberText(255, french),
+                                     NumberText(1.2e15, french), NumberText(-0.5, QLocale::c())};
+            const QList<double> numbers {LeadingNumber(u"12.75"), LeadingNumber(u"2,5"),
+                                         RegionalNumber(u"2,5", french).value_or(-1)};
+            std::setlocale(LC_NUMERIC, before.constData());
+            QCOMPARE(texts, (QStringList {"12,75", "255", "1,2E+15", "-0.5"}));
+            QCOMPARE(numbers, (QList<double> {12.75, 2.0, 2.5}));
+        }
     }
 };
 

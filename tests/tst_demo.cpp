@@ -64,28 +64,6 @@ private slots:
         QVERIFY(deviceSide.contains(QStringLiteral("conforme")));
         QVERIFY(!QFileInfo::exists(folder.filePath(QStringLiteral("COM2"))));
     }
-
-    void failsWithAReasonWhenTheDeviceIsSilent()
-    {
-        QTemporaryDir folder;
-        QProcess device;
-        device.start(QStringLiteral(DEVSIM),
-                     {QStringLiteral("--silent"), QStringLiteral("--link"),
-                      folder.filePath(QStringLiteral("COM1"))});
-        QVERIFY(device.waitForStarted());
-        QTRY_VERIFY(QFileInfo::exists(folder.filePath(QStringLiteral("COM1"))));
-        QProcess demo;
-        demo.start(QStringLiteral(DEMO),
-                   {QStringLiteral("--settings"), folder.path(), QStringLiteral("--wait"),
-                    QStringLiteral("500"), QStringLiteral("--screenshots"),
-                    folder.filePath(QStringLiteral("shots"))});
-        QVERIFY(demo.waitForFinished(30000));
-        QCOMPARE(demo.exitCode(), 1);
-        QVERIFY(QString::fromLocal8Bit(demo.readAllStandardOutput())
-                    .contains(QStringLiteral("n'a pas répondu")));
-        device.terminate();
-        device.waitForFinished(5000);
-    }
 };
 
 QTEST_GUILESS_MAIN(TestDemo)

@@ -1,7 +1,6 @@
 // The device link without a window: the settings model, the message, the port and the
 // procedures of "Envoi" and of the port, against a pseudo-terminal playing the device.
 
-#include "link/answertext.h"
 #include "link/deviceprogrammer.h"
 #include "link/exchangejournal.h"
 #include "link/portanswer.h"
@@ -154,19 +153,6 @@ private slots:
         QCOMPARE(PortMap::portNumberOf(QStringLiteral("/dev/ttyS1"), folder.path()), 0);
         QVERIFY(PortMap::presentPorts(folder.path())
                     .contains(PortMap::PresentPort {2, QStringLiteral("/dev/null")}));
-    }
-
-    void answersKeepTheMostRecent()
-    {
-        AnswerText answers(5);
-        for (const char *piece : {"ab", "OK", "\r\n"}) {
-            answers.append(QString::fromLatin1(piece));
-        }
-        QCOMPARE(answers.text(), QStringLiteral("OK\r\n").prepend(QLatin1Char('b')));
-        answers.append(QStringLiteral("0123456789"));
-        QCOMPARE(answers.text(), QStringLiteral("56789"));
-        answers.clear();
-        QCOMPARE(answers.text(), QString());
     }
 
     void journalKeepsTheMostRecentEntriesCompact()

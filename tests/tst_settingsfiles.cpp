@@ -171,32 +171,6 @@ private slots:
                  index);
     }
 
-    void saveEqualsFortyEightWrites_data()
-    {
-        QTest::addColumn<QByteArray>("before");
-        QTest::newRow("nothing") << QByteArray();
-        QTest::newRow("other content") << QByteArray("; mes notes\n[autre]\nx=1");
-        QTest::newRow("some sections, odd case") << QByteArray(
-            "[MAX3]\nVALEUR=9\n\n[Port COM]\nvaleur=2\n[min0]\r\n; garde\r\nvaleur = 3 \r\n");
-    }
-
-    void saveEqualsFortyEightWrites()
-    {
-        QFETCH(QByteArray, before);
-        const MonitoringSetup setup = sampleSetup();
-        writeBytes(path("one.ini"), before);
-        writeBytes(path("many.ini"), before);
-        QVERIFY(SetupStore::SaveSetup(path("one.ini"), setup));
-        for (const Family family : FamilyOrder) {
-            for (int channel = 0; channel < ChannelCount; ++channel) {
-                QVERIFY(SetupStore::WriteEntry(path("many.ini"),
-                                               SetupStore::sectionName(family, channel),
-                                               setup.fieldText(family, channel)));
-            }
-        }
-        QCOMPARE(readBytes(path("one.ini")), readBytes(path("many.ini")));
-    }
-
     void portEntryGoesWhereItWasFirstWritten()
     {
         const MonitoringSetup setup = sampleSetup();
@@ -308,15 +282,6 @@ private slots:
         const auto before = QFile::permissions(file);
         QVERIFY(SetupStore::WriteEntry(file, QStringLiteral("x"), QStringLiteral("2")));
         QCOMPARE(QFile::permissions(file), before);
-    }
-
-    void newFileGetsUsualPermissions()
-    {
-        const mode_t mask = ::umask(022);
-        QVERIFY(
-            SetupStore::WriteEntry(path("fresh.ini"), QStringLiteral("x"), QStringLiteral("1")));
-        ::umask(mask);
-        QVERIFY(QFile::permissions(path("fresh.ini")).testFlag(QFileDevice::ReadOther));
     }
 
     void killedSaveLeavesOldOrNew()
