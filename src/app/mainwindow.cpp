@@ -9,6 +9,7 @@
 #include "app/framebox.h"
 #include "app/journalwindow.h"
 #include "app/linkmessages.h"
+#include "app/paneldesign.h"
 #include "app/picturebutton.h"
 #include "app/userdialogs.h"
 #include "conversions/windows1252.h"
@@ -30,22 +31,6 @@
 namespace Tensiova {
 
 namespace {
-
-const QColor Blue(0x00, 0x00, 0xFF);
-const QColor Red(0xFF, 0x00, 0x00);
-const QColor White(0xFF, 0xFF, 0xFF);
-const QColor LightYellow(0xFF, 0xFF, 0xC0);
-
-constexpr std::array<int, ChannelCount> AnalogRowTops {900,  1320, 1740, 2160,
-                                                       2550, 2970, 3390, 3810};
-constexpr std::array<int, ChannelCount> AnalogCaptionTops {900,  1350, 1770, 2160,
-                                                           2550, 3000, 3420, 3840};
-constexpr std::array<int, ChannelCount> LogicCaptionTops {930,  1320, 1740, 2130,
-                                                          2550, 2940, 3390, 3780};
-constexpr std::array<int, ChannelCount> LogicStateTops {870,  1260, 1710, 2100,
-                                                        2520, 2910, 3330, 3750};
-constexpr std::array<int, ChannelCount> LogicActionTops {900,  1320, 1740, 2160,
-                                                         2580, 2970, 3390, 3780};
 
 constexpr int ClockInterval = 1000;
 constexpr int PortClosingDelay = 4500;
@@ -191,151 +176,144 @@ void MainWindow::buildMenus()
 
 void MainWindow::buildPanel()
 {
+    using namespace PanelDesign;
     // On a screen smaller than the design's window, scroll bars rather than controls off-screen.
     auto *scroller = new QScrollArea(this);
     scroller->setFrameShape(QFrame::NoFrame);
     auto *client = new QWidget;
-    client->setFixedSize(Design::pixels(11550), Design::pixels(6840));
+    client->setFixedSize(Design::pixels(ClientWidth), Design::pixels(ClientHeight));
     scroller->setWidget(client);
     setCentralWidget(scroller);
 
     m_panel = new FrameBox(QStringLiteral("Programmation des surveillances"), QColor(), client);
     m_panel->setObjectName(QStringLiteral("Frame4"));
-    m_panel->setGeometry(Design::rect(0, 45, 11535, 6795));
+    m_panel->setGeometry(Design::rect(Panel.left, Panel.top, Panel.width, Panel.height));
 
-    auto *analogFrame =
-        new FrameBox(QStringLiteral("Paramétrage surveillance voies analogiques"), Blue, m_panel);
-    analogFrame->setObjectName(arrayName(QStringLiteral("Frame2"), 0));
-    analogFrame->setGeometry(Design::rect(90, 450, 6885, 5295));
-    auto *logicFrame =
-        new FrameBox(QStringLiteral("Paramétrage surveillance voies logiques"), Blue, m_panel);
-    logicFrame->setObjectName(arrayName(QStringLiteral("Frame2"), 1));
-    logicFrame->setGeometry(Design::rect(6990, 450, 4395, 5295));
-
-    int labelIndex = 0;
-    const auto addLabel = [&labelIndex](QWidget *parent, const QString &text, const QColor &color,
-                                        int left, int top, int width = 0, int height = 0) {
-        auto *label = new QLabel(text, parent);
-        label->setObjectName(arrayName(QStringLiteral("Label2"), labelIndex++));
-        setColor(label, QPalette::WindowText, color);
-        if (width > 0) {
-            label->setGeometry(Design::rect(left, top, width, height));
-            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        } else {
-            label->move(Design::pixels(left), Design::pixels(top));
-            label->adjustSize();
-        }
-    };
-    const auto addTextBox = [this](QWidget *parent, Family family, int channel,
-                                   const QRect &geometry, const QString &initial) {
-        auto *box = new QLineEdit(initial, parent);
-        box->setObjectName(arrayName(controlArrayName(family), channel));
-        box->setGeometry(geometry);
-        box->setAlignment(Qt::AlignCenter);
-        // The box holds whatever is typed or pasted, as the Windows text box did (Qt would cut
-        // it at 32767 characters without a word).
-        box->setMaxLength(std::numeric_limits<int>::max());
-        box->setAccessibleName(rowCaption(family, channel) + QLatin1Char(' ')
-                               + columnCaption(family));
-        m_textBoxes[textIndex(family)][channel] = box;
-        return box;
-    };
-    const auto addActionList = [this](QWidget *parent, Family family, int channel,
-                                      const QRect &geometry) {
-        auto *list = new ActionComboBox(parent);
-        list->setObjectName(arrayName(controlArrayName(family), channel));
-        list->setGeometry(geometry);
-        list->setEditText(controlArrayName(family));
-        list->setAccessibleName(rowCaption(family, channel) + QLatin1Char(' ')
-                                + columnCaption(family));
-        m_actionLists[actionIndex(family)][channel] = list;
-    };
-
-    addLabel(analogFrame, columnCaption(Family::Min), Red, 1410, 510);
-    addLabel(analogFrame, columnCaption(Family::Max), Red, 2760, 510);
-    addLabel(analogFrame, columnCaption(Family::Coeff), Red, 4230, 510);
-    addLabel(analogFrame, columnCaption(Family::AnalogAction), Red, 5430, 510);
-    for (int channel = 0; channel < ChannelCount; ++channel) {
-        const int top = AnalogRowTops[channel];
-        addLabel(analogFrame, rowCaption(Family::Min, channel), Blue, 390,
-                 AnalogCaptionTops[channel], 735, 315);
-        setColor(addTextBox(analogFrame, Family::Min, channel, Design::rect(1170, top, 1215, 345),
-                            QStringLiteral("0")),
-                 QPalette::Base, White);
-        setColor(addTextBox(analogFrame, Family::Max, channel, Design::rect(2580, top, 1215, 345),
-                            QStringLiteral("5")),
-                 QPalette::Base, White);
-        setColor(addTextBox(analogFrame, Family::Coeff, channel, Design::rect(4050, top, 885, 345),
-                            QStringLiteral("1")),
-                 QPalette::Base, LightYellow);
-        addActionList(analogFrame, Family::AnalogAction, channel,
-                      Design::rect(5220, top, 1550, 315));
-    }
-
+    static const std::array<QColor, 5> Colours {QColor(), QColor(0x00, 0x00, 0xFF),
+                                                QColor(0xFF, 0x00, 0x00), QColor(0xFF, 0xFF, 0xFF),
+                                                QColor(0xFF, 0xFF, 0xC0)};
     static const std::array<const char *, ChannelCount> InitialStates {"1", "1", "0", "0",
                                                                        "0", "1", "1", "1"};
-    addLabel(logicFrame, columnCaption(Family::Et), Red, 1110, 480);
-    addLabel(logicFrame, columnCaption(Family::LogicAction), Red, 2670, 480);
-    for (int channel = 0; channel < ChannelCount; ++channel) {
-        addLabel(logicFrame, rowCaption(Family::Et, channel), Blue, 270, LogicCaptionTops[channel],
-                 735, 315);
-        addTextBox(logicFrame, Family::Et, channel,
-                   Design::rect(1050, LogicStateTops[channel], 1215, 345),
-                   QString::fromLatin1(InitialStates[channel]));
-        addActionList(logicFrame, Family::LogicAction, channel,
-                      Design::rect(2370, LogicActionTops[channel], 1550, 315));
-    }
-
-    m_clock = new QLabel(QStringLiteral("..."), m_panel);
-    m_clock->setObjectName(QStringLiteral("Label5"));
-    m_clock->move(Design::pixels(5010), Design::pixels(5880));
-    m_clock->adjustSize();
-
-    m_answers = new AnswerBox(m_panel);
-    m_answers->setObjectName(QStringLiteral("Text1"));
-    m_answers->setGeometry(Design::rect(4230, 6180, 3285, 345));
-    m_answers->setAccessibleName(QStringLiteral("Réponses de l'appareil"));
-    m_answers->setText(QStringLiteral("...."));
-    connect(m_answers, &AnswerBox::clicked, this, &MainWindow::Text1_Click);
-
     const QPixmap buttonPicture = Design::picture(QStringLiteral(":/pictures/button.gif"));
-    m_send = new PictureButton(QStringLiteral("Envoi "), buttonPicture, m_panel);
-    m_send->setObjectName(QStringLiteral("Command6"));
-    m_send->setGeometry(Design::rect(9870, 6090, 1515, 285));
-    connect(m_send, &QPushButton::clicked, this, &MainWindow::Command6_Click);
-
-    m_closePanel = new PictureButton(QStringLiteral("Quitter"), buttonPicture, m_panel);
-    m_closePanel->setObjectName(QStringLiteral("Command5"));
-    m_closePanel->setGeometry(Design::rect(9870, 6420, 1515, 285));
-    connect(m_closePanel, &QPushButton::clicked, this, &MainWindow::Command5_Click);
+    std::array<QWidget *, 2> frames {};
+    int labelIndex = 0;
+    for (const Row &row : Rows) {
+        QWidget *parent = row.frame < 0 ? static_cast<QWidget *>(m_panel) : frames.at(row.frame);
+        const QColor &colour = Colours.at(std::size_t(row.colour));
+        QWidget *widget = nullptr;
+        switch (row.control) {
+        case Control::Frame: {
+            const QString title = row.channel == 0
+                ? QStringLiteral("Paramétrage surveillance voies analogiques")
+                : QStringLiteral("Paramétrage surveillance voies logiques");
+            widget = frames.at(row.channel) = new FrameBox(title, colour, parent);
+            widget->setObjectName(arrayName(QStringLiteral("Frame2"), row.channel));
+            break;
+        }
+        case Control::Heading:
+        case Control::RowCaption: {
+            auto *label =
+                new QLabel(row.control == Control::Heading ? columnCaption(row.family)
+                                                           : rowCaption(row.family, row.channel),
+                           parent);
+            label->setObjectName(arrayName(QStringLiteral("Label2"), labelIndex++));
+            label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            setColor(label, QPalette::WindowText, colour);
+            widget = label;
+            break;
+        }
+        case Control::TextBox: {
+            static const std::array<const char *, 3> Initial {"0", "5", "1"};
+            auto *box = new QLineEdit(row.family == Family::Et
+                                          ? QString::fromLatin1(InitialStates.at(row.channel))
+                                          : QString::fromLatin1(Initial.at(textIndex(row.family))),
+                                      parent);
+            box->setAlignment(Qt::AlignCenter);
+            // The box holds whatever is typed or pasted, as the Windows text box did (Qt would cut
+            // it at 32767 characters without a word).
+            box->setMaxLength(std::numeric_limits<int>::max());
+            if (colour.isValid()) {
+                setColor(box, QPalette::Base, colour);
+            }
+            m_textBoxes[textIndex(row.family)][row.channel] = box;
+            widget = box;
+            break;
+        }
+        case Control::ActionList: {
+            auto *list = new ActionComboBox(parent);
+            list->setEditText(controlArrayName(row.family));
+            m_actionLists[actionIndex(row.family)][row.channel] = list;
+            widget = list;
+            break;
+        }
+        case Control::Clock:
+            widget = m_clock = new QLabel(QStringLiteral("..."), parent);
+            m_clock->setObjectName(QStringLiteral("Label5"));
+            break;
+        case Control::Answers:
+            widget = m_answers = new AnswerBox(parent);
+            m_answers->setObjectName(QStringLiteral("Text1"));
+            m_answers->setAccessibleName(QStringLiteral("Réponses de l'appareil"));
+            m_answers->setText(QStringLiteral("...."));
+            connect(m_answers, &AnswerBox::clicked, this, &MainWindow::Text1_Click);
+            break;
+        case Control::SendButton:
+            widget = m_send = new PictureButton(QStringLiteral("Envoi "), buttonPicture, parent);
+            m_send->setObjectName(QStringLiteral("Command6"));
+            connect(m_send, &QPushButton::clicked, this, &MainWindow::Command6_Click);
+            break;
+        case Control::CloseButton:
+            widget = m_closePanel =
+                new PictureButton(QStringLiteral("Quitter"), buttonPicture, parent);
+            m_closePanel->setObjectName(QStringLiteral("Command5"));
+            connect(m_closePanel, &QPushButton::clicked, this, &MainWindow::Command5_Click);
+            break;
+        }
+        if (row.control == Control::TextBox || row.control == Control::ActionList) {
+            widget->setObjectName(arrayName(controlArrayName(row.family), row.channel));
+            widget->setAccessibleName(rowCaption(row.family, row.channel) + QLatin1Char(' ')
+                                      + columnCaption(row.family));
+        }
+        if (row.width > 0) {
+            widget->setGeometry(Design::rect(row.left, row.top, row.width, row.height));
+        } else {
+            widget->move(Design::pixels(row.left), Design::pixels(row.top));
+            widget->adjustSize();
+        }
+    }
 }
 
 void MainWindow::buildFocusOrder()
 {
-    QList<QWidget *> order;
-    for (int channel : {5, 4, 3, 2, 1, 0}) {
-        order.append(textBox(Family::Min, channel));
-    }
-    order << m_closePanel << m_answers << textBox(Family::Min, 6) << textBox(Family::Min, 7);
-    for (int channel = 0; channel < ChannelCount; ++channel) {
-        order.append(textBox(Family::Max, channel));
-    }
-    for (const Family family : {Family::AnalogAction, Family::LogicAction}) {
-        for (int channel = 0; channel < ChannelCount; ++channel) {
-            order.append(actionList(family, channel));
+    std::array<QWidget *, PanelDesign::Rows.size()> order {};
+    qsizetype count = 0;
+    for (const PanelDesign::Row &row : PanelDesign::Rows) {
+        if (row.focus >= 0) {
+            order.at(std::size_t(row.focus)) = panelControl(row);
+            ++count;
         }
     }
-    for (int channel : {7, 6, 0, 1, 2, 3, 4, 5}) {
-        order.append(textBox(Family::Et, channel));
+    for (qsizetype i = 1; i < count; ++i) {
+        setTabOrder(order.at(std::size_t(i - 1)), order.at(std::size_t(i)));
     }
-    order.append(m_send);
-    for (int channel = 0; channel < ChannelCount; ++channel) {
-        order.append(textBox(Family::Coeff, channel));
+    order.front()->setFocus();
+}
+
+QWidget *MainWindow::panelControl(const PanelDesign::Row &row) const
+{
+    switch (row.control) {
+    case PanelDesign::Control::TextBox:
+    case PanelDesign::Control::ActionList:
+        return control(row.family, row.channel);
+    case PanelDesign::Control::Answers:
+        return m_answers;
+    case PanelDesign::Control::SendButton:
+        return m_send;
+    case PanelDesign::Control::CloseButton:
+        return m_closePanel;
+    default:
+        return nullptr;
     }
-    for (qsizetype i = 1; i < order.size(); ++i) {
-        setTabOrder(order[i - 1], order[i]);
-    }
-    order.constFirst()->setFocus();
 }
 
 QLineEdit *MainWindow::textBox(Family family, int channel) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/paneldesign.h"
 #include "link/exchangejournal.h"
 #include "model/monitoringsetup.h"
 #include "settings/settingslocation.h"
@@ -87,6 +88,7 @@ private:
     void buildFocusOrder();
     QLineEdit *textBox(Family family, int channel) const;
     QWidget *control(Family family, int channel) const;
+    QWidget *panelControl(const PanelDesign::Row &row) const;
     // The marks of wrong and unsent fields, and the line that counts what was not sent.
     void refreshMarks();
     void record(ExchangeJournal::Kind kind, const QByteArray &bytes = {},

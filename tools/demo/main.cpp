@@ -164,7 +164,9 @@ int main(int argc, char *argv[])
 
     // The journal of this run, and the port box with the ports present.
     window->n_journal_Click();
-    QTest::qWaitForWindowExposed(window->journalWindow());
+    if (!QTest::qWaitForWindowExposed(window->journalWindow())) {
+        out(QStringLiteral("échec : le journal ne s'affiche pas"));
+    }
     QTest::qWait(100);
     const QString journalShot =
         saveScreenshot(window->journalWindow(), screenshots, QStringLiteral("journal.png"));
@@ -173,7 +175,9 @@ int main(int argc, char *argv[])
         QStringLiteral("Port de communication"), QString::number(window->serialLink().commPort()),
         QFileInfo(window->paramIniPath()).absolutePath(), window->serialLink().openedDevice());
     portBox.show();
-    QTest::qWaitForWindowExposed(&portBox);
+    if (!QTest::qWaitForWindowExposed(&portBox)) {
+        out(QStringLiteral("échec : la boîte du port ne s'affiche pas"));
+    }
     const QString portShot = saveScreenshot(&portBox, screenshots, QStringLiteral("port-box.png"));
     out(QStringLiteral("Captures : %1")
             .arg(QStringList {splashShot, beforeShot, afterShot, marksShot, journalShot, portShot}
