@@ -2,6 +2,7 @@
 // crashes, the event loop keeps turning, memory stays bounded, one clear message comes where one
 // is due, and the next "Envoi" works once the device is back.
 
+#include "heartbeat.h"
 #include "processmemory.h"
 #include "windowfixture.h"
 
@@ -23,26 +24,6 @@ constexpr qint64 LongestPauseMs = 250;
 constexpr long LargestGrowthKiB = 100 * 1024;
 constexpr qint64 LongestPauseMs = 100;
 #endif
-
-// Measures the longest pause of the event loop while it lives.
-class Heartbeat
-{
-public:
-    Heartbeat()
-    {
-        m_timer.setInterval(10);
-        QObject::connect(&m_timer, &QTimer::timeout,
-                         [this] { m_longestGap = qMax(m_longestGap, m_sinceTick.restart()); });
-        m_sinceTick.start();
-        m_timer.start();
-    }
-    qint64 longestGap() const { return m_longestGap; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_sinceTick;
-    qint64 m_longestGap = 0;
-};
 
 struct SimulatedDeviceFixture : WindowFixture
 {

@@ -6,6 +6,7 @@
 
 #include "app/design.h"
 #include "app/mainwindow.h"
+#include "heartbeat.h"
 #include "link/seriallink.h"
 #include "processmemory.h"
 #include "ptypair.h"
@@ -124,27 +125,6 @@ private:
     bool m_justCameBack = false;
 };
 
-// Measures the longest pause of the event loop.
-class Heartbeat
-{
-public:
-    Heartbeat()
-    {
-        m_timer.setInterval(10);
-        m_timer.setTimerType(Qt::PreciseTimer);
-        QObject::connect(&m_timer, &QTimer::timeout,
-                         [this] { m_longest = qMax(m_longest, m_since.restart()); });
-        m_since.start();
-        m_timer.start();
-    }
-    qint64 longest() const { return m_longest; }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_since;
-    qint64 m_longest = 0;
-};
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -198,7 +178,7 @@ int main(int argc, char *argv[])
                     "max_stall_ms %lld\n",
                     minute, sent, device.messagesWhole, hangUps, device.reopenedAfterHangUp,
                     (sent - device.messagesWhole) + lostAnswers, rssStart, rss,
-                    rssHalf > 0 ? rss - rssHalf : 0, heartbeat.longest());
+                    rssHalf > 0 ? rss - rssHalf : 0, heartbeat.longestGap());
         std::fflush(stdout);
     };
 
@@ -258,5 +238,5 @@ int main(int argc, char *argv[])
     const qint64 lost = (sent - device.messagesWhole) + lostAnswers;
     std::printf("soak: refused %lld (the device was away), longest Envoi %lld ms\n", refused,
                 longestEnvoi);
-    return lost == 0 && growth < 2048 && heartbeat.longest() < 100 ? 0 : 1;
+    return lost == 0 && growth < 2048 && heartbeat.longestGap() < 100 ? 0 : 1;
 }
