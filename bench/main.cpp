@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <algorithm>
 #include <cstdio>
@@ -233,6 +234,26 @@ void measureJournal()
         perEntry.push_back(double(timer.nsecsElapsed()) / 1000.0 / Entries);
     }
     report("journal_append_us", median(perEntry), "us");
+
+    // The same with the journal's window open, following every entry.
+    ScriptedUserDialogs dialogs;
+    JournalWindow window(journal, dialogs);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        std::fprintf(stderr, "the journal's window did not show\n");
+    }
+    perEntry.clear();
+    for (int run = 0; run < 11; ++run) {
+        constexpr int Entries = 1'000;
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < Entries; ++i) {
+            journal.record(ExchangeJournal::Kind::Received, 33, device, chunk);
+            QCoreApplication::processEvents();
+        }
+        perEntry.push_back(double(timer.nsecsElapsed()) / 1000.0 / Entries);
+    }
+    report("journal_append_shown_us", median(perEntry), "us");
 }
 
 void measureLoad(const QString &folder)

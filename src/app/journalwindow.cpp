@@ -8,6 +8,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace Tensiova {
@@ -108,7 +109,16 @@ JournalWindow::JournalWindow(const ExchangeJournal &journal, UserDialogs &dialog
     // Laid out a batch at a time, the view keeps up with a flooding device.
     list->setLayoutMode(QListView::Batched);
     list->setAlternatingRowColors(true);
-    connect(&m_model, &QAbstractItemModel::rowsInserted, list, [list] { list->scrollToBottom(); });
+    // Newest last, in view: scrolled there at most every 100 ms, however fast entries come.
+    auto *follow = new QTimer(this);
+    follow->setSingleShot(true);
+    follow->setInterval(100);
+    connect(follow, &QTimer::timeout, list, &QListView::scrollToBottom);
+    connect(&m_model, &QAbstractItemModel::rowsInserted, follow, [follow] {
+        if (!follow->isActive()) {
+            follow->start();
+        }
+    });
     auto *save = new QPushButton(QStringLiteral("Enregistrer le journal"), this);
     save->setObjectName(QStringLiteral("SaveJournal"));
     connect(save, &QPushButton::clicked, this, &JournalWindow::saveJournal);
