@@ -243,6 +243,13 @@ Outcome send(const QCommandLineParser &parser, const QString &file, int waitMs)
         outcome.message = LinkMessages::openFailure(link.openFailure());
         return outcome;
     }
+    if (envoi.sent.isEmpty()) {
+        // The device went away as the message was written.
+        outcome.exit = PortNotOpened;
+        outcome.status = QStringLiteral("link lost");
+        outcome.message = LinkMessages::connectionLost(link.commPort(), link.deviceName());
+        return outcome;
+    }
     outcome.bytes = envoi.sent;
 
     if (waitMs > 0) {

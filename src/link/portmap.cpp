@@ -56,17 +56,32 @@ QString devicePath(int port, const QString &settingsFolder)
 
 int portNumberOf(const QString &device, const QString &settingsFolder)
 {
+    // Read from the names, not by resolving all 96 numbers: a refused "Envoi" lists the ports
+    // present, and must not keep the window waiting.
     const QString target = canonical(device);
-    for (int port = 1; port <= TablePorts; ++port) {
-        const QString link = linkPath(port, settingsFolder);
-        if (linkExists(link) && canonical(link) == target) {
-            return port;
+    int linked = 0;
+    const QDir folder(settingsFolder);
+    for (const QString &name :
+         folder.entryList({QStringLiteral("COM*")}, QDir::Files | QDir::System)) {
+        bool isNumber = false;
+        const int port = name.mid(3).toInt(&isNumber);
+        if (isNumber && port >= 1 && port <= TablePorts && (linked == 0 || port < linked)
+            && canonical(folder.filePath(name)) == target) {
+            linked = port;
         }
     }
-    for (int port = 1; port <= TablePorts; ++port) {
-        if (!linkExists(linkPath(port, settingsFolder))
-            && canonical(devicePath(port, settingsFolder)) == target) {
-            return port;
+    if (linked > 0) {
+        return linked;
+    }
+    for (int kind = 0; kind < 3; ++kind) {
+        const QString prefix = QString::fromLatin1(DeviceKinds[kind]);
+        bool isNumber = false;
+        const int index =
+            target.startsWith(prefix) ? target.mid(prefix.size()).toInt(&isNumber) : -1;
+        if (isNumber && index >= 0 && index < PortsPerKind) {
+            // A COMn link takes its number away from the table's device.
+            const int port = kind * PortsPerKind + index + 1;
+            return linkExists(linkPath(port, settingsFolder)) ? 0 : port;
         }
     }
     return 0;
