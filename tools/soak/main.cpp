@@ -37,7 +37,8 @@ constexpr int BurstTickMs = 100;
 constexpr int BurstBytesPerTick = 48; // 4800 baud, 10 bits a byte: 480 bytes a second
 constexpr int QuietBeforeEnvoiMs = 400; // no burst then: everything sent has arrived
 
-// The device on a pseudo-terminal behind a COM1 link, driven by the window's own event loop.
+// The device on a pseudo-terminal behind a COM200 link, driven by the window's own event loop.
+// Beyond the fixed table, that number names nothing while the device is away.
 class SoakDevice
 {
 public:
@@ -54,8 +55,11 @@ public:
 
     bool isPresent() const { return m_terminal != nullptr; }
 
+    // Like an adapter pulled out, the device's name goes with it: the link never points at a
+    // terminal number that another program's terminal may take in the meantime.
     void hangUp()
     {
+        QFile::remove(m_link);
         m_notifier.reset();
         m_terminal.reset();
         m_justCameBack = false;
@@ -143,7 +147,12 @@ int main(int argc, char *argv[])
     Design::prepareApplication();
 
     QTemporaryDir folder;
-    SoakDevice device(folder.filePath(QStringLiteral("COM1")));
+    QFile settings(folder.filePath(QStringLiteral("param.ini")));
+    if (settings.open(QIODevice::WriteOnly)) {
+        settings.write("[Port COM]\r\nvaleur=200\r\n");
+        settings.close();
+    }
+    SoakDevice device(folder.filePath(QStringLiteral("COM200")));
     ScriptedUserDialogs dialogs;
     const auto window = MainWindow::load(SettingsLocation(folder.path(), folder.path()), dialogs);
     window->show();
