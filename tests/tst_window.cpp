@@ -2,14 +2,17 @@
 // Open, and bad input wherever a user or a file can put it.
 
 #include "app/actioncombobox.h"
+#include "app/journalwindow.h"
 #include "app/portdialog.h"
 #include "app/programstart.h"
+#include "app/setupfiledialog.h"
 #include "app/splashwindow.h"
 #include "conversions/numberconversion.h"
 #include "ptypair.h"
 #include "settings/setupstore.h"
 #include "windowfixture.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -421,6 +424,27 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM7")) < 0, 1500);
     }
 
+    // The journal's window follows a full journal: the oldest entry goes as the newest comes.
+    void journalModelFollowsAFullJournal()
+    {
+        ExchangeJournal journal(2);
+        JournalModel model(journal);
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        for (const char *bytes : {"a", "b", "c"}) {
+            journal.record(ExchangeJournal::Kind::Received, 1, QStringLiteral("/dev/x"), bytes);
+        }
+        QCOMPARE(model.rowCount(), 2);
+        QVERIFY(model.data(model.index(1), Qt::DisplayRole)
+                    .toString()
+                    .endsWith(QStringLiteral("« c »")));
+        // The Save As and Open dialogs start from the design's pattern.
+        SetupFileDialog dialog(nullptr, QFileDialog::AcceptOpen);
+        QVERIFY(dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit")));
+        QCOMPARE(dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text(),
+                 QStringLiteral("*.txt"));
+    }
+
     void startUpRestoresParamIni_data() { addDataRows(QStringLiteral("startup.tsv")); }
     void startUpRestoresParamIni()
     {
@@ -514,7 +538,7 @@ private slots:
         QTest::newRow("open, a folder") << "open folder"
                                         << "Ouvrir|";
         QTest::newRow("open, over 64 MiB") << "open huge"
-                                           << "64 Mio";
+                                           << "il dépasse 64 Mio,";
     }
 
     void fileStepsThatFailSaySo()
