@@ -1,10 +1,9 @@
 #include "link/portmap.h"
 
+#include "link/portlisting.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QSerialPortInfo>
-
-#include <algorithm>
 
 namespace Tensiova::PortMap {
 
@@ -89,29 +88,13 @@ int portNumberOf(const QString &device, const QString &settingsFolder)
 
 QList<PresentPort> presentPorts(const QString &settingsFolder)
 {
+    // The port box's listing, less what has no COM number.
     QList<PresentPort> ports;
-    const QStringList links =
-        QDir(settingsFolder).entryList({QStringLiteral("COM*")}, QDir::Files | QDir::System);
-    QStringList devices;
-    for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        devices.append(info.systemLocation());
-    }
-    for (const QString &link : links) {
-        bool ok = false;
-        const int number = link.mid(3).toInt(&ok);
-        if (ok && number >= 1 && QFileInfo::exists(QDir(settingsFolder).filePath(link))) {
-            devices.append(QDir(settingsFolder).filePath(link));
+    for (const PortListing &port : listPorts(settingsFolder)) {
+        if (port.number > 0) {
+            ports.append({port.number, port.device});
         }
     }
-    for (const QString &device : std::as_const(devices)) {
-        const int number = portNumberOf(device, settingsFolder);
-        const PresentPort port {number, canonical(device)};
-        if (number > 0 && !ports.contains(port)) {
-            ports.append(port);
-        }
-    }
-    std::sort(ports.begin(), ports.end(),
-              [](const PresentPort &a, const PresentPort &b) { return a.number < b.number; });
     return ports;
 }
 
