@@ -17,9 +17,11 @@
 
 #include <functional>
 
+#ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace Tensiova;
 
@@ -55,6 +57,9 @@ QString loaded(const SetupStore::LoadedSetup &loaded, Family family, int channel
 // a file of mode 0200 is then as unreadable as on a user's desktop.
 bool asUnprivilegedUser(const std::function<bool()> &step)
 {
+#ifdef Q_OS_WIN
+    return step();
+#else
     if (::geteuid() != 0) {
         return step();
     }
@@ -67,6 +72,27 @@ bool asUnprivilegedUser(const std::function<bool()> &step)
     int status = 0;
     return child > 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status)
         && WEXITSTATUS(status) == 0;
+#endif
+}
+
+// Tells a file from a new one that took its name: its inode, or on Windows its creation time.
+qint64 fileIdentity(const QString &path)
+{
+#ifdef Q_OS_WIN
+    return QFileInfo(path).birthTime().toMSecsSinceEpoch();
+#else
+    struct stat status = {};
+    ::stat(QFile::encodeName(path).constData(), &status);
+    return qint64(status.st_ino);
+#endif
+}
+
+// A param.ini seeded from a read-only one beside the program must take the next "Envoi".
+bool seededCopyKeepsSettings(const SettingsLocation &location)
+{
+    return SetupStore::SaveSetup(location.paramIniPath(), sampleSetup())
+        && SetupStore::LoadSetup(location.paramIniPath(), QLocale::c()).entries.size() == 48
+        && readBytes(location.paramIniPath()).contains("[action17]\r\nvaleur=3\r\n");
 }
 
 } // namespace
@@ -199,7 +225,9 @@ private slots:
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("problem");
+#ifdef Q_OS_UNIX
         QTest::newRow("no read permission") << "0200" << int(FileStatus::Problem::System);
+#endif
         QTest::newRow("folder") << "folder" << int(FileStatus::Problem::Folder);
         QTest::newRow("over the size limit") << "huge" << int(FileStatus::Problem::TooLarge);
     }
@@ -217,11 +245,14 @@ private slots:
         } else {
             writeBytes(file, before);
         }
+#ifdef Q_OS_UNIX
         if (kind == QLatin1String("0200")) {
             QVERIFY(QFile::setPermissions(file, QFileDevice::WriteOwner));
             QVERIFY(::chown(QFile::encodeName(file).constData(), 65534, 65534) == 0
                     || ::geteuid() != 0);
-        } else if (kind == QLatin1String("huge")) {
+        }
+#endif
+        if (kind == QLatin1String("huge")) {
             QVERIFY(QFile::resize(file, ProfileFile::LargestFileRead + 1));
         }
         QVERIFY(asUnprivilegedUser([&] {
@@ -252,18 +283,15 @@ private slots:
             QVERIFY(handle.setFileTime(past, QFileDevice::FileModificationTime));
         }
         const QByteArray before = readBytes(file);
-        const auto inode = [&] {
-            struct stat status = {};
-            ::stat(QFile::encodeName(file).constData(), &status);
-            return status.st_ino;
-        };
-        const ino_t inodeBefore = inode();
+        const qint64 identity = fileIdentity(file);
         QVERIFY(SetupStore::SaveSetup(file, sampleSetup()));
         QVERIFY(SetupStore::WriteEntry(file, SetupStore::portSection(), QStringLiteral("3")));
         QCOMPARE(readBytes(file), before);
         QCOMPARE(QFileInfo(file).lastModified(), past);
-        QCOMPARE(inode(), inodeBefore);
+        QCOMPARE(fileIdentity(file), identity); // not replaced by a copy
     }
+
+#ifdef Q_OS_UNIX
 
     void linkWritesTheFileItPointsTo()
     {
@@ -287,6 +315,8 @@ private slots:
         QVERIFY(SetupStore::WriteEntry(file, QStringLiteral("x"), QStringLiteral("2")));
         QCOMPARE(QFile::permissions(file), before);
     }
+
+#endif
 
     void killedSaveLeavesOldOrNew()
     {
@@ -329,12 +359,15 @@ private slots:
         QVERIFY(!QFileInfo::exists(user.filePath(QStringLiteral("tensiova"))));
     }
 
+#ifdef Q_OS_UNIX
     // Holds for root too: a folder without write bits counts as read-only.
     void readOnlyProgramFolderFallsBackToUserFolder()
     {
         QTemporaryDir program;
         QTemporaryDir user;
         writeBytes(program.filePath(QStringLiteral("param.ini")), "[min0]\r\nvaleur=42\r\n");
+        QVERIFY(QFile::setPermissions(program.filePath(QStringLiteral("param.ini")),
+                                      QFileDevice::ReadOwner | QFileDevice::ReadOther));
         QVERIFY(QFile::setPermissions(program.path(),
                                       QFileDevice::ReadOwner | QFileDevice::ExeOwner
                                           | QFileDevice::ReadOther | QFileDevice::ExeOther));
@@ -342,6 +375,7 @@ private slots:
         const SettingsLocation location(program.path(), userFolder);
         QCOMPARE(location.folder(), userFolder);
         QCOMPARE(readBytes(location.paramIniPath()), QByteArray("[min0]\r\nvaleur=42\r\n"));
+        QVERIFY(seededCopyKeepsSettings(location));
 
         // Later runs keep the user's own copy.
         writeBytes(location.paramIniPath(), "[min0]\r\nvaleur=7\r\n");
@@ -352,11 +386,27 @@ private slots:
                                   | QFileDevice::ExeOwner);
     }
 
-    void systemInstallUsesUserFolder()
+#endif
+
+    // An installed program keeps its settings per user, seeded with the copy beside it, even
+    // where the account could write beside it (root, an administrator, Wine).
+    void sharedInstallUsesUserFolder()
     {
         QTemporaryDir user;
-        const SettingsLocation location(QStringLiteral("/usr/bin"), user.path());
+#ifdef Q_OS_WIN
+        QTemporaryDir programs;
+        qputenv("ProgramFiles", QDir::toNativeSeparators(programs.path()).toLocal8Bit());
+        const QString program = programs.filePath(QStringLiteral("Tensiova"));
+        QVERIFY(QDir().mkpath(program));
+        const QString seed = QDir(program).filePath(QStringLiteral("param.ini"));
+        writeBytes(seed, "[min0]\r\nvaleur=42\r\n");
+        QVERIFY(QFile::setPermissions(seed, QFileDevice::ReadOwner));
+#else
+        const QString program = QStringLiteral("/usr/bin");
+#endif
+        const SettingsLocation location(program, user.path());
         QCOMPARE(location.folder(), user.path());
+        QVERIFY(seededCopyKeepsSettings(location));
     }
 };
 

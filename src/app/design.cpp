@@ -1,7 +1,9 @@
 #include "app/design.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFont>
+#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
@@ -15,6 +17,11 @@ void prepareApplication()
     QApplication::setApplicationName(QStringLiteral("tensiova"));
     QApplication::setApplicationVersion(QStringLiteral(TENSIOVA_VERSION));
     QApplication::setStyle(QStringLiteral("Fusion"));
+    // Where the system lacks the design's font (Windows), the program carries it: the captions
+    // are laid out for its widths.
+    for (const QString &file : QDir(QStringLiteral(":/fonts")).entryList(QDir::Files)) {
+        QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/") + file);
+    }
     QFont font(QStringLiteral("DejaVu Sans Condensed"));
     font.setPixelSize(11);
     QApplication::setFont(font);

@@ -3,6 +3,7 @@
 #include "app/userdialogs.h"
 #include "conversions/windows1252.h"
 #include "link/messagedescription.h"
+#include "link/portmap.h"
 
 #include <QDir>
 #include <QListView>
@@ -17,7 +18,7 @@ namespace {
 
 QString portName(const ExchangeJournal::Entry &entry)
 {
-    return QStringLiteral("COM%1 (%2)").arg(entry.port).arg(entry.device);
+    return PortMap::portLabel(entry.port, entry.device);
 }
 
 } // namespace

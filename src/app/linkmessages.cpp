@@ -22,9 +22,8 @@ QString openFailure(const PortOpenFailure &failure)
         text = QStringLiteral("Le port COM%1 ne correspond à aucun périphérique de ce système.")
                    .arg(failure.port);
     } else {
-        text = QStringLiteral("Impossible d'ouvrir le port COM%1 (%2) : %3.")
-                   .arg(failure.port)
-                   .arg(failure.device, failure.reason);
+        text = QStringLiteral("Impossible d'ouvrir le port %1 : %2.")
+                   .arg(PortMap::portLabel(failure.port, failure.device), failure.reason);
     }
     text += QStringLiteral("\nRien n'a été envoyé à l'appareil.");
     if (failure.error == QSerialPort::PermissionError) {
@@ -38,7 +37,7 @@ QString openFailure(const PortOpenFailure &failure)
     } else {
         QStringList names;
         for (const PortMap::PresentPort &entry : failure.present) {
-            names.append(QStringLiteral("COM%1 (%2)").arg(entry.number).arg(entry.device));
+            names.append(PortMap::portLabel(entry.number, entry.device));
         }
         text += QStringLiteral("\n\nPorts présents : ") + names.join(QStringLiteral(", "))
             + QStringLiteral(".\nChoisissez le bon dans « Paramètrage » ▸ « Port COM ».");
@@ -48,11 +47,10 @@ QString openFailure(const PortOpenFailure &failure)
 
 QString connectionLost(qint16 port, const QString &device)
 {
-    return QStringLiteral("La liaison avec le port COM%1 (%2) est perdue : l'appareil ne "
+    return QStringLiteral("La liaison avec le port %1 est perdue : l'appareil ne "
                           "répond plus ou son câble est débranché.\n"
                           "Le port est fermé ; le prochain « Envoi » le rouvrira.")
-        .arg(port)
-        .arg(device);
+        .arg(PortMap::portLabel(port, device));
 }
 
 QString fieldProblem(const FieldProblem &problem)

@@ -1,7 +1,8 @@
 #include "app/portdialog.h"
 
+#include "link/portmap.h"
+
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -66,8 +67,11 @@ QString PortDialog::answer() const
 
 QString PortDialog::lineText(const PortListing &port, bool inUse)
 {
-    QString text = port.number > 0 ? QStringLiteral("COM%1 — %2").arg(port.number).arg(port.device)
-                                   : QStringLiteral("sans numéro — %1").arg(port.device);
+    QString text =
+        port.number > 0 ? QStringLiteral("COM%1").arg(port.number) : QStringLiteral("sans numéro");
+    if (port.device.compare(text, Qt::CaseInsensitive) != 0) {
+        text += QStringLiteral(" — ") + port.device; // on Windows, COMn is the device's own name
+    }
     if (!port.description.isEmpty()) {
         text += QStringLiteral(" — ") + port.description;
     }
@@ -98,13 +102,12 @@ void PortDialog::refresh()
     const QString chosen = m_ports->currentRow() >= 0 && m_ports->currentRow() < m_listed.size()
         ? m_listed.at(m_ports->currentRow()).device
         : QString();
-    const QString inUse =
-        m_deviceInUse.isEmpty() ? QString() : QFileInfo(m_deviceInUse).canonicalFilePath();
     const QSignalBlocker quiet(m_ports);
     m_listed = present;
     m_ports->clear();
     for (const PortListing &port : m_listed) {
-        const QString text = lineText(port, !inUse.isEmpty() && port.device == inUse);
+        const QString text = lineText(
+            port, !m_deviceInUse.isEmpty() && PortMap::sameDevice(port.device, m_deviceInUse));
         auto *item = new QListWidgetItem(text, m_ports);
         item->setData(Qt::AccessibleTextRole, text);
         item->setToolTip(text);

@@ -1,5 +1,6 @@
 #include "app/sendcommand.h"
 
+#include "app/console.h"
 #include "app/filemessages.h"
 #include "app/linkmessages.h"
 #include "conversions/windows1252.h"
@@ -51,7 +52,8 @@ const QString HelpText = QStringLiteral(
     "  --json              Un seul objet JSON sur la sortie : port, device, bytes (hexadécimal),\n"
     "                      answer, answer_hex, status, et message en cas d'échec.\n"
     "  --settings DOSSIER  Dossier de param.ini et des liens COMn (par défaut, celui du\n"
-    "                      programme, ou ~/.config/tensiova pour un programme installé).\n"
+    "                      programme, ou ~/.config/tensiova, %APPDATA%\\tensiova sous\n"
+    "                      Windows, pour un programme installé).\n"
     "  --help, --version   Cette aide ; la version.\n"
     "\n"
     "Code de sortie :\n"
@@ -63,7 +65,9 @@ const QString HelpText = QStringLiteral(
     "\n"
     "Exemple, plusieurs appareils à la suite :\n"
     "  for port in COM1 COM2 COM3; do tensiova --send reglage.txt --port $port || echo \"$port : "
-    "échec\"; done\n");
+    "échec\"; done\n"
+    "  (cmd.exe : for %p in (COM1 COM2 COM3) do @tensiova --send reglage.txt --port %p || echo %p "
+    ": échec)\n");
 
 struct Outcome
 {
@@ -71,16 +75,11 @@ struct Outcome
     QString status;
     QString message; // what went wrong, in French
     QString port; // "COM3", or empty when no number names the device
+    QString portLabel; // "COM3 (/dev/ttyUSB0)", "COM3" on Windows, or the device alone
     QString device;
     QByteArray bytes;
     QByteArray answer;
 };
-
-void print(FILE *stream, const QString &text)
-{
-    std::fputs(text.toLocal8Bit().constData(), stream);
-    std::fflush(stream);
-}
 
 QString hex(const QByteArray &bytes, char separator)
 {
@@ -105,37 +104,35 @@ void report(const Outcome &outcome, bool json)
         if (!outcome.message.isEmpty()) {
             object.insert(QStringLiteral("message"), outcome.message);
         }
-        print(stdout,
-              QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact))
-                  + QLatin1Char('\n'));
+        Console::write(stdout,
+                       QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact))
+                           + QLatin1Char('\n'));
         return;
     }
     if (!outcome.device.isEmpty()) {
-        print(stdout,
-              QStringLiteral("Port : %1\n")
-                  .arg(outcome.port.isEmpty()
-                           ? outcome.device
-                           : QStringLiteral("%1 (%2)").arg(outcome.port, outcome.device)));
+        Console::write(stdout, QStringLiteral("Port : %1\n").arg(outcome.portLabel));
     }
     if (!outcome.bytes.isEmpty()) {
         QString rows;
         for (const QString &row : hexRows(outcome.bytes)) {
             rows += QStringLiteral("  ") + row + QLatin1Char('\n');
         }
-        print(stdout,
-              QStringLiteral("Message envoyé (%1 octets) :\n").arg(outcome.bytes.size()) + rows);
+        Console::write(stdout,
+                       QStringLiteral("Message envoyé (%1 octets) :\n").arg(outcome.bytes.size())
+                           + rows);
     }
     if (!outcome.answer.isEmpty()) {
-        print(stdout,
-              QStringLiteral("Réponse de l'appareil : « %1 »\n")
-                  .arg(escapedText(Windows1252::decode(outcome.answer))));
+        Console::write(stdout,
+                       QStringLiteral("Réponse de l'appareil : « %1 »\n")
+                           .arg(escapedText(Windows1252::decode(outcome.answer))));
         if (hasControlCharacters(outcome.answer)) {
-            print(stdout,
-                  QStringLiteral("Réponse en hexadécimal : %1\n").arg(hex(outcome.answer, ' ')));
+            Console::write(
+                stdout,
+                QStringLiteral("Réponse en hexadécimal : %1\n").arg(hex(outcome.answer, ' ')));
         }
     }
     if (!outcome.message.isEmpty()) {
-        print(stderr, outcome.message + QLatin1Char('\n'));
+        Console::write(stderr, outcome.message + QLatin1Char('\n'));
     }
 }
 
@@ -216,6 +213,7 @@ Outcome send(const QCommandLineParser &parser, const QString &file, int waitMs)
         ? PortMap::portNumberOf(outcome.device, location.folder())
         : link.commPort();
     outcome.port = number > 0 ? QStringLiteral("COM%1").arg(number) : QString();
+    outcome.portLabel = number > 0 ? PortMap::portLabel(number, outcome.device) : outcome.device;
 
     QList<FieldProblem> problems;
     const MonitoringSetup setup = loadedSetup(loaded, problems);
@@ -320,11 +318,12 @@ int run(const QStringList &arguments)
                                 .arg(parser.unknownOptionNames().join(QStringLiteral(", "))));
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        print(stdout, HelpText);
+        Console::write(stdout, HelpText);
         return Answered;
     }
     if (parser.isSet(QStringLiteral("version"))) {
-        print(stdout, QStringLiteral("tensiova %1\n").arg(QStringLiteral(TENSIOVA_VERSION)));
+        Console::write(stdout,
+                       QStringLiteral("tensiova %1\n").arg(QStringLiteral(TENSIOVA_VERSION)));
         return Answered;
     }
     if (!parser.isSet(QStringLiteral("send")) || !parser.positionalArguments().isEmpty()) {

@@ -3,13 +3,15 @@
 #include <QList>
 #include <QString>
 
+class QSerialPortInfo;
+
 namespace Tensiova {
 
 // A serial port present on this system, as the port box lists it.
 struct PortListing
 {
     int number = 0; // the COM number that names it, 0 when none does
-    QString device; // /dev/ttyUSB0, or the COMn link's target
+    QString device; // /dev/ttyUSB0, the COMn link's target, or on Windows COM7 itself
     QString description; // manufacturer, product, serial number, as far as the system knows
     bool viaLink = false; // named by a COMn link in the settings folder
     bool mayOpen = true; // the user's account may open it
@@ -18,5 +20,9 @@ struct PortListing
 // The ports present now: the system's serial ports and the COMn links of the settings folder, by
 // COM number.
 QList<PortListing> listPorts(const QString &settingsFolder);
+
+// Maker, product and serial number, as far as the system knows them.
+QString describePort(const QSerialPortInfo &info);
+void sortByNumber(QList<PortListing> &ports);
 
 } // namespace Tensiova

@@ -20,6 +20,12 @@ struct PresentPort
     QString device;
     friend bool operator==(const PresentPort &, const PresentPort &) = default;
 };
+// Whether two names give the same device: a link and its target, or COM7 and com7.
+bool sameDevice(const QString &a, const QString &b);
+
+// "COM3 (/dev/ttyUSB0)", or just "COM3" where that is the device's own name (Windows).
+QString portLabel(int number, const QString &device);
+
 // The serial devices present on this system that have a COM number, by number.
 QList<PresentPort> presentPorts(const QString &settingsFolder);
 

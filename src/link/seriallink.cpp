@@ -1,13 +1,5 @@
 #include "link/seriallink.h"
 
-#include <QDeadlineTimer>
-#include <QThread>
-
-#ifdef Q_OS_UNIX
-#include <sys/ioctl.h>
-#include <termios.h>
-#endif
-
 namespace Tensiova {
 
 namespace {
@@ -89,13 +81,7 @@ void SerialLink::drainOutput()
             break;
         }
     }
-#ifdef Q_OS_UNIX
-    int pending = 0;
-    while (m_port.isOpen() && ::ioctl(int(m_port.handle()), TIOCOUTQ, &pending) == 0 && pending > 0
-           && !deadline.hasExpired()) {
-        QThread::msleep(5);
-    }
-#endif
+    waitUntilTransmitted(deadline);
 }
 
 bool SerialLink::output(const QByteArray &bytes)

@@ -2,6 +2,7 @@
 
 #include "link/portmap.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -65,6 +66,7 @@ signals:
 private:
     void handleError(QSerialPort::SerialPortError error);
     void drainOutput();
+    void waitUntilTransmitted(const QDeadlineTimer &deadline);
 
     QString m_settingsFolder;
     QSerialPort m_port;

@@ -5,19 +5,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
 
 namespace Tensiova {
 
 namespace {
 
 const QString ParamIniName = QStringLiteral("param.ini");
-
-bool isSystemInstall(const QString &folder)
-{
-    const QString path = QDir::cleanPath(QDir(folder).absolutePath());
-    return path.startsWith(QLatin1String("/usr/"));
-}
 
 } // namespace
 
@@ -26,7 +19,7 @@ SettingsLocation::SettingsLocation(const QString &programFolder, const QString &
     : m_folder(programFolder)
     , m_paramIniPath(QDir(programFolder).filePath(ParamIniName))
 {
-    if (FileAccess::isWritable(programFolder) && !isSystemInstall(programFolder)) {
+    if (FileAccess::isWritable(programFolder) && !FileAccess::isSharedInstall(programFolder)) {
         return;
     }
     m_folder = userFolder;
@@ -47,8 +40,7 @@ SettingsLocation::SettingsLocation(const QString &programFolder, const QString &
 SettingsLocation SettingsLocation::forThisProgram(Seeding seeding)
 {
     return SettingsLocation(QCoreApplication::applicationDirPath(),
-                            QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
-                            seeding);
+                            FileAccess::userSettingsFolder(), seeding);
 }
 
 QString SettingsLocation::paramIniPath() const

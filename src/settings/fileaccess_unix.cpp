@@ -1,19 +1,17 @@
 #include "settings/fileaccess.h"
 
+#include <QDir>
 #include <QFile>
-#include <QFileInfo>
+#include <QStandardPaths>
 
-#ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
-#endif
 
 namespace Tensiova::FileAccess {
 
 bool isWritable(const QString &path)
 {
-#ifdef Q_OS_UNIX
     const QByteArray native = QFile::encodeName(path);
     struct stat status = {};
     if (::stat(native.constData(), &status) != 0) {
@@ -27,9 +25,16 @@ bool isWritable(const QString &path)
         return (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
     }
     return ::access(native.constData(), W_OK) == 0;
-#else
-    return QFileInfo(path).isWritable();
-#endif
+}
+
+bool isSharedInstall(const QString &folder)
+{
+    return QDir::cleanPath(QDir(folder).absolutePath()).startsWith(QLatin1String("/usr/"));
+}
+
+QString userSettingsFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
 }
 
 } // namespace Tensiova::FileAccess

@@ -1,0 +1,244 @@
+# Shared by the Windows scripts: the packages, Qt for Windows and its cache, the cross build,
+# the package, and Wine.
+# shellcheck shell=bash
+
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+                  nsis wine wine64 xvfb xauth imagemagick)
+
+QT_VERSION=6.4.2
+QT_TARBALLS=(qtbase-everywhere-src-6.4.2+dfsg.tar.xz qtserialport-everywhere-src-6.4.2.tar.xz
+             qtsvg-everywhere-src-6.4.2.tar.xz)
+TOOLCHAIN="$ROOT/packaging/windows/mingw-w64-x86_64.cmake"
+WINDOWS_BUILD="$ROOT/build-windows"
+
+# Only what the program and its tests use. Debian's repack of qtbase has no wintab.h, hence no
+# tablet events (a pen tablet acts as a mouse). Third-party libraries are Qt's bundled copies, so
+# that the package needs no DLL but Qt's and the compiler's.
+QT_BASE_OPTIONS=(-DBUILD_SHARED_LIBS=ON -DCMAKE_BUILD_TYPE=Release -DQT_BUILD_EXAMPLES=OFF
+                 -DQT_BUILD_TESTS=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF
+                 -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF -DFEATURE_printsupport=OFF
+                 -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_tabletevent=OFF
+                 -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF
+                 -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF
+                 -DFEATURE_system_doubleconversion=OFF -DFEATURE_zstd=OFF)
+
+# The cache is named after what went into it, so a change of options or compiler file builds anew.
+qt_cache_key() {
+    { echo "$QT_VERSION ${QT_BASE_OPTIONS[*]}"; cat "$TOOLCHAIN"; } | sha256sum | cut -c1-12
+}
+QT_WINDOWS="${XDG_CACHE_HOME:-$HOME/.cache}/tensiova/qt-$QT_VERSION-win64-$(qt_cache_key)"
+
+# build_qt_for_windows SOURCES: checks the tarballs, builds and installs qtbase, qtserialport and
+# qtsvg into the cache, and says how long each took.
+build_qt_for_windows() {
+    local sources=$1 work tarball module started
+    for tarball in "${QT_TARBALLS[@]}"; do
+        [ -f "$sources/$tarball" ] || { echo "Manque $sources/$tarball"; exit 2; }
+    done
+    if [ -f "$sources/SHA256SUMS" ]; then
+        (cd "$sources" && sha256sum --quiet -c SHA256SUMS) || { echo "Sommes de contrôle fausses dans $sources"; exit 2; }
+    fi
+    work=$(mktemp -d "${TMPDIR:-/tmp}/tensiova-qt.XXXXXX")
+    rm -rf "$QT_WINDOWS"
+    mkdir -p "$QT_WINDOWS"
+    cp "$TOOLCHAIN" "$QT_WINDOWS/mingw-w64-x86_64.cmake"
+    for tarball in "${QT_TARBALLS[@]}"; do
+        module=${tarball%%-*}
+        started=$SECONDS
+        echo "Qt pour Windows : $module…"
+        tar -xf "$sources/$tarball" -C "$work"
+        if [ "$module" = qtbase ]; then
+            cmake -S "$work"/qtbase-everywhere-src-* -B "$work/build-$module" -G Ninja \
+                -DCMAKE_TOOLCHAIN_FILE="$QT_WINDOWS/mingw-w64-x86_64.cmake" \
+                -DCMAKE_INSTALL_PREFIX="$QT_WINDOWS" -DQT_HOST_PATH=/usr \
+                -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake "${QT_BASE_OPTIONS[@]}" \
+                >"$work/configure-$module.log" 2>&1 || { tail -40 "$work/configure-$module.log"; exit 1; }
+        else
+            "$QT_WINDOWS/bin/qt-cmake" -S "$work/$module-everywhere-src-$QT_VERSION" \
+                -B "$work/build-$module" -G Ninja -DCMAKE_INSTALL_PREFIX="$QT_WINDOWS" \
+                >"$work/configure-$module.log" 2>&1 || { tail -40 "$work/configure-$module.log"; exit 1; }
+        fi
+        cmake --build "$work/build-$module" -- --quiet -j"$(nproc)"
+        cmake --install "$work/build-$module" >/dev/null
+        echo "$module $((SECONDS - started)) s" | tee -a "$QT_WINDOWS/build-times.txt"
+    done
+    rm -rf "$work"
+    touch "$QT_WINDOWS/.complete"
+}
+
+# The MinGW runtime DLLs live with the compiler.
+MINGW_RUNTIME_DIRS=(/usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-mingw32/lib)
+
+build_tensiova_for_windows() {
+    echo "Compilation pour Windows dans $WINDOWS_BUILD/build…"
+    "$QT_WINDOWS/bin/qt-cmake" -S "$ROOT" -B "$WINDOWS_BUILD/build" -G Ninja \
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/wine >/dev/null
+    cmake --build "$WINDOWS_BUILD/build" -- --quiet -j"$(nproc)"
+}
+
+tensiova_version() {
+    sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$WINDOWS_BUILD/build/CMakeCache.txt"
+}
+
+# The DLLs a program or library imports by name (objdump -p), lower-cased.
+imported_dlls() {
+    x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z'
+}
+
+# deploy_dlls FOLDER: copies beside the programs every DLL that they, their plugins and those DLLs
+# import, found in Qt's or the compiler's folders; what is found in neither must be a DLL of
+# Windows itself, which Wine's list of Windows DLLs tells.
+deploy_dlls() {
+    local folder=$1 queue=() file dll source dir found
+    mapfile -t queue < <(find "$folder" -iname '*.exe' -o -iname '*.com' -o -iname '*.dll')
+    while [ ${#queue[@]} -gt 0 ]; do
+        file=${queue[0]}
+        queue=("${queue[@]:1}")
+        for dll in $(imported_dlls "$file"); do
+            [ -e "$folder/$dll" ] && continue
+            found=
+            for dir in "$QT_WINDOWS/bin" "${MINGW_RUNTIME_DIRS[@]}"; do
+                source=$(find "$dir" -maxdepth 1 -iname "$dll" -print -quit 2>/dev/null)
+                if [ -n "$source" ]; then
+                    cp "$source" "$folder/$dll"
+                    queue+=("$folder/$dll")
+                    found=1
+                    break
+                fi
+            done
+            if [ -z "$found" ] && [ ! -e "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/$dll" ]; then
+                echo "$file importe $dll, introuvable ici et qui n'est pas une DLL de Windows"
+                exit 1
+            fi
+        done
+    done
+}
+
+# The portable folder, its zip and the installer.
+package_for_windows() {
+    local version stage name qt_plugins=(platforms/qwindows.dll imageformats styles iconengines)
+    version=$(tensiova_version)
+    name="tensiova-$version-win64"
+    stage="$WINDOWS_BUILD/$name"
+    rm -rf "$stage"
+    mkdir -p "$stage/translations"
+    cp "$WINDOWS_BUILD/build/src/tensiova.exe" "$WINDOWS_BUILD/build/src/tensiova.com" "$stage/"
+    x86_64-w64-mingw32-strip "$stage/tensiova.exe" "$stage/tensiova.com"
+    # The plugins the program may load: the Windows screen, its pictures' formats (JPEG, GIF,
+    # SVG, icons), the styles and SVG icons.
+    for plugin in "${qt_plugins[@]}"; do
+        mkdir -p "$stage/$(dirname "$plugin")"
+        cp -r "$QT_WINDOWS/plugins/$plugin" "$stage/$(dirname "$plugin")/"
+    done
+    # Qt's own texts in French (buttons of the message boxes), the same release's as on Linux.
+    cp /usr/share/qt6/translations/qtbase_fr.qm "$stage/translations/"
+    cp "$ROOT/packaging/windows/qt.conf" "$ROOT/LICENSE" "$stage/"
+    cp /usr/share/doc/fonts-dejavu-core/copyright "$stage/LICENCE-DejaVu.txt" # the font inside
+    deploy_dlls "$stage"
+
+    rm -f "$WINDOWS_BUILD/$name.zip"
+    (cd "$WINDOWS_BUILD" && cmake -E tar cf "$name.zip" --format=zip "$name")
+    echo "Paquet portable : $WINDOWS_BUILD/$name.zip ($(du -h "$WINDOWS_BUILD/$name.zip" | cut -f1))"
+
+    # The installer installs what the folder holds, and its uninstaller removes exactly that.
+    (cd "$stage" && find . -type d | sort) | while read -r dir; do
+        dir=${dir#.}
+        printf 'SetOutPath "$INSTDIR%s"\nFile "%s/*"\n' "${dir//\//\\}" "$stage$dir"
+    done >"$WINDOWS_BUILD/install-files.nsh"
+    {
+        (cd "$stage" && find . -type f | sort) | sed -e 's|^\./||' -e 's|/|\\|g' \
+            | awk '{ print "Delete \"$INSTDIR\\" $0 "\"" }'
+        (cd "$stage" && find . -mindepth 1 -type d | sort -r) | sed -e 's|^\./||' -e 's|/|\\|g' \
+            | awk '{ print "RMDir \"$INSTDIR\\" $0 "\"" }'
+    } >"$WINDOWS_BUILD/uninstall-files.nsh"
+    makensis -V2 -DVERSION="$version" -DBUILD="$WINDOWS_BUILD" -DPACKAGING="$ROOT/packaging/windows" \
+        -DOUTFILE="$WINDOWS_BUILD/tensiova-$version-setup.exe" "$ROOT/packaging/windows/installer.nsi"
+    echo "Installateur : $WINDOWS_BUILD/tensiova-$version-setup.exe ($(du -h "$WINDOWS_BUILD/tensiova-$version-setup.exe" | cut -f1))"
+}
+
+# Wine as a French Windows user's PC: a 64-bit prefix of our own, on an X server of our own.
+start_wine() {
+    export WINEPREFIX="$WINDOWS_BUILD/wine" WINEARCH=win64 WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml=" LC_ALL=fr_FR.UTF-8 LANG=fr_FR.UTF-8 LANGUAGE=
+    local display
+    for display in $(seq 90 120); do
+        [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] || break
+    done
+    Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$display"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "Préfixe Wine neuf dans $WINEPREFIX…"
+        wineboot -i >/dev/null 2>&1
+    fi
+    wineserver -w
+    # A pseudo-terminal has no modem lines, and Wine's wait for a COM port's events gives up on
+    # a port without them: the shim lends the test's terminals the lines of a connected device.
+    gcc -shared -fPIC -O2 -o "$WINDOWS_BUILD/ptymodemlines.so" "$ROOT/tests/windows/ptymodemlines.c" -ldl
+    export LD_PRELOAD="$WINDOWS_BUILD/ptymodemlines.so"
+}
+
+stop_wine() {
+    detach_device
+    wineserver -k 2>/dev/null || true
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+}
+
+# A Linux path as Wine's Z: drive shows it; several, as a search path.
+windows_path() { local path=$1; echo "Z:${path//\//\\}"; }
+wine_path() {
+    local dir joined=
+    for dir in "$@"; do joined+="${joined:+;}$(windows_path "$dir")"; done
+    echo "$joined"
+}
+
+# attach_device comN [devsim options]: the simulated device on a pseudo-terminal that Wine
+# takes for its port COMN.
+DEVICE_PID=
+DEVICE_LOG=
+attach_device() {
+    local port=$1
+    shift
+    DEVICE_LINK="$WINEPREFIX/dosdevices/$port"
+    DEVICE_LOG=$(mktemp)
+    rm -f "$DEVICE_LINK"
+    LD_PRELOAD= "$BUILD/tools/tensiova-devsim" --link "$DEVICE_LINK" "$@" >"$DEVICE_LOG" 2>&1 &
+    DEVICE_PID=$!
+    for _ in $(seq 50); do [ -L "$DEVICE_LINK" ] && break; sleep 0.1; done
+}
+
+detach_device() {
+    if [ -n "$DEVICE_PID" ]; then
+        kill "$DEVICE_PID" 2>/dev/null || true
+        wait "$DEVICE_PID" 2>/dev/null || true
+        rm -f "$DEVICE_LINK"
+        DEVICE_PID=
+    fi
+}
+
+# shoot_window PROGRAM PNG: starts the program, clicks its splash away, waits for the main window
+# and takes its picture from the X server.
+shoot_window() {
+    local program=$1 png=$2 pid window splash status=1
+    (cd "$(dirname "$program")" && exec wine "$program") >/dev/null 2>&1 &
+    pid=$!
+    splash=$(timeout 60 xdotool search --sync --onlyvisible --name "BREVANNE  - Tensiova" 2>/dev/null | head -1)
+    if [ -n "$splash" ]; then
+        sleep 1
+        xdotool mousemove --window "$splash" 20 20 click 1
+        for _ in $(seq 60); do
+            window=$(xdotool search --onlyvisible --name "analogiques et logiques" 2>/dev/null | head -1)
+            [ -n "$window" ] && break
+            sleep 0.5
+        done
+        if [ -n "$window" ]; then
+            sleep 2
+            import -window "$window" "$png" && status=0
+        fi
+    fi
+    kill "$pid" 2>/dev/null || true
+    wineserver -k 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    return $status
+}
