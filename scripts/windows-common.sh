@@ -11,12 +11,13 @@ QT_TARBALLS=(qtbase-everywhere-src-6.4.2+dfsg.tar.xz qtserialport-everywhere-src
 TOOLCHAIN="$ROOT/packaging/windows/mingw-w64-x86_64.cmake"
 WINDOWS_BUILD="$ROOT/build-windows"
 
-# Only what the program and its tests use. Debian's repack of qtbase has no wintab.h, hence no
+# Only what the program and its tests use (without OpenGL, Qt 6.4.2 needs dynamicgl off too to
+# build its Windows plugin). Debian's repack of qtbase has no wintab.h, hence no
 # tablet events (a pen tablet acts as a mouse). Third-party libraries are Qt's bundled copies, so
 # that the package needs no DLL but Qt's and the compiler's.
 QT_BASE_OPTIONS=(-DBUILD_SHARED_LIBS=ON -DCMAKE_BUILD_TYPE=Release -DQT_BUILD_EXAMPLES=OFF
                  -DQT_BUILD_TESTS=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF
-                 -DFEATURE_opengl=OFF -DFEATURE_vulkan=OFF -DFEATURE_printsupport=OFF
+                 -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_vulkan=OFF -DFEATURE_printsupport=OFF
                  -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_tabletevent=OFF
                  -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF
                  -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF

@@ -143,6 +143,8 @@ private slots:
         DeviceFixture fixture;
         writeBytes(fixture.paramIni(), iniBytes({{"Port COM", "97"}}));
         MainWindow &window = fixture.open();
+        // The ports present are listed on a thread of their own, within moments of the start.
+        QTRY_VERIFY(window.serialLink().portWatch().hasListed());
         fixture.send();
         QCOMPARE(fixture.dialogs.warnings.size(), 1);
         const QString warning = fixture.dialogs.warnings.first();

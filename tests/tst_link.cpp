@@ -35,109 +35,8 @@ private:
         QVERIFY(QFile::link(device.devicePath(), link));
     }
 
-    static ProgrammingMessage build(const MonitoringSetup &setup)
-    {
-        ProgrammingTable table;
-        table.reset();
-        table.fill(setup);
-        return ProgrammingMessage::build(table, QLocale::c());
-    }
-
 private slots:
     void initTestCase() { VERIFY_PROCESS_LOCALE(); }
-
-    void logicStatesOtherThanZeroOrOneBecomeZero_data()
-    {
-        addDataRows(QStringLiteral("logicstates.tsv"));
-    }
-    void logicStatesOtherThanZeroOrOneBecomeZero()
-    {
-        QFETCH(QString, state);
-        QFETCH(QString, corrected);
-        MonitoringSetup setup = uniformSetup(QStringLiteral("1"));
-        setup.logic[3].et = state;
-        QCOMPARE(setup.correctLogicStates(), state != corrected);
-        QCOMPARE(setup.logic[3].et, corrected);
-        QCOMPARE(setup.logic[2].et, QStringLiteral("1"));
-    }
-
-    void workedExampleAndAllZero()
-    {
-        QCOMPARE(build(workedExample()).bytes, workedExampleBytes());
-        QCOMPARE(build(uniformSetup(QStringLiteral("0"))).bytes,
-                 QByteArray(1, 'n') + QByteArray(51, '\0'));
-    }
-
-    // Every field lands at its own offset, and nowhere else; 49 to 51 stay zero.
-    void eachFieldLandsAtItsOffset()
-    {
-        for (const Family family : FamilyOrder) {
-            for (int channel = 0; channel < ChannelCount; ++channel) {
-                MonitoringSetup setup = uniformSetup(QStringLiteral("0"));
-                if (isActionFamily(family)) {
-                    setup.setAction(family, channel, 3);
-                } else {
-                    setup.setText(family, channel, QStringLiteral("7"));
-                }
-                const int offset = family == Family::Et || family == Family::LogicAction
-                    ? 33 + 2 * channel + (family == Family::LogicAction)
-                    : 1 + 4 * channel + int(family) - (family == Family::AnalogAction ? 1 : 0);
-                const QByteArray bytes = build(setup).bytes;
-                QCOMPARE(bytes.size(), 52);
-                for (int i = 1; i < 52; ++i) {
-                    QCOMPARE(int(bytes[i]), i == offset ? (isActionFamily(family) ? 3 : 7) : 0);
-                }
-            }
-        }
-    }
-
-    void byteValue_data() { addDataRows(QStringLiteral("bytevalue.tsv")); }
-    void byteValue()
-    {
-        QFETCH(QString, text);
-        QFETCH(QString, locale);
-        QFETCH(QString, byte);
-        const auto value = Tensiova::byteValue(text, QLocale(locale));
-        QCOMPARE(value ? QString::number(*value) : QStringLiteral("refused"), byte);
-    }
-
-    void everyWrongFieldIsNamedAndNothingIsBuilt()
-    {
-        MonitoringSetup setup = uniformSetup(QStringLiteral("0"));
-        setup.analog[3].max = QStringLiteral("300");
-        setup.analog[0].min = QString();
-        setup.logic[1].action = -1;
-        const ProgrammingMessage message = build(setup);
-        QVERIFY(message.bytes.isEmpty());
-        QCOMPARE(message.problems,
-                 (QList<FieldProblem> {{Family::Min, 0, {}},
-                                       {Family::Max, 3, QStringLiteral("300")},
-                                       {Family::LogicAction, 1, QStringLiteral("-1")}}));
-    }
-
-    void portAnswer_data() { addDataRows(QStringLiteral("portanswer.tsv")); }
-    void portAnswer()
-    {
-        QFETCH(QString, answer);
-        QFETCH(QString, locale);
-        QFETCH(QString, port);
-        const PortAnswer parsed = PortAnswer::parse(answer, QLocale(locale));
-        const QString problem = parsed.problem == PortAnswer::Problem::NotANumber ? "not a number"
-            : parsed.problem == PortAnswer::Problem::OutOfRange                   ? "out of range"
-                                                                                  : QString();
-        QCOMPARE(parsed.port ? QString::number(*parsed.port) : problem, port);
-    }
-
-    void portMap_data() { addDataRows(QStringLiteral("portmap.tsv")); }
-    void portMap()
-    {
-        QFETCH(QString, port);
-        QFETCH(QString, device);
-        QCOMPARE(PortMap::devicePath(port.toInt(), m_folder.path()), device);
-        if (!device.isEmpty()) {
-            QCOMPARE(PortMap::portNumberOf(device, m_folder.path()), port.toInt());
-        }
-    }
 
     // A COMn link in the settings folder names port n, beyond the table too, and is listed.
     void linkInSettingsFolderNamesThePort()
@@ -151,23 +50,8 @@ private slots:
         QCOMPARE(PortMap::portNumberOf(QStringLiteral("/dev/null"), folder.path()), 2);
         // The link replaces the table's device for that number.
         QCOMPARE(PortMap::portNumberOf(QStringLiteral("/dev/ttyS1"), folder.path()), 0);
-        QVERIFY(PortMap::presentPorts(folder.path())
+        QVERIFY(PortMap::presentPorts(listPorts(folder.path()))
                     .contains(PortMap::PresentPort {2, QStringLiteral("/dev/null")}));
-    }
-
-    void journalKeepsTheMostRecentEntriesCompact()
-    {
-        ExchangeJournal journal(3);
-        for (int i = 0; i < 5; ++i) {
-            journal.record(ExchangeJournal::Kind::Received, 1, QStringLiteral("/dev/x"),
-                           QByteArray(i + 1, 'a'));
-        }
-        QCOMPARE(journal.size(), 3);
-        QCOMPARE(journal.at(0).count, 3);
-        QCOMPARE(journal.at(2).bytes, QByteArray(5, 'a'));
-        journal.record(ExchangeJournal::Kind::Received, 1, {}, QByteArray(5000, 'b'));
-        QCOMPARE(journal.at(2).bytes.size(), ExchangeJournal::BytesKept);
-        QCOMPARE(journal.at(2).count, 5000);
     }
 
     // The device expects 4800 baud, 8N1; a pty forces 8 bits and no parity, so check in-process.

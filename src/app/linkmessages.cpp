@@ -32,6 +32,9 @@ QString openFailure(const PortOpenFailure &failure)
             "des ports série (par exemple « sudo usermod -aG dialout $USER »), puis ouvrez une "
             "nouvelle session.");
     }
+    if (!failure.presentKnown) {
+        return text; // the ports have not been listed yet: better say nothing than be wrong
+    }
     if (failure.present.isEmpty()) {
         text += QStringLiteral("\n\nAucun port série n'est présent sur ce système.");
     } else {

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -23,7 +22,7 @@ PortDialog::PortDialog(QWidget *parent, const QString &title, const QString &pro
                        const QString &proposed, const QString &settingsFolder,
                        const QString &deviceInUse)
     : QDialog(parent)
-    , m_settingsFolder(settingsFolder)
+    , m_watch(settingsFolder)
     , m_deviceInUse(deviceInUse)
 {
     setObjectName(QStringLiteral("PortDialog"));
@@ -54,10 +53,8 @@ PortDialog::PortDialog(QWidget *parent, const QString &title, const QString &pro
     layout->addWidget(buttons);
     resize(560, 300);
 
-    refresh();
-    auto *timer = new QTimer(this);
-    connect(timer, &QTimer::timeout, this, &PortDialog::refresh);
-    timer->start(RefreshMs);
+    connect(&m_watch, &PortWatch::listed, this, &PortDialog::showPorts);
+    m_watch.setInterval(RefreshMs);
 }
 
 QString PortDialog::answer() const
@@ -88,9 +85,8 @@ QString PortDialog::lineText(const PortListing &port, bool inUse)
     return text;
 }
 
-void PortDialog::refresh()
+void PortDialog::showPorts(const QList<PortListing> &present)
 {
-    const QList<PortListing> present = listPorts(m_settingsFolder);
     if (present.size() == m_listed.size()
         && std::equal(present.begin(), present.end(), m_listed.begin(),
                       [](const PortListing &a, const PortListing &b) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/portlisting.h"
+#include "link/portwatch.h"
 
 #include <QDialog>
 
@@ -20,12 +21,13 @@ public:
                const QString &proposed, const QString &settingsFolder, const QString &deviceInUse);
 
     QString answer() const;
-    void refresh();
 
     static QString lineText(const PortListing &port, bool inUse);
 
 private:
-    QString m_settingsFolder;
+    void showPorts(const QList<PortListing> &present);
+
+    PortWatch m_watch;
     QString m_deviceInUse;
     QLineEdit *m_answer = nullptr;
     QListWidget *m_ports = nullptr;

@@ -200,6 +200,8 @@ Outcome send(const QCommandLineParser &parser, const QString &file, int waitMs)
     }
 
     SerialLink link(location.folder());
+    // Without a window there is time to wait for the ports present, which a refusal lists.
+    link.portWatch().waitForListing(2000);
     DeviceProgrammer programmer(link, location.paramIniPath(), QLocale::system());
     const QString portOption = parser.value(QStringLiteral("port"));
     if (!choosePort(link, portOption, programmer)) {

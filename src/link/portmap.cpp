@@ -4,11 +4,10 @@
 
 namespace Tensiova::PortMap {
 
-QList<PresentPort> presentPorts(const QString &settingsFolder)
+QList<PresentPort> presentPorts(const QList<PortListing> &listed)
 {
-    // The port box's listing, less what has no COM number.
     QList<PresentPort> ports;
-    for (const PortListing &port : listPorts(settingsFolder)) {
+    for (const PortListing &port : listed) {
         if (port.number > 0) {
             ports.append({port.number, port.device});
         }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/portlisting.h"
+
 #include <QList>
 #include <QString>
 
@@ -26,7 +28,7 @@ bool sameDevice(const QString &a, const QString &b);
 // "COM3 (/dev/ttyUSB0)", or just "COM3" where that is the device's own name (Windows).
 QString portLabel(int number, const QString &device);
 
-// The serial devices present on this system that have a COM number, by number.
-QList<PresentPort> presentPorts(const QString &settingsFolder);
+// Of the ports listed, those that have a COM number, by number.
+QList<PresentPort> presentPorts(const QList<PortListing> &listed);
 
 } // namespace Tensiova::PortMap

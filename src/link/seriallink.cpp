@@ -11,6 +11,7 @@ constexpr int DrainMilliseconds = 1000;
 SerialLink::SerialLink(const QString &settingsFolder, QObject *parent)
     : QObject(parent)
     , m_settingsFolder(settingsFolder)
+    , m_portWatch(settingsFolder)
 {
     setObjectName(QStringLiteral("Comm1"));
     connect(&m_port, &QSerialPort::readyRead, this, [this] { emit commEvent(Received); });
@@ -41,12 +42,7 @@ bool SerialLink::open()
 {
     const QString device = deviceName();
     if (device.isEmpty()) {
-        m_openFailure = {m_commPort,
-                         device,
-                         QSerialPort::DeviceNotFoundError,
-                         {},
-                         PortMap::presentPorts(m_settingsFolder)};
-        return false;
+        return failToOpen(device, QSerialPort::DeviceNotFoundError, {});
     }
     m_port.setPortName(device);
     m_port.setBaudRate(QSerialPort::Baud4800);
@@ -55,12 +51,24 @@ bool SerialLink::open()
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
-        m_openFailure = {m_commPort, device, m_port.error(), m_port.errorString(),
-                         PortMap::presentPorts(m_settingsFolder)};
-        return false;
+        return failToOpen(device, m_port.error(), m_port.errorString());
     }
     m_openedDevice = device;
     return true;
+}
+
+bool SerialLink::failToOpen(const QString &device, QSerialPort::SerialPortError error,
+                            const QString &reason)
+{
+    // The ports present as last listed: listing them now would keep the window waiting.
+    m_openFailure = {m_commPort,
+                     device,
+                     error,
+                     reason,
+                     PortMap::presentPorts(m_portWatch.latest()),
+                     m_portWatch.hasListed()};
+    m_portWatch.refresh();
+    return false;
 }
 
 void SerialLink::close()

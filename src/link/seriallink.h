@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/portmap.h"
+#include "link/portwatch.h"
 
 #include <QDeadlineTimer>
 #include <QObject>
@@ -16,7 +17,8 @@ struct PortOpenFailure
     QString device; // empty when the number names no device
     QSerialPort::SerialPortError error = QSerialPort::NoError;
     QString reason; // the system's words
-    QList<PortMap::PresentPort> present;
+    QList<PortMap::PresentPort> present; // as last listed, a second or two ago at most
+    bool presentKnown = false; // false until the first listing has come
 };
 
 // The serial port the device stands on: a COM port number, the fixed line settings the device
@@ -57,6 +59,7 @@ public:
     // Names the device itself (a script's "/dev/ttyUSB0"), whatever the port number names.
     void setDevice(const QString &device) { m_device = device; }
     const QSerialPort &port() const { return m_port; }
+    PortWatch &portWatch() { return m_portWatch; }
 
 signals:
     void commEvent(int code);
@@ -67,9 +70,12 @@ private:
     void handleError(QSerialPort::SerialPortError error);
     void drainOutput();
     void waitUntilTransmitted(const QDeadlineTimer &deadline);
+    bool failToOpen(const QString &device, QSerialPort::SerialPortError error,
+                    const QString &reason);
 
     QString m_settingsFolder;
     QSerialPort m_port;
+    PortWatch m_portWatch;
     qint16 m_commPort = DesignPort;
     PortOpenFailure m_openFailure;
     QString m_openedDevice;
