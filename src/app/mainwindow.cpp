@@ -34,6 +34,7 @@ namespace {
 
 constexpr int ClockInterval = 1000;
 constexpr int PortClosingDelay = 4500;
+constexpr int AnswerBatchMs = 16; // a paint at 60 frames a second
 
 QString arrayName(const QString &array, int index)
 {
@@ -118,7 +119,14 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     connect(m_closeTimer, &QTimer::timeout, this, &MainWindow::Timer3_Timer);
 
     connect(m_link, &SerialLink::commEvent, this, &MainWindow::Comm1_OnComm);
+    // A device that streams its text arrives a byte or two at a time, hundreds of times a second:
+    // the box and the journal take what came in between two paints, in one piece.
+    m_answerBatch = new QTimer(this);
+    m_answerBatch->setSingleShot(true);
+    m_answerBatch->setInterval(AnswerBatchMs);
+    connect(m_answerBatch, &QTimer::timeout, this, &MainWindow::showPendingAnswer);
     connect(m_link, &SerialLink::connectionLost, this, [this](qint16 port, const QString &device) {
+        showPendingAnswer();
         m_dialogs.warn(this, QStringLiteral("Liaison perdue"),
                        LinkMessages::connectionLost(port, device));
     });
@@ -429,6 +437,7 @@ void MainWindow::Form_Load()
 
 void MainWindow::Command6_Click()
 {
+    showPendingAnswer();
     m_answers->setText(QString());
     const bool wasOpen = m_link->portOpen();
     const DeviceProgrammer::Envoi envoi = m_programmer->send(setup());
@@ -473,16 +482,30 @@ void MainWindow::Command5_Click()
 
 void MainWindow::Text1_Click()
 {
+    showPendingAnswer();
     m_answers->setText(QString());
 }
 
 void MainWindow::Comm1_OnComm(int event)
 {
     if (event == SerialLink::Received) {
-        const QByteArray received = m_link->input();
-        record(ExchangeJournal::Kind::Received, received);
-        m_answers->appendAnswer(Windows1252::decode(received));
+        // Read at once: a device that hangs up right after would take unread bytes with it.
+        m_pendingAnswer += m_link->input();
+        if (!m_answerBatch->isActive()) {
+            m_answerBatch->start();
+        }
     }
+}
+
+void MainWindow::showPendingAnswer()
+{
+    m_answerBatch->stop();
+    if (m_pendingAnswer.isEmpty()) {
+        return;
+    }
+    const QByteArray received = std::exchange(m_pendingAnswer, {});
+    record(ExchangeJournal::Kind::Received, received);
+    m_answers->appendAnswer(Windows1252::decode(received));
 }
 
 void MainWindow::record(ExchangeJournal::Kind kind, const QByteArray &bytes, const QString &cause)
@@ -498,6 +521,7 @@ void MainWindow::Timer2_Timer()
 
 void MainWindow::Timer3_Timer()
 {
+    showPendingAnswer();
     if (m_link->portOpen()) {
         record(ExchangeJournal::Kind::Closed, {}, QStringLiteral("minuterie de fermeture"));
     }

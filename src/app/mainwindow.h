@@ -94,6 +94,7 @@ private:
     void record(ExchangeJournal::Kind kind, const QByteArray &bytes = {},
                 const QString &cause = {});
     ActionComboBox *actionList(Family family, int channel) const;
+    void showPendingAnswer();
 
     SettingsLocation m_location;
     UserDialogs &m_dialogs;
@@ -112,6 +113,8 @@ private:
     QPushButton *m_closePanel = nullptr;
     QTimer *m_clockTimer = nullptr;
     QTimer *m_closeTimer = nullptr;
+    QTimer *m_answerBatch = nullptr; // gathers what arrives between two paints
+    QByteArray m_pendingAnswer;
     bool m_placed = false;
     MonitoringSetup m_sentSetup; // what the device last received from here, or param.ini's
     std::optional<QTime> m_sentAt;
