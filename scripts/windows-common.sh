@@ -67,7 +67,10 @@ build_qt_for_windows() {
     touch "$QT_WINDOWS/.complete"
 }
 
-# The MinGW runtime DLLs live with the compiler.
+# The MinGW runtime DLLs live with the compiler; Windows' own DLLs are those Wine provides
+# (besides the api-ms-win-* sets, names of parts of the system).
+WINE_SYSTEM_DLLS=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+
 MINGW_RUNTIME_DIRS=(/usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-mingw32/lib)
 
 build_tensiova_for_windows() {
@@ -87,27 +90,26 @@ imported_dlls() {
 }
 
 # deploy_dlls FOLDER: copies beside the programs every DLL that they, their plugins and those DLLs
-# import, found in Qt's or the compiler's folders; what is found in neither must be a DLL of
-# Windows itself, which Wine's list of Windows DLLs tells.
+# import, found in Qt's or the compiler's folders (stripped of their debugging symbols); what is
+# found in neither must be a DLL of Windows itself.
 deploy_dlls() {
-    local folder=$1 queue=() file dll source dir found
+    local folder=$1 queue=() file dll source dir
     mapfile -t queue < <(find "$folder" -iname '*.exe' -o -iname '*.com' -o -iname '*.dll')
     while [ ${#queue[@]} -gt 0 ]; do
         file=${queue[0]}
         queue=("${queue[@]:1}")
         for dll in $(imported_dlls "$file"); do
-            [ -e "$folder/$dll" ] && continue
-            found=
+            [ -n "$(find "$folder" -maxdepth 1 -iname "$dll" -print -quit)" ] && continue
+            source=
             for dir in "$QT_WINDOWS/bin" "${MINGW_RUNTIME_DIRS[@]}"; do
                 source=$(find "$dir" -maxdepth 1 -iname "$dll" -print -quit 2>/dev/null)
-                if [ -n "$source" ]; then
-                    cp "$source" "$folder/$dll"
-                    queue+=("$folder/$dll")
-                    found=1
-                    break
-                fi
+                [ -n "$source" ] && break
             done
-            if [ -z "$found" ] && [ ! -e "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/$dll" ]; then
+            if [ -n "$source" ]; then
+                cp "$source" "$folder/"
+                x86_64-w64-mingw32-strip --strip-unneeded "$folder/$(basename "$source")"
+                queue+=("$folder/$(basename "$source")")
+            elif [[ "$dll" != api-ms-win-* ]] && [ ! -e "$WINE_SYSTEM_DLLS/$dll" ]; then
                 echo "$file importe $dll, introuvable ici et qui n'est pas une DLL de Windows"
                 exit 1
             fi
@@ -123,7 +125,7 @@ package_for_windows() {
     stage="$WINDOWS_BUILD/$name"
     rm -rf "$stage"
     mkdir -p "$stage/translations"
-    cp "$WINDOWS_BUILD/build/src/tensiova.exe" "$WINDOWS_BUILD/build/src/tensiova.com" "$stage/"
+    cp "$WINDOWS_BUILD/build/tensiova.exe" "$WINDOWS_BUILD/build/tensiova.com" "$stage/"
     x86_64-w64-mingw32-strip "$stage/tensiova.exe" "$stage/tensiova.com"
     # The plugins the program may load: the Windows screen, its pictures' formats (JPEG, GIF,
     # SVG, icons), the styles and SVG icons.
@@ -131,6 +133,7 @@ package_for_windows() {
         mkdir -p "$stage/$(dirname "$plugin")"
         cp -r "$QT_WINDOWS/plugins/$plugin" "$stage/$(dirname "$plugin")/"
     done
+    find "$stage" -name '*.dll' -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
     # Qt's own texts in French (buttons of the message boxes), the same release's as on Linux.
     cp /usr/share/qt6/translations/qtbase_fr.qm "$stage/translations/"
     cp "$ROOT/packaging/windows/qt.conf" "$ROOT/LICENSE" "$stage/"
@@ -172,12 +175,11 @@ start_wine() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "Préfixe Wine neuf dans $WINEPREFIX…"
         wineboot -i >/dev/null 2>&1
+        # Qt's test programs write to the debugger's channel unless told otherwise; Wine keeps
+        # QT_* variables from Windows programs, so this one is set in the prefix itself.
+        wine reg add 'HKCU\Environment' /v QT_FORCE_STDERR_LOGGING /t REG_SZ /d 1 /f >/dev/null 2>&1
     fi
     wineserver -w
-    # A pseudo-terminal has no modem lines, and Wine's wait for a COM port's events gives up on
-    # a port without them: the shim lends the test's terminals the lines of a connected device.
-    gcc -shared -fPIC -O2 -o "$WINDOWS_BUILD/ptymodemlines.so" "$ROOT/tests/windows/ptymodemlines.c" -ldl
-    export LD_PRELOAD="$WINDOWS_BUILD/ptymodemlines.so"
 }
 
 stop_wine() {
@@ -204,7 +206,7 @@ attach_device() {
     DEVICE_LINK="$WINEPREFIX/dosdevices/$port"
     DEVICE_LOG=$(mktemp)
     rm -f "$DEVICE_LINK"
-    LD_PRELOAD= "$BUILD/tools/tensiova-devsim" --link "$DEVICE_LINK" "$@" >"$DEVICE_LOG" 2>&1 &
+    "$BUILD/tools/tensiova-devsim" --link "$DEVICE_LINK" "$@" >"$DEVICE_LOG" 2>&1 &
     DEVICE_PID=$!
     for _ in $(seq 50); do [ -L "$DEVICE_LINK" ] && break; sleep 0.1; done
 }

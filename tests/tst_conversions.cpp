@@ -60,7 +60,12 @@ private slots:
     {
         const QByteArray before = std::setlocale(LC_NUMERIC, nullptr);
         const QLocale french(QLocale::French);
-        for (const char *cLocale : {"fr_FR.UTF-8", "en_US.UTF-8", "C"}) {
+#ifdef Q_OS_WIN
+        const auto cLocales = {"French_France.1252", "English_United States.1252", "C"};
+#else
+        const auto cLocales = {"fr_FR.UTF-8", "en_US.UTF-8", "C"};
+#endif
+        for (const char *cLocale : cLocales) {
             QVERIFY(std::setlocale(LC_NUMERIC, cLocale));
             const QStringList texts {NumberText(12.75, french), NumberText(255, french),
                                      NumberText(1.2e15, french), NumberText(-0.5, QLocale::c())};

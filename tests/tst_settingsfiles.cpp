@@ -329,8 +329,14 @@ private slots:
         saver.kill();
         saver.waitForFinished();
 
+        // Under Wine a process takes a good part of a second to start: fewer rounds there.
+#ifdef Q_OS_WIN
+        constexpr int Rounds = 60;
+#else
+        constexpr int Rounds = 300;
+#endif
         int kills = 0;
-        for (; kills < 300; ++kills) {
+        for (; kills < Rounds; ++kills) {
             saver.start(QStringLiteral(SETUPSAVER), {file});
             QVERIFY(saver.waitForStarted());
             QThread::usleep(QRandomGenerator::global()->bounded(500, 8000));
@@ -346,7 +352,7 @@ private slots:
                 QCOMPARE(loaded.logic[channel], (LogicChannelSetup {text, action}));
             }
         }
-        QCOMPARE(kills, 300);
+        QCOMPARE(kills, Rounds);
     }
 
     void writableProgramFolderKeepsParamIni()

@@ -252,6 +252,8 @@ private slots:
     void sizeOfTheWindow()
     {
         WindowFixture fixture;
+        // A port that names nothing here: "Envoi" must not wait on a real one (Windows' COM1).
+        writeBytes(fixture.paramIni(), iniBytes({{"Port COM", "250"}}));
         MainWindow &window = fixture.open();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
