@@ -6,10 +6,10 @@
 #include "link/portmap.h"
 
 #include <QDir>
-#include <QListView>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTimer>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace Tensiova {
@@ -26,18 +26,44 @@ QString portName(const ExchangeJournal::Entry &entry)
 JournalModel::JournalModel(const ExchangeJournal &journal, QObject *parent)
     : QAbstractListModel(parent)
     , m_journal(journal)
+    , m_rows(journal.size())
 {
-    connect(&journal, &ExchangeJournal::aboutToDropOldest, this,
-            [this] { beginRemoveRows({}, 0, 0); });
-    connect(&journal, &ExchangeJournal::oldestDropped, this, [this] { endRemoveRows(); });
-    connect(&journal, &ExchangeJournal::aboutToAppend, this,
-            [this] { beginInsertRows({}, m_journal.size(), m_journal.size()); });
-    connect(&journal, &ExchangeJournal::appended, this, [this] { endInsertRows(); });
+    m_sync.setSingleShot(true);
+    m_sync.setInterval(SyncMs);
+    connect(&m_sync, &QTimer::timeout, this, &JournalModel::catchUp);
+    connect(&journal, &ExchangeJournal::oldestDropped, this, [this] {
+        ++m_droppedSince;
+        m_sync.start();
+    });
+    connect(&journal, &ExchangeJournal::appended, this, [this] {
+        if (!m_sync.isActive()) {
+            m_sync.start();
+        }
+    });
+}
+
+void JournalModel::catchUp()
+{
+    m_sync.stop();
+    // Dropped entries that the views never heard of need no news.
+    const int gone = std::min(m_droppedSince, m_rows);
+    if (gone > 0) {
+        beginRemoveRows({}, 0, gone - 1);
+        m_rows -= gone;
+        m_droppedSince = 0;
+        endRemoveRows();
+    }
+    m_droppedSince = 0;
+    if (m_journal.size() > m_rows) {
+        beginInsertRows({}, m_rows, m_journal.size() - 1);
+        m_rows = m_journal.size();
+        endInsertRows();
+    }
 }
 
 int JournalModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_journal.size();
+    return parent.isValid() ? 0 : m_rows;
 }
 
 QVariant JournalModel::data(const QModelIndex &index, int role) const
@@ -45,7 +71,9 @@ QVariant JournalModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)) {
         return {};
     }
-    return entryText(m_journal.at(index.row()));
+    // Until the views hear of it, a row whose entry is gone shows nothing.
+    const int entry = index.row() - m_droppedSince;
+    return entry >= 0 && entry < m_journal.size() ? entryText(m_journal.at(entry)) : QString();
 }
 
 QString JournalModel::entryText(const ExchangeJournal::Entry &entry)
@@ -102,19 +130,22 @@ JournalWindow::JournalWindow(const ExchangeJournal &journal, UserDialogs &dialog
 {
     setObjectName(QStringLiteral("JournalWindow"));
     setWindowTitle(QStringLiteral("Journal des échanges"));
-    auto *list = new QListView(this);
+    // A list shown by a tree view: a list view lays out every row again at each new one, a tree
+    // view only the rows in sight, which keeps up with a device that streams.
+    auto *list = new QTreeView(this);
     list->setObjectName(QStringLiteral("JournalList"));
     list->setAccessibleName(QStringLiteral("Échanges avec l'appareil, le plus récent en dernier"));
     list->setModel(&m_model);
+    list->setHeaderHidden(true);
+    list->setRootIsDecorated(false);
+    list->setItemsExpandable(false);
     list->setWordWrap(true);
-    // Laid out a batch at a time, the view keeps up with a flooding device.
-    list->setLayoutMode(QListView::Batched);
     list->setAlternatingRowColors(true);
     // Newest last, in view: scrolled there at most every 100 ms, however fast entries come.
     auto *follow = new QTimer(this);
     follow->setSingleShot(true);
     follow->setInterval(100);
-    connect(follow, &QTimer::timeout, list, &QListView::scrollToBottom);
+    connect(follow, &QTimer::timeout, list, &QTreeView::scrollToBottom);
     connect(&m_model, &QAbstractItemModel::rowsInserted, follow, [follow] {
         if (!follow->isActive()) {
             follow->start();

@@ -34,7 +34,7 @@ namespace {
 
 constexpr int ClockInterval = 1000;
 constexpr int PortClosingDelay = 4500;
-constexpr int AnswerBatchMs = 16; // a paint at 60 frames a second
+constexpr int AnswerBatchMs = 50; // under what the eye tells from at once
 
 QString arrayName(const QString &array, int index)
 {

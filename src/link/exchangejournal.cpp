@@ -13,11 +13,9 @@ void ExchangeJournal::record(Kind kind, qint16 port, const QString &device, cons
                              const QString &cause)
 {
     if (size() >= m_capacity) {
-        emit aboutToDropOldest();
         m_entries.pop_front();
         emit oldestDropped();
     }
-    emit aboutToAppend();
     // A copy of its own: what was read may share a far larger buffer.
     const QByteArray kept(bytes.constData(), std::min(bytes.size(), BytesKept));
     m_entries.push_back(

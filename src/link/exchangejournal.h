@@ -41,9 +41,7 @@ public:
     const Entry &at(int index) const { return m_entries.at(std::size_t(index)); }
 
 signals:
-    void aboutToDropOldest(); // the first entry is about to go, to make room
-    void oldestDropped();
-    void aboutToAppend();
+    void oldestDropped(); // the first entry went, to make room
     void appended(); // a new last entry
 
 private:
