@@ -13,6 +13,14 @@ QString quoted(const QString &path)
 
 } // namespace
 
+QString systemWords(QString text)
+{
+    if (text.endsWith(QLatin1Char('.'))) {
+        text.chop(1);
+    }
+    return text;
+}
+
 QString reason(const FileStatus &status)
 {
     switch (status.problem) {
@@ -27,7 +35,7 @@ QString reason(const FileStatus &status)
         return QStringLiteral("le fichier est en lecture seule");
     case FileStatus::Problem::System:
         if (!status.systemReason.isEmpty()) {
-            return status.systemReason;
+            return systemWords(status.systemReason);
         }
         break;
     }

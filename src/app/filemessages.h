@@ -7,6 +7,9 @@
 // What the user is told when a settings file could not be read or written.
 namespace Tensiova::FileMessages {
 
+// The system's words, to be followed by ours: Windows ends them with a full stop, Linux does not.
+QString systemWords(QString text);
+
 // Why, in a few French words: "le fichier est en lecture seule", or the system's own words.
 QString reason(const FileStatus &status);
 

@@ -1,5 +1,6 @@
 #include "app/linkmessages.h"
 
+#include "app/filemessages.h"
 #include "model/actionchoice.h"
 
 #include <QStringList>
@@ -22,13 +23,9 @@ QString openFailure(const PortOpenFailure &failure)
         text = QStringLiteral("Le port COM%1 ne correspond à aucun périphérique de ce système.")
                    .arg(failure.port);
     } else {
-        // Windows ends its reasons with a full stop, Linux does not.
-        QString reason = failure.reason;
-        if (reason.endsWith(QLatin1Char('.'))) {
-            reason.chop(1);
-        }
         text = QStringLiteral("Impossible d'ouvrir le port %1 : %2.")
-                   .arg(PortMap::portLabel(failure.port, failure.device), reason);
+                   .arg(PortMap::portLabel(failure.port, failure.device),
+                        FileMessages::systemWords(failure.reason));
     }
     text += QStringLiteral("\nRien n'a été envoyé à l'appareil.");
     if (failure.error == QSerialPort::PermissionError) {
