@@ -13,7 +13,8 @@ PortWatch::PortWatch(const QString &settingsFolder, QObject *parent)
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     m_thread.setObjectName(QStringLiteral("PortWatch"));
-    m_thread.start(QThread::LowPriority);
+    // Idle: on a busy machine the window goes first, and the listing waits.
+    m_thread.start(QThread::IdlePriority);
     connect(&m_timer, &QTimer::timeout, this, &PortWatch::refresh);
     m_timer.start(DefaultIntervalMs);
     refresh();
