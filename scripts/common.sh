@@ -11,7 +11,8 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-
 # The C-library locales our users run (French) and the English one some tests compare with.
 LOCALES=(fr_FR.UTF-8 en_US.UTF-8)
 
-# Installs what is missing; without root, says the one line to run and stops.
+# Installs what is missing; without root, says the one line to run and stops. WITH_RECOMMENDS=1
+# takes the packages' recommendations too (Wine wants its fonts and helpers).
 ensure_packages() {
     local missing=() package
     for package in "$@"; do
@@ -25,7 +26,9 @@ ensure_packages() {
     fi
     echo "Installation de : ${missing[*]}"
     apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    local recommends=--no-install-recommends
+    [ -n "${WITH_RECOMMENDS:-}" ] && recommends=
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $recommends "${missing[@]}" >/dev/null
 }
 
 # Makes the C-library locales exist: a French desktop has fr_FR.UTF-8, and the tests run under it.

@@ -3,11 +3,10 @@
 # shellcheck shell=bash
 
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-                  nsis wine wine64 xvfb xauth imagemagick)
+                  nsis wine wine64 xvfb xauth xdotool imagemagick)
 
 QT_VERSION=6.4.2
-QT_TARBALLS=(qtbase-everywhere-src-6.4.2+dfsg.tar.xz qtserialport-everywhere-src-6.4.2.tar.xz
-             qtsvg-everywhere-src-6.4.2.tar.xz)
+QT_MODULES=(qtbase qtserialport qtsvg)
 TOOLCHAIN="$ROOT/packaging/windows/mingw-w64-x86_64.cmake"
 WINDOWS_BUILD="$ROOT/build-windows"
 
@@ -33,8 +32,10 @@ QT_WINDOWS="${XDG_CACHE_HOME:-$HOME/.cache}/tensiova/qt-$QT_VERSION-win64-$(qt_c
 # qtsvg into the cache, and says how long each took.
 build_qt_for_windows() {
     local sources=$1 work tarball module started
-    for tarball in "${QT_TARBALLS[@]}"; do
-        [ -f "$sources/$tarball" ] || { echo "Manque $sources/$tarball"; exit 2; }
+    # The Qt project's name, or Debian's repack of qtbase (qtbase-everywhere-src-6.4.2+dfsg).
+    for module in "${QT_MODULES[@]}"; do
+        compgen -G "$sources/$module-everywhere-src-$QT_VERSION*.tar.xz" >/dev/null \
+            || { echo "Manque $sources/$module-everywhere-src-$QT_VERSION.tar.xz"; exit 2; }
     done
     if [ -f "$sources/SHA256SUMS" ]; then
         (cd "$sources" && sha256sum --quiet -c SHA256SUMS) || { echo "Sommes de contrôle fausses dans $sources"; exit 2; }
@@ -43,11 +44,11 @@ build_qt_for_windows() {
     rm -rf "$QT_WINDOWS"
     mkdir -p "$QT_WINDOWS"
     cp "$TOOLCHAIN" "$QT_WINDOWS/mingw-w64-x86_64.cmake"
-    for tarball in "${QT_TARBALLS[@]}"; do
-        module=${tarball%%-*}
+    for module in "${QT_MODULES[@]}"; do
+        tarball=$(compgen -G "$sources/$module-everywhere-src-$QT_VERSION*.tar.xz" | head -1)
         started=$SECONDS
         echo "Qt pour Windows : $module…"
-        tar -xf "$sources/$tarball" -C "$work"
+        tar -xf "$tarball" -C "$work"
         if [ "$module" = qtbase ]; then
             cmake -S "$work"/qtbase-everywhere-src-* -B "$work/build-$module" -G Ninja \
                 -DCMAKE_TOOLCHAIN_FILE="$QT_WINDOWS/mingw-w64-x86_64.cmake" \
