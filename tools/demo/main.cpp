@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 
@@ -178,6 +179,9 @@ int main(int argc, char *argv[])
     if (!QTest::qWaitForWindowExposed(&portBox)) {
         out(QStringLiteral("échec : la boîte du port ne s'affiche pas"));
     }
+    // The ports are listed on a thread of their own: the list fills a moment later.
+    const auto *ports = portBox.findChild<QListWidget *>(QStringLiteral("PortList"));
+    QTest::qWaitFor([ports] { return ports->count() > 0; }, 2000);
     const QString portShot = saveScreenshot(&portBox, screenshots, QStringLiteral("port-box.png"));
     out(QStringLiteral("Captures : %1")
             .arg(QStringList {splashShot, beforeShot, afterShot, marksShot, journalShot, portShot}
