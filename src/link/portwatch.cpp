@@ -5,16 +5,25 @@
 
 namespace Tensiova {
 
+namespace {
+
+constexpr int ClosingWaitMs = 100;
+
+} // namespace
+
 PortWatch::PortWatch(const QString &settingsFolder, QObject *parent)
     : QObject(parent)
     , m_settingsFolder(settingsFolder)
-    , m_worker(new QObject)
+    , m_thread(new QThread)
+    , m_lister(new PortLister)
 {
-    m_worker->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
-    m_thread.setObjectName(QStringLiteral("PortWatch"));
+    m_lister->moveToThread(m_thread);
+    connect(m_thread, &QThread::finished, m_lister, &QObject::deleteLater);
+    connect(m_thread, &QThread::finished, m_thread, &QObject::deleteLater);
+    connect(m_lister, &PortLister::listed, this, &PortWatch::take);
+    m_thread->setObjectName(QStringLiteral("PortWatch"));
     // Idle: on a busy machine the window goes first, and the listing waits.
-    m_thread.start(QThread::IdlePriority);
+    m_thread->start(QThread::IdlePriority);
     connect(&m_timer, &QTimer::timeout, this, &PortWatch::refresh);
     m_timer.start(DefaultIntervalMs);
     refresh();
@@ -22,9 +31,14 @@ PortWatch::PortWatch(const QString &settingsFolder, QObject *parent)
 
 PortWatch::~PortWatch()
 {
-    // A listing under way ends before this object does: its result is then dropped.
-    m_thread.quit();
-    m_thread.wait();
+    // A listing under way is waited for a moment only, so that a busy machine never holds the
+    // window's closing: past that, the thread ends and goes by itself when the listing is done,
+    // and its result reaches no one.
+    disconnect(m_lister, nullptr, this, nullptr);
+    m_thread->quit();
+    if (m_thread->wait(QDeadlineTimer(ClosingWaitMs))) {
+        delete m_thread;
+    }
 }
 
 void PortWatch::setInterval(int milliseconds)
@@ -40,12 +54,7 @@ void PortWatch::refresh()
     }
     m_running = true;
     QMetaObject::invokeMethod(
-        m_worker,
-        [this, folder = m_settingsFolder] {
-            const QList<PortListing> ports = listPorts(folder);
-            QMetaObject::invokeMethod(
-                this, [this, ports] { take(ports); }, Qt::QueuedConnection);
-        },
+        m_lister, [lister = m_lister, folder = m_settingsFolder] { lister->list(folder); },
         Qt::QueuedConnection);
 }
 

@@ -8,6 +8,18 @@
 
 namespace Tensiova {
 
+// Lists the ports on the thread it lives on.
+class PortLister : public QObject
+{
+    Q_OBJECT
+
+public:
+    void list(const QString &settingsFolder) { emit listed(listPorts(settingsFolder)); }
+
+signals:
+    void listed(const QList<PortListing> &ports);
+};
+
 // The ports present, kept fresh on a thread of their own: asking the system for its serial ports
 // takes tens of milliseconds, more on a busy machine, and the window must never wait for it.
 // The listing is redone every few seconds, and at once on request.
@@ -38,8 +50,8 @@ private:
     void take(const QList<PortListing> &ports);
 
     QString m_settingsFolder;
-    QThread m_thread;
-    QObject *m_worker = nullptr; // lives on m_thread
+    QThread *m_thread; // ends, and goes, on its own once its last listing is done
+    PortLister *m_lister; // lives on m_thread
     QTimer m_timer;
     QList<PortListing> m_latest;
     bool m_hasListed = false;
