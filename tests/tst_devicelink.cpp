@@ -317,6 +317,34 @@ private slots:
         }
     }
 
+    // A device that streams a byte at a time: every byte reaches the box and the journal, whose
+    // entries gather what came between two paints.
+    void streamedBytesArriveWholeAndGathered()
+    {
+        DeviceFixture fixture;
+        MainWindow &window = fixture.open();
+        fixture.send();
+        QTRY_VERIFY(window.serialLink().portOpen());
+        window.n_journal_Click();
+        const int before = window.journal().size();
+        QByteArray streamed;
+        for (int i = 0; i < 200; ++i) {
+            streamed += char('A' + i % 26);
+            QVERIFY(fixture.device->write(streamed.right(1)));
+            QTest::qWait(1);
+        }
+        QTRY_COMPARE(window.answers(), QString::fromLatin1(streamed));
+        QByteArray journalled;
+        for (int i = before; i < window.journal().size(); ++i) {
+            journalled += window.journal().at(i).bytes;
+        }
+        QCOMPARE(journalled, streamed);
+        QVERIFY2(window.journal().size() - before < 50,
+                 qPrintable(QString::number(window.journal().size() - before)));
+        auto *journal = fixture.find<JournalWindow>(QStringLiteral("JournalWindow"));
+        QTRY_COMPARE(journal->model().rowCount(), window.journal().size());
+    }
+
     // Every exchange of the run, window open or not; saved as UTF-8 text with the same content.
     void journalRecordsEveryExchange()
     {
