@@ -35,6 +35,7 @@ namespace {
 constexpr int ClockInterval = 1000;
 constexpr int PortClosingDelay = 4500;
 constexpr int AnswerBatchMs = 50; // under what the eye tells from at once
+constexpr qsizetype AnswerBatchBytes = 4096; // a flooding device is shown a piece at a time
 
 QString arrayName(const QString &array, int index)
 {
@@ -491,7 +492,9 @@ void MainWindow::Comm1_OnComm(int event)
     if (event == SerialLink::Received) {
         // Read at once: a device that hangs up right after would take unread bytes with it.
         m_pendingAnswer += m_link->input();
-        if (!m_answerBatch->isActive()) {
+        if (m_pendingAnswer.size() >= AnswerBatchBytes) {
+            showPendingAnswer();
+        } else if (!m_answerBatch->isActive()) {
             m_answerBatch->start();
         }
     }
