@@ -53,10 +53,12 @@ struct SimulatedDeviceFixture : WindowFixture
         return QFileInfo::exists(link);
     }
 
+    // Waits with the event loop running: the window's pauses are measured meanwhile, and a
+    // simulated device under LeakSanitizer takes a while to end.
     void stopDevice()
     {
         device.terminate();
-        device.waitForFinished(5000);
+        QTest::qWaitFor([this] { return device.state() == QProcess::NotRunning; }, 5000);
     }
 
     ~SimulatedDeviceFixture() { stopDevice(); }

@@ -362,6 +362,8 @@ private slots:
         QVERIFY(dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit")));
         QCOMPARE(dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text(),
                  QStringLiteral("*.txt"));
+        // The design's dialog offers no list of file types: any name given is used as it is.
+        QVERIFY(dialog.findChild<QWidget *>(QStringLiteral("fileTypeCombo"))->isHidden());
     }
 
     void startUpRestoresParamIni_data() { addDataRows(QStringLiteral("startup.tsv")); }
