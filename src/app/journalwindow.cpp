@@ -53,7 +53,7 @@ void JournalModel::catchUp()
         m_droppedSince = 0;
         endRemoveRows();
     }
-    m_droppedSince = 0;
+    m_droppedSince = 0; // past the rows known, the rest went unannounced
     if (m_journal.size() > m_rows) {
         beginInsertRows({}, m_rows, m_journal.size() - 1);
         m_rows = m_journal.size();

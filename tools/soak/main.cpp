@@ -140,10 +140,11 @@ private:
 };
 
 // The processor time this process has used, user and system, in milliseconds.
-qint64 processorMs()
+// who: RUSAGE_SELF (the whole process) or RUSAGE_THREAD (the calling thread).
+qint64 processorMs(int who = RUSAGE_SELF)
 {
     rusage usage = {};
-    ::getrusage(RUSAGE_SELF, &usage);
+    ::getrusage(who, &usage);
     return (qint64(usage.ru_utime.tv_sec) + usage.ru_stime.tv_sec) * 1000
         + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
 }
@@ -189,10 +190,7 @@ int stream(QApplication &application, int minutes)
                 sent += byte;
             }
         }
-        rusage usage = {};
-        ::getrusage(RUSAGE_THREAD, &usage);
-        deviceMs = (qint64(usage.ru_utime.tv_sec) + usage.ru_stime.tv_sec) * 1000
-            + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1000;
+        deviceMs = processorMs(RUSAGE_THREAD);
         // The last bytes land, then the run ends.
         QMetaObject::invokeMethod(&application, [&application] {
             QTimer::singleShot(500, &application, &QApplication::quit);
