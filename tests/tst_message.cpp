@@ -2,7 +2,9 @@
 // message, its field checks, the port answer, the COM number map, the exchange journal.
 
 #include "link/exchangejournal.h"
+#include "link/messagedescription.h"
 #include "link/portanswer.h"
+#include "link/portlisting.h"
 #include "link/portmap.h"
 #include "link/programmingmessage.h"
 #include "testdata.h"
@@ -151,6 +153,22 @@ private slots:
         journal.record(ExchangeJournal::Kind::Received, 1, {}, QByteArray(5000, 'b'));
         QCOMPARE(journal.at(2).bytes.size(), ExchangeJournal::BytesKept);
         QCOMPARE(journal.at(2).count, 5000);
+        // Sixteen bytes to a row, and no empty row after a whole one.
+        QCOMPARE(hexRows(QByteArray(16, '\n')),
+                 QStringList {QString("0A ").repeated(16).trimmed()});
+        QCOMPARE(hexRows(QByteArray(33, 'a')).size(), 3);
+    }
+
+    // The port box lists ports by COM number; those no number names come last, as found.
+    void portsAreListedByNumber()
+    {
+        QList<PortListing> ports {{0, "/dev/ttyACM0"}, {12, "b"}, {0, "/dev/ttyUSB0"}, {2, "a"}};
+        sortByNumber(ports);
+        QStringList order;
+        for (const PortListing &port : ports) {
+            order.append(port.device);
+        }
+        QCOMPARE(order, (QStringList {"a", "b", "/dev/ttyACM0", "/dev/ttyUSB0"}));
     }
 };
 

@@ -2,6 +2,7 @@
 // Open, and bad input wherever a user or a file can put it.
 
 #include "app/actioncombobox.h"
+#include "app/answerbox.h"
 #include "app/journalwindow.h"
 #include "app/portdialog.h"
 #include "app/programstart.h"
@@ -340,6 +341,24 @@ private slots:
         QCOMPARE(list->currentText(), QString());
         QVERIFY(list->setAction(1));
         QCOMPARE(window.setup().analog[3].action, 1);
+    }
+
+    // The answers box draws every line the device sent, CR LF split across arrivals or not, and
+    // a long text without line ends broken but whole.
+    void answerBoxDrawsEveryLine()
+    {
+        AnswerBox box;
+        QString expected;
+        for (int line = 0; line < 100; ++line) {
+            box.appendAnswer(QStringLiteral("ligne %1\r").arg(line));
+            box.appendAnswer(QStringLiteral("\n"));
+            expected += QStringLiteral("ligne %1\n").arg(line);
+        }
+        box.appendAnswer(QString(5000, QLatin1Char('x')) + QChar(7));
+        QVERIFY(box.toPlainText().startsWith(expected));
+        const QStringList drawn = box.toPlainText().mid(expected.size()).split(QLatin1Char('\n'));
+        QCOMPARE(drawn.join(QString()), QString(5000, QLatin1Char('x')) + QChar(0x2407));
+        QVERIFY(drawn.size() > 1 && drawn.first().size() <= 2000);
     }
 
     // The journal's window follows a full journal: the oldest entry goes as the newest comes.
