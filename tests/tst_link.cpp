@@ -5,6 +5,7 @@
 #include "link/exchangejournal.h"
 #include "link/portanswer.h"
 #include "link/portmap.h"
+#include "link/portwatch.h"
 #include "link/programmingmessage.h"
 #include "link/seriallink.h"
 #include "ptypair.h"
@@ -15,6 +16,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <termios.h>
 
@@ -52,6 +54,24 @@ private slots:
         QCOMPARE(PortMap::portNumberOf(QStringLiteral("/dev/ttyS1"), folder.path()), 0);
         QVERIFY(PortMap::presentPorts(listPorts(folder.path()))
                     .contains(PortMap::PresentPort {2, QStringLiteral("/dev/null")}));
+    }
+
+    // The listing follows the ports as they come: at once when asked, even while a listing runs,
+    // and by itself every few seconds.
+    void portWatchFollowsThePorts()
+    {
+        QTemporaryDir folder;
+        PortWatch watch(folder.path());
+        const auto listed = [&watch](int port, const char *device) {
+            return PortMap::presentPorts(watch.latest())
+                .contains(PortMap::PresentPort {port, QString::fromLatin1(device)});
+        };
+        QThread::msleep(300); // the first listing ends meanwhile; the watch has not yet taken it
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), folder.filePath(QStringLiteral("COM2"))));
+        watch.refresh();
+        QTRY_VERIFY_WITH_TIMEOUT(listed(2, "/dev/null"), 1000);
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), folder.filePath(QStringLiteral("COM3"))));
+        QTRY_VERIFY_WITH_TIMEOUT(listed(3, "/dev/zero"), 3000);
     }
 
     // The device expects 4800 baud, 8N1; a pty forces 8 bits and no parity, so check in-process.

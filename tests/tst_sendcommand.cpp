@@ -23,7 +23,7 @@ private slots:
         QFETCH(QString, says);
         QTemporaryDir folder;
         const QString file = folder.filePath(QStringLiteral("reglage.txt"));
-        const QByteArray paramIni = iniBytes({{"Port COM", "1"}, {"min0", "99"}});
+        const QByteArray paramIni = iniBytes({{"Port COM", "2"}, {"min0", "99"}});
         writeBytes(folder.filePath(QStringLiteral("param.ini")), paramIni);
         if (setup == QLatin1String("folder")) {
             QVERIFY(QDir().mkdir(file));
@@ -36,12 +36,12 @@ private slots:
         }
         QProcess device;
         const QStringList deviceOptions {QStringLiteral("--link"),
-                                         folder.filePath(QStringLiteral("COM1"))};
+                                         folder.filePath(QStringLiteral("COM2"))};
         device.start(QStringLiteral(DEVSIM),
                      setup == QLatin1String("silent")
                          ? deviceOptions + QStringList {QStringLiteral("--silent")}
                          : deviceOptions);
-        QTRY_VERIFY(QFileInfo::exists(folder.filePath(QStringLiteral("COM1"))));
+        QTRY_VERIFY(QFileInfo::exists(folder.filePath(QStringLiteral("COM2"))));
 
         const auto fill = [&](QString text) {
             return text.replace(QStringLiteral("{file}"), file)

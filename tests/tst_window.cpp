@@ -4,8 +4,10 @@
 #include "app/actioncombobox.h"
 #include "app/answerbox.h"
 #include "app/journalwindow.h"
+#include "app/linkmessages.h"
 #include "app/portdialog.h"
 #include "app/programstart.h"
+#include "app/qtuserdialogs.h"
 #include "app/setupfiledialog.h"
 #include "app/splashwindow.h"
 #include "conversions/numberconversion.h"
@@ -18,14 +20,17 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
 #include <QTest>
+#include <QTreeView>
 
 using namespace Tensiova;
 
@@ -94,6 +99,9 @@ private slots:
             QCOMPARE(splash->windowTitle(),
                      QStringLiteral("Surveillance de tensions - BREVANNE  - Tensiova"));
             QCOMPARE(splash->size(), QSize(585, 506));
+            const QPoint off =
+                splash->screen()->availableGeometry().center() - splash->frameGeometry().center();
+            QVERIFY(off.manhattanLength() <= 1);
             QCOMPARE(splash->findChild<QWidget *>(QStringLiteral("Picture1"))->geometry(),
                      Design::rect(1140, 2460, 6855, 4305));
             QCOMPARE(splash->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
@@ -112,6 +120,23 @@ private slots:
         QCOMPARE(QPixmap(QStringLiteral(":/pictures/splash.jpg")).size(), QSize(704, 338));
         QCOMPARE(QPixmap(QStringLiteral(":/pictures/splash@2x.jpg")).size(), QSize(1408, 676));
         QCOMPARE(QPixmap(QStringLiteral(":/pictures/button.gif")).size(), QSize(107, 27));
+    }
+
+    // The splash draws its photo from its corner, clipped to its box, and its banner.
+    void splashDrawsItsPictures()
+    {
+        SplashWindow splash;
+        const QImage photo = splash.findChild<QWidget *>("Picture1")->grab().toImage();
+        QCOMPARE(photo.convertToFormat(QImage::Format_RGB32),
+                 QImage(":/pictures/splash.jpg")
+                     .convertToFormat(QImage::Format_RGB32)
+                     .copy(photo.rect()));
+        const QImage banner = splash.findChild<QWidget *>("Picture3")->grab().toImage();
+        QSet<QRgb> colours;
+        for (int x = 0; x < banner.width(); x += 4) {
+            colours.insert(banner.pixel(x, x * banner.height() / banner.width()));
+        }
+        QVERIFY(colours.size() > 5);
     }
 
     void closingTheSplashNeverLoadsTheMainWindow()
@@ -171,6 +196,12 @@ private slots:
         QCOMPARE(colour("Label2(4)", QPalette::WindowText), QColor(0, 0, 0xFF));
         QCOMPARE(colour("coeff(2)", QPalette::Base), QColor(0xFF, 0xFF, 0xC0));
         QCOMPARE(colour("min(2)", QPalette::Base), QColor(0xFF, 0xFF, 0xFF));
+        QCOMPARE(QApplication::style()->name(), QStringLiteral("fusion"));
+        QCOMPARE(QApplication::font().pixelSize(), 11);
+        // Qt's own words in French, wherever Qt's translations are (the Windows package has them).
+        if (QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_fr.qm")) {
+            QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Annuler");
+        }
         QCOMPARE(fixture.find<QWidget>(QStringLiteral("max(3)"))->accessibleName(),
                  QStringLiteral("AN3 Valeur max"));
         QCOMPARE(fixture.find<QWidget>(QStringLiteral("Combo1(0)"))->accessibleName(),
@@ -343,11 +374,44 @@ private slots:
         QCOMPARE(window.setup().analog[3].action, 1);
     }
 
+    // A line of the port box: the COM number, the device when it is not the port's own name, what
+    // the system knows of it, and why it may not serve.
+    void portBoxLine_data() { addDataRows(QStringLiteral("portline.tsv")); }
+    void portBoxLine()
+    {
+        QFETCH(QString, number);
+        QFETCH(QString, device);
+        QFETCH(QString, description);
+        QFETCH(QString, flags);
+        PortListing port {number.toInt(), device, description, flags == "viaLink",
+                          flags != "locked"};
+        QTEST(PortDialog::lineText(port, flags == "inUse"), "line");
+    }
+
+    // Why a port did not open, what to do about it, and the ports there are, as far as known.
+    void openFailureIsExplained()
+    {
+        PortOpenFailure failure {3,   "/dev/ttyUSB0", QSerialPort::PermissionError, "refusé", {},
+                                 true};
+        QString text = LinkMessages::openFailure(failure);
+        QVERIFY(text.startsWith("Impossible d'ouvrir le port COM3") && text.contains("refusé.\n"));
+        QVERIFY(text.contains("dialout")
+                && text.endsWith("Aucun port série n'est présent sur ce système."));
+        failure.error = QSerialPort::DeviceNotFoundError;
+        failure.present = {{1, "COM1"}, {7, "/dev/pts/3"}};
+        text = LinkMessages::openFailure(failure);
+        QVERIFY(!text.contains("dialout") && text.contains("Ports présents : COM1, COM7 ("));
+        failure.presentKnown = false;
+        QVERIFY(LinkMessages::openFailure(failure).endsWith("Rien n'a été envoyé à l'appareil."));
+    }
+
     // The answers box draws every line the device sent, CR LF split across arrivals or not, and
     // a long text without line ends broken but whole.
     void answerBoxDrawsEveryLine()
     {
         AnswerBox box;
+        box.resize(200, 100);
+        box.show();
         QString expected;
         for (int line = 0; line < 100; ++line) {
             box.appendAnswer(QStringLiteral("ligne %1\r").arg(line));
@@ -359,23 +423,47 @@ private slots:
         const QStringList drawn = box.toPlainText().mid(expected.size()).split(QLatin1Char('\n'));
         QCOMPARE(drawn.join(QString()), QString(5000, QLatin1Char('x')) + QChar(0x2407));
         QVERIFY(drawn.size() > 1 && drawn.first().size() <= 2000);
+        QCOMPARE(box.verticalScrollBar()->value(), 0); // the view stays at the first answer
+        // What is drawn is trimmed as the kept answers are, a few kilobytes at a time.
+        box.appendAnswer(QString(AnswerText::DefaultCapacity, QLatin1Char('y')));
+        QVERIFY(box.document()->characterCount() <= AnswerText::DefaultCapacity + 4096);
+        QVERIFY(box.toPlainText().endsWith(QStringLiteral("yy")));
     }
 
-    // The journal's window follows a full journal: the oldest entry goes as the newest comes.
-    void journalModelFollowsAFullJournal()
+    // The journal's window follows a full journal: the oldest entry goes as the newest comes, which
+    // is scrolled into view; a long answer says which part it shows; a failed save says so.
+    void journalWindowFollowsAFullJournal()
     {
-        ExchangeJournal journal(2);
-        JournalModel model(journal);
+        ExchangeJournal journal(50);
+        ScriptedUserDialogs dialogs;
+        JournalWindow window(journal, dialogs);
+        JournalModel &model = window.model();
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
-        for (const char *bytes : {"a", "b", "c"}) {
+        window.show();
+        const auto record = [&journal](const QByteArray &bytes) {
             journal.record(ExchangeJournal::Kind::Received, 1, QStringLiteral("/dev/x"), bytes);
+        };
+        for (int i = 0; i < 52; ++i) {
+            record(QByteArray::number(i));
         }
         QCOMPARE(model.rowCount(), 0); // the views hear of it a little later, in one piece
-        QTRY_COMPARE(model.rowCount(), 2);
-        QVERIFY(model.data(model.index(1), Qt::DisplayRole)
-                    .toString()
-                    .endsWith(QStringLiteral("« c »")));
+        QTRY_COMPARE(model.rowCount(), 50);
+        const auto text = [&model](int row, int role = Qt::DisplayRole) {
+            return model.data(model.index(row), role).toString();
+        };
+        QVERIFY(text(0).endsWith(QStringLiteral("« 2 »")) && text(49).endsWith("« 51 »"));
+        QCOMPARE(text(49, Qt::AccessibleTextRole), text(49));
+        const QScrollBar *bar = window.findChild<QTreeView *>("JournalList")->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0 && bar->value() == bar->maximum());
+        record(QByteArray(5000, 'b'));
+        QTRY_VERIFY(text(49).contains(QStringLiteral("5000 octets (les 1024 premiers) :")));
+        QVERIFY(text(48).contains(QStringLiteral("2 octets :")));
+        QTemporaryDir folder;
+        dialogs.fileChoice = folder.filePath(QStringLiteral("absent/journal.txt"));
+        window.saveJournal();
+        QCOMPARE(dialogs.warnings.size(), 1);
+        QVERIFY(dialogs.warnings[0].contains(QStringLiteral("n'a pas pu être enregistré")));
         // The Save As and Open dialogs start from the design's pattern.
         SetupFileDialog dialog(nullptr, QFileDialog::AcceptOpen);
         QVERIFY(dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit")));
@@ -383,6 +471,54 @@ private slots:
                  QStringLiteral("*.txt"));
         // The design's dialog offers no list of file types: any name given is used as it is.
         QVERIFY(dialog.findChild<QWidget *>(QStringLiteral("fileTypeCombo"))->isHidden());
+    }
+
+    // The program's own dialogs give back what the user confirmed, nothing when cancelled, and
+    // show their messages.
+    void userDialogsGiveBackWhatIsConfirmed()
+    {
+        QTemporaryDir folder;
+        const QString chosen = folder.filePath(QStringLiteral("réglage.txt"));
+        writeBytes(chosen, {});
+        QStringList shown;
+        const auto answerNext = [&shown](const QString &typed, bool confirm) {
+            QTimer::singleShot(0, [&shown, typed, confirm] {
+                auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                const auto *file = qobject_cast<QFileDialog *>(dialog);
+                const auto *box = qobject_cast<QMessageBox *>(dialog);
+                shown.append(
+                    dialog->windowTitle() + (box ? QStringLiteral(" : ") + box->text() : "")
+                    + (file && file->acceptMode() == QFileDialog::AcceptSave ? " (enr.)" : ""));
+                auto *field = dialog->findChild<QLineEdit *>(file ? "fileNameEdit" : QString());
+                if (field && !typed.isEmpty()) {
+                    field->setText(typed);
+                }
+                confirm ? dialog->accept() : dialog->reject();
+            });
+        };
+        QtUserDialogs dialogs;
+        answerNext(chosen, true);
+        QCOMPARE(dialogs.chooseSetupFile(nullptr, UserDialogs::FileMode::Open), chosen);
+        answerNext({}, false);
+        QCOMPARE(dialogs.chooseSetupFile(nullptr, UserDialogs::FileMode::Save), std::nullopt);
+        answerNext(QStringLiteral("12"), true);
+        QCOMPARE(dialogs.askText(nullptr, "Titre", "Valeur", "3"), QStringLiteral("12"));
+        answerNext(QStringLiteral("12"), false);
+        QCOMPARE(dialogs.askText(nullptr, "Titre", "Valeur", "3"), QString());
+        answerNext(QStringLiteral("4"), true);
+        QCOMPARE(dialogs.askPort(nullptr, "Port", "Numéro", "3", folder.path(), {}), "4");
+        answerNext({}, false);
+        QCOMPARE(dialogs.askPort(nullptr, "Port", "Numéro", "3", folder.path(), {}), QString());
+        answerNext({}, true);
+        dialogs.inform(nullptr, QStringLiteral("Information"), QStringLiteral("Envoyé"));
+        answerNext({}, true);
+        dialogs.warn(nullptr, QStringLiteral("Attention"), QStringLiteral("Absent"));
+        QCOMPARE(shown.size(), 8);
+        QVERIFY(shown[1].endsWith(" (enr.)") && !shown[0].endsWith(" (enr.)"));
+        QCOMPARE(shown.mid(2),
+                 (QStringList {"Titre", "Titre", "Port", "Port", "Information : Envoyé",
+                               "Attention : Absent"}));
     }
 
     void startUpRestoresParamIni_data() { addDataRows(QStringLiteral("startup.tsv")); }
