@@ -410,6 +410,7 @@ private slots:
         QVERIFY(max->font().bold());
         QTest::keyClick(max, Qt::Key_Backspace);
         QVERIFY(max->styleSheet().isEmpty() && max->font().bold());
+        QCOMPARE(max->toolTip(), QStringLiteral("Modifié depuis le dernier envoi."));
         auto *state = fixture.find<QLineEdit>(QStringLiteral("et(2)"));
         state->setText(QStringLiteral("5"));
         QVERIFY(state->styleSheet().contains(QStringLiteral("#E08A00")));
@@ -424,6 +425,7 @@ private slots:
         list->setAction(2);
         window.Command6_Click();
         QVERIFY(!max->font().bold() && state->styleSheet().isEmpty() && !state->font().bold());
+        QVERIFY(max->toolTip().isEmpty());
         QVERIFY2(line->text().startsWith(QStringLiteral("Réglages envoyés à ")),
                  qPrintable(line->text()));
         // "Ouvrir" marks what the file changed.
@@ -466,6 +468,10 @@ private slots:
                  qPrintable(line));
         list->setCurrentRow(row(QStringLiteral("COM7")));
         QCOMPARE(dialog.answer(), QStringLiteral("7"));
+        // A port that comes leaves the choice as it was.
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), folder.filePath(QStringLiteral("COM9"))));
+        QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM9")) >= 0, 1500);
+        QVERIFY(list->currentItem()->text().startsWith(QStringLiteral("COM7")));
         QFile::remove(link);
         device.reset();
         QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM7")) < 0, 1500);

@@ -69,6 +69,9 @@ private slots:
         QThread::msleep(300); // the first listing ends meanwhile; the watch has not yet taken it
         QVERIFY(QFile::link(QStringLiteral("/dev/null"), folder.filePath(QStringLiteral("COM2"))));
         watch.refresh();
+        QElapsedTimer waited; // tensiova --send waits for the first listing, and no longer
+        waited.start();
+        QVERIFY(watch.waitForListing(5000) && waited.elapsed() < 2000);
         QTRY_VERIFY_WITH_TIMEOUT(listed(2, "/dev/null"), 1000);
         QVERIFY(QFile::link(QStringLiteral("/dev/zero"), folder.filePath(QStringLiteral("COM3"))));
         QTRY_VERIFY_WITH_TIMEOUT(listed(3, "/dev/zero"), 3000);

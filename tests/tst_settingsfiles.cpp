@@ -1,6 +1,7 @@
 // The settings files, read and written as the Windows profile functions do, and never lost.
 
 #include "conversions/windows1252.h"
+#include "settings/fileaccess.h"
 #include "settings/inidocument.h"
 #include "settings/settingslocation.h"
 #include "settings/setupstore.h"
@@ -353,6 +354,16 @@ private slots:
             }
         }
         QCOMPARE(kills, Rounds);
+    }
+
+    // Writable as the user can write it: root too is refused a file without write bits.
+    void writableOrNot()
+    {
+        QVERIFY(FileAccess::isWritable(m_folder.path()));
+        QVERIFY(!FileAccess::isWritable(path("absent/file.ini")));
+        writeBytes(path("read-only.ini"), "");
+        QVERIFY(QFile::setPermissions(path("read-only.ini"), QFileDevice::ReadOwner));
+        QVERIFY(!FileAccess::isWritable(path("read-only.ini")));
     }
 
     void writableProgramFolderKeepsParamIni()

@@ -196,6 +196,15 @@ private slots:
         QCOMPARE(colour("Label2(4)", QPalette::WindowText), QColor(0, 0, 0xFF));
         QCOMPARE(colour("coeff(2)", QPalette::Base), QColor(0xFF, 0xFF, 0xC0));
         QCOMPARE(colour("min(2)", QPalette::Base), QColor(0xFF, 0xFF, 0xFF));
+        // The frames' captions are drawn in blue.
+        const QImage caption =
+            fixture.find<QWidget>("Frame2(1)")->grab(QRect(0, 0, 200, 12)).toImage();
+        int blue = 0;
+        for (int i = 0; i < caption.width() * caption.height(); ++i) {
+            const QColor pixel = caption.pixelColor(i % caption.width(), i / caption.width());
+            blue += pixel.blue() > 150 && pixel.red() < 100 && pixel.green() < 100 ? 1 : 0;
+        }
+        QVERIFY(blue > 10);
         QCOMPARE(QApplication::style()->name(), QStringLiteral("fusion"));
         QCOMPARE(QApplication::font().pixelSize(), 11);
         // Qt's own words in French, wherever Qt's translations are (the Windows package has them).
@@ -305,6 +314,11 @@ private slots:
         QVERIFY(!send->visibleRegion().isEmpty());
         QTest::mouseClick(send, Qt::LeftButton);
         QCOMPARE(window.answers(), QString()); // "Envoi" was pressed: "...." is gone
+        // Shown on a screen smaller than itself, a window is made to fit.
+        QWidget large;
+        large.resize(5000, 5000);
+        Design::fitOnScreen(&large);
+        QCOMPARE(large.size().boundedTo(large.screen()->availableGeometry().size()), large.size());
     }
 
     void listsHoldTheirEntriesAndRefuseOthers()

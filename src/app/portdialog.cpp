@@ -38,8 +38,8 @@ PortDialog::PortDialog(QWidget *parent, const QString &title, const QString &pro
     m_ports->setAccessibleName(QStringLiteral("Ports présents"));
     presentLabel->setBuddy(m_ports);
     connect(m_ports, &QListWidget::currentRowChanged, this, [this](int row) {
-        if (row >= 0 && row < m_listed.size() && m_listed.at(row).number > 0) {
-            m_answer->setText(QString::number(m_listed.at(row).number));
+        if (const int number = m_listed.value(row).number; number > 0) {
+            m_answer->setText(QString::number(number));
         }
     });
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -95,9 +95,7 @@ void PortDialog::showPorts(const QList<PortListing> &present)
                       })) {
         return;
     }
-    const QString chosen = m_ports->currentRow() >= 0 && m_ports->currentRow() < m_listed.size()
-        ? m_listed.at(m_ports->currentRow()).device
-        : QString();
+    const QString chosen = m_listed.value(m_ports->currentRow()).device;
     const QSignalBlocker quiet(m_ports);
     m_listed = present;
     m_ports->clear();
