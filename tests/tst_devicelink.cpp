@@ -159,14 +159,8 @@ private slots:
     // The device gets the settings even when param.ini cannot keep them, and the user is told.
     void envoiWhoseSaveFailsStillSendsAndSaysSo_data()
     {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("read-only") << "read-only"
-                                   << "lecture seule";
-        QTest::newRow("folder") << "folder"
-                                << "dossier";
+        addDataRows(QStringLiteral("savefails.tsv"));
     }
-
     void envoiWhoseSaveFailsStillSendsAndSaysSo()
     {
         QFETCH(QString, kind);

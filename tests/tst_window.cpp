@@ -205,6 +205,11 @@ private slots:
             blue += pixel.blue() > 150 && pixel.red() < 100 && pixel.green() < 100 ? 1 : 0;
         }
         QVERIFY(blue > 10);
+        // A picture button keeps a button's edge around its picture.
+        auto *send = fixture.find<QWidget>(QStringLiteral("Command6"));
+        const QImage button = send->grab().toImage();
+        QVERIFY(button.pixelColor(0, button.height() / 2)
+                != send->palette().color(QPalette::Window));
         QCOMPARE(QApplication::style()->name(), QStringLiteral("fusion"));
         QCOMPARE(QApplication::font().pixelSize(), 11);
         // Qt's own words in French, wherever Qt's translations are (the Windows package has them).
@@ -344,34 +349,24 @@ private slots:
     }
 
     // A typed text is no selection even when it spells an entry, on Enter as on leaving the list.
-    void typedTextMeansNoAction_data()
-    {
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("enter");
-        QTest::newRow("other text, Enter") << 2 << "abc" << true;
-        QTest::newRow("buzzer, Enter") << 0 << "buzzer" << true;
-        QTest::newRow("relais, focus lost") << 0 << "relais" << false;
-        QTest::newRow("its own entry, Enter") << 2 << "buzzer" << true;
-    }
-
+    void typedTextMeansNoAction_data() { addDataRows(QStringLiteral("typedtext.tsv")); }
     void typedTextMeansNoAction()
     {
-        QFETCH(int, selected);
+        QFETCH(QString, selected);
         QFETCH(QString, typed);
-        QFETCH(bool, enter);
+        QFETCH(QString, enter);
         WindowFixture fixture;
         MainWindow &window = fixture.open();
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         auto *list = fixture.find<ActionComboBox>(QStringLiteral("Combo2(3)"));
-        list->setAction(selected);
+        list->setAction(selected.toInt());
         list->setFocus();
         QVERIFY(list->lineEdit()->hasFocus());
         list->lineEdit()->selectAll();
         QTest::keyClicks(list->lineEdit(), typed);
-        if (enter) {
+        if (enter == QLatin1String("yes")) {
             QTest::keyClick(list->lineEdit(), Qt::Key_Return);
         } else {
             fixture.find<QLineEdit>(QStringLiteral("min(0)"))->setFocus();
@@ -438,6 +433,8 @@ private slots:
         QCOMPARE(drawn.join(QString()), QString(5000, QLatin1Char('x')) + QChar(0x2407));
         QVERIFY(drawn.size() > 1 && drawn.first().size() <= 2000);
         QCOMPARE(box.verticalScrollBar()->value(), 0); // the view stays at the first answer
+        QTest::keyClicks(&box, QStringLiteral("zz")); // what the device said, no one else
+        QVERIFY(!box.toPlainText().contains(QStringLiteral("zz")));
         // What is drawn is trimmed as the kept answers are, a few kilobytes at a time.
         box.appendAnswer(QString(AnswerText::DefaultCapacity, QLatin1Char('y')));
         QVERIFY(box.document()->characterCount() <= AnswerText::DefaultCapacity + 4096);
@@ -615,22 +612,7 @@ private slots:
     }
 
     // A file step that fails says so, naming the file; nothing is changed or lost.
-    void fileStepsThatFailSaySo_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("said");
-        QTest::newRow("save, read-only file") << "read-only"
-                                              << "lecture seule";
-        QTest::newRow("save, no such folder") << "missing folder"
-                                              << "Enregistrer sous|";
-        QTest::newRow("save, a folder") << "folder"
-                                        << "dossier";
-        QTest::newRow("open, a folder") << "open folder"
-                                        << "Ouvrir|";
-        QTest::newRow("open, over 64 MiB") << "open huge"
-                                           << "il dépasse 64 Mio,";
-    }
-
+    void fileStepsThatFailSaySo_data() { addDataRows(QStringLiteral("filesteps.tsv")); }
     void fileStepsThatFailSaySo()
     {
         QFETCH(QString, kind);

@@ -21,11 +21,11 @@ constexpr qsizetype TrimStep = 4 * 1024;
 AnswerBox::AnswerBox(QWidget *parent)
     : QPlainTextEdit(parent)
 {
-    setReadOnly(true);
     setTabChangesFocus(true);
     setUndoRedoEnabled(false);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Read-only: what the device said, selectable to copy.
     setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
 }
 

@@ -16,8 +16,7 @@ void FrameBox::paintEvent(QPaintEvent *)
     QStyleOptionGroupBox option;
     initStyleOption(&option);
     if (m_captionColor.isValid()) {
-        // Some styles draw the caption in the option's text colour, Fusion in the palette's.
-        option.textColor = m_captionColor;
+        // Fusion draws the caption in the palette's text colour, not in the option's.
         option.palette.setColor(QPalette::WindowText, m_captionColor);
     }
     painter.drawComplexControl(QStyle::CC_GroupBox, option);

@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <iterator>
 
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -24,7 +25,7 @@ namespace {
 
 constexpr int PortsPerKind = 32;
 const char *const DeviceKinds[] = {"/dev/ttyS", "/dev/ttyUSB", "/dev/ttyACM"};
-constexpr int TablePorts = PortsPerKind * 3;
+constexpr int TablePorts = PortsPerKind * int(std::size(DeviceKinds));
 
 QString linkPath(int port, const QString &settingsFolder)
 {
@@ -85,16 +86,18 @@ int portNumberOf(const QString &device, const QString &settingsFolder)
     if (linked > 0) {
         return linked;
     }
-    for (int kind = 0; kind < 3; ++kind) {
-        const QString prefix = QString::fromLatin1(DeviceKinds[kind]);
+    int firstPort = 1; // of each kind of device in the table
+    for (const char *kind : DeviceKinds) {
+        const QString prefix = QString::fromLatin1(kind);
         bool isNumber = false;
         const int index =
             target.startsWith(prefix) ? target.mid(prefix.size()).toInt(&isNumber) : -1;
         if (isNumber && index >= 0 && index < PortsPerKind) {
             // A COMn link takes its number away from the table's device.
-            const int port = kind * PortsPerKind + index + 1;
+            const int port = firstPort + index;
             return linkExists(linkPath(port, settingsFolder)) ? 0 : port;
         }
+        firstPort += PortsPerKind;
     }
     return 0;
 }
