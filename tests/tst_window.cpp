@@ -5,6 +5,7 @@
 #include "app/answerbox.h"
 #include "app/journalwindow.h"
 #include "app/linkmessages.h"
+#include "app/picturebox.h"
 #include "app/portdialog.h"
 #include "app/programstart.h"
 #include "app/qtuserdialogs.h"
@@ -137,6 +138,22 @@ private slots:
             colours.insert(banner.pixel(x, x * banner.height() / banner.width()));
         }
         QVERIFY(colours.size() > 5);
+        // Shown, a box draws a new picture at once.
+        struct PaintCount : QObject
+        {
+            int paints = 0;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                paints += event->type() == QEvent::Paint ? 1 : 0;
+                return false;
+            }
+        } count;
+        splash.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&splash));
+        auto *box = splash.findChild<PictureBox *>("Picture1");
+        box->installEventFilter(&count);
+        box->setPixmap(QPixmap(QStringLiteral(":/pictures/button.gif")));
+        QTRY_VERIFY(count.paints > 0);
     }
 
     void closingTheSplashNeverLoadsTheMainWindow()
