@@ -157,6 +157,8 @@ private slots:
         QCOMPARE(hexRows(QByteArray(16, '\n')),
                  QStringList {QString("0A ").repeated(16).trimmed()});
         QCOMPARE(hexRows(QByteArray(33, 'a')).size(), 3);
+        QCOMPARE(escapedText(QStringLiteral("a\r\n") + QChar(0) + QChar(0x1B)),
+                 QStringLiteral("a\\r\\n\\x00\\x1b"));
     }
 
     // The port box lists ports by COM number; those no number names come last, as found.
@@ -174,6 +176,10 @@ private slots:
             order += port.device;
         }
         QCOMPARE(order, QStringLiteral("3102"));
+        // What the system knows of a port, each thing once.
+        QCOMPARE(describePort("FTDI", "FT232R", "A1"), QStringLiteral("FTDI, FT232R, n° A1"));
+        QCOMPARE(describePort("Prolific", "Prolific", {}), QStringLiteral("Prolific"));
+        QCOMPARE(describePort({}, {}, {}), QString());
     }
 };
 

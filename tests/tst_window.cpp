@@ -83,6 +83,8 @@ private slots:
     void initTestCase()
     {
         VERIFY_PROCESS_LOCALE();
+        QApplication::setStyle(
+            QStringLiteral("Windows")); // a desktop's own style, which we replace
         Design::prepareApplication();
     }
 

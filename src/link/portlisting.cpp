@@ -7,18 +7,24 @@
 
 namespace Tensiova {
 
-QString describePort(const QSerialPortInfo &info)
+QString describePort(const QString &manufacturer, const QString &product,
+                     const QString &serialNumber)
 {
     QStringList parts;
-    for (const QString &part : {info.manufacturer(), info.description()}) {
+    for (const QString &part : {manufacturer, product}) {
         if (!part.isEmpty() && !parts.contains(part)) {
             parts.append(part);
         }
     }
-    if (!info.serialNumber().isEmpty()) {
-        parts.append(QStringLiteral("n° %1").arg(info.serialNumber()));
+    if (!serialNumber.isEmpty()) {
+        parts.append(QStringLiteral("n° %1").arg(serialNumber));
     }
     return parts.join(QStringLiteral(", "));
+}
+
+QString describePort(const QSerialPortInfo &info)
+{
+    return describePort(info.manufacturer(), info.description(), info.serialNumber());
 }
 
 void sortByNumber(QList<PortListing> &ports)

@@ -22,6 +22,8 @@ struct PortListing
 QList<PortListing> listPorts(const QString &settingsFolder);
 
 // Maker, product and serial number, as far as the system knows them.
+QString describePort(const QString &manufacturer, const QString &product,
+                     const QString &serialNumber);
 QString describePort(const QSerialPortInfo &info);
 void sortByNumber(QList<PortListing> &ports);
 
