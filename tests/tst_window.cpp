@@ -489,6 +489,12 @@ private slots:
         record(QByteArray(5000, 'b'));
         QTRY_VERIFY(text(49).contains(QStringLiteral("5000 octets (les 1024 premiers) :")));
         QVERIFY(text(48).contains(QStringLiteral("2 octets :")));
+        // A full journal that keeps growing is shown as it goes, not once it stops.
+        for (int i = 0; i < 8; ++i) {
+            record("s" + QByteArray::number(i));
+            QTest::qWait(60);
+        }
+        QVERIFY(text(49).contains(QStringLiteral("« s")));
         QTemporaryDir folder;
         dialogs.fileChoice = folder.filePath(QStringLiteral("absent/journal.txt"));
         window.saveJournal();

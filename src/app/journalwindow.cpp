@@ -31,15 +31,17 @@ JournalModel::JournalModel(const ExchangeJournal &journal, QObject *parent)
     m_sync.setSingleShot(true);
     m_sync.setInterval(SyncMs);
     connect(&m_sync, &QTimer::timeout, this, &JournalModel::catchUp);
-    connect(&journal, &ExchangeJournal::oldestDropped, this, [this] {
-        ++m_droppedSince;
-        m_sync.start();
-    });
-    connect(&journal, &ExchangeJournal::appended, this, [this] {
+    // Started once, not restarted: entries that keep coming must not hold the news back.
+    const auto startSync = [this] {
         if (!m_sync.isActive()) {
             m_sync.start();
         }
+    };
+    connect(&journal, &ExchangeJournal::oldestDropped, this, [this, startSync] {
+        ++m_droppedSince;
+        startSync();
     });
+    connect(&journal, &ExchangeJournal::appended, this, startSync);
 }
 
 void JournalModel::catchUp()
