@@ -3,7 +3,7 @@
 # shellcheck shell=bash
 
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-                  nsis wine wine64 xvfb xauth xdotool imagemagick)
+                  nsis wine wine64 xvfb xauth xdotool imagemagick tcl)
 
 QT_VERSION=6.4.2
 QT_MODULES=(qtbase qtserialport qtsvg)
@@ -22,9 +22,14 @@ QT_BASE_OPTIONS=(-DBUILD_SHARED_LIBS=ON -DCMAKE_BUILD_TYPE=Release -DQT_BUILD_EX
                  -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF
                  -DFEATURE_system_doubleconversion=OFF -DFEATURE_zstd=OFF)
 
-# The cache is named after what went into it, so a change of options or compiler file builds anew.
+# Debian's security fixes to qtbase 6.4.2, from its packaging (qt6-base_*.debian.tar.xz beside the
+# tarballs), so that the Windows program runs the same fixed Qt as the Linux one.
+QT_BASE_PATCHES=(cve-2023-24607.patch cve-2023-32762.diff cve-2023-32763.diff cve-2023-33285.diff)
+
+# The cache is named after what went into it, so a change of options, fixes or compiler file
+# builds anew.
 qt_cache_key() {
-    { echo "$QT_VERSION ${QT_BASE_OPTIONS[*]}"; cat "$TOOLCHAIN"; } | sha256sum | cut -c1-12
+    { echo "$QT_VERSION ${QT_BASE_OPTIONS[*]} ${QT_BASE_PATCHES[*]}"; cat "$TOOLCHAIN"; } | sha256sum | cut -c1-12
 }
 QT_WINDOWS="${XDG_CACHE_HOME:-$HOME/.cache}/tensiova/qt-$QT_VERSION-win64-$(qt_cache_key)"
 
@@ -50,6 +55,8 @@ build_qt_for_windows() {
         echo "Qt pour Windows : $module…"
         tar -xf "$tarball" -C "$work"
         if [ "$module" = qtbase ]; then
+            apply_debian_patches "$sources"/qt6-base_"$QT_VERSION"*.debian.tar.xz \
+                "$(compgen -G "$work/qtbase-everywhere-src-*")" "${QT_BASE_PATCHES[@]}"
             cmake -S "$work"/qtbase-everywhere-src-* -B "$work/build-$module" -G Ninja \
                 -DCMAKE_TOOLCHAIN_FILE="$QT_WINDOWS/mingw-w64-x86_64.cmake" \
                 -DCMAKE_INSTALL_PREFIX="$QT_WINDOWS" -DQT_HOST_PATH=/usr \
@@ -68,6 +75,48 @@ build_qt_for_windows() {
     touch "$QT_WINDOWS/.complete"
 }
 
+# apply_debian_patches DEBIAN_TARBALL SOURCE_TREE PATCH...: applies the named patches of a Debian
+# packaging, in the order given; one that does not apply stops the build.
+apply_debian_patches() {
+    local debian=$1 tree=$2 patch
+    shift 2
+    [ -f "$debian" ] || { echo "Manque l'empaquetage Debian $debian (ses correctifs de sécurité)"; exit 2; }
+    tar -xf "$debian" -C "$tree"
+    for patch in "$@"; do
+        patch -d "$tree" -p1 --quiet --forward <"$tree/debian/patches/$patch" \
+            || { echo "Le correctif $patch ne s'applique pas"; exit 1; }
+        echo "  correctif $patch appliqué"
+    done
+}
+
+# SQLite for Windows: Debian's 3.40.1 source with all of Debian's patches, made into the one-file
+# amalgamation and compiled into a static library, once (cached like Qt).
+SQLITE_VERSION=3.40.1
+SQLITE_WINDOWS="${XDG_CACHE_HOME:-$HOME/.cache}/tensiova/sqlite-$SQLITE_VERSION-win64-$(cat "$TOOLCHAIN" | sha256sum | cut -c1-12)"
+
+build_sqlite_for_windows() {
+    local sources=$1 work tree patch
+    (cd "$sources" && sha256sum --quiet -c SHA256SUMS) || { echo "Sommes de contrôle fausses dans $sources"; exit 2; }
+    work=$(mktemp -d "${TMPDIR:-/tmp}/tensiova-sqlite.XXXXXX")
+    echo "SQLite pour Windows…"
+    tar -xf "$sources/sqlite3_$SQLITE_VERSION.orig.tar.xz" -C "$work"
+    tree=$(compgen -G "$work/sqlite*" | head -1)
+    tar -xf "$sources"/sqlite3_"$SQLITE_VERSION"-*.debian.tar.xz -C "$tree"
+    while read -r patch; do
+        patch -d "$tree" -p1 --quiet --forward <"$tree/debian/patches/$patch" \
+            || { echo "Le correctif SQLite $patch ne s'applique pas"; exit 1; }
+    done < <(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$tree/debian/patches/series")
+    (cd "$tree" && ./configure --disable-tcl >/dev/null && make sqlite3.c >/dev/null)
+    rm -rf "$SQLITE_WINDOWS"
+    mkdir -p "$SQLITE_WINDOWS/include" "$SQLITE_WINDOWS/lib"
+    x86_64-w64-mingw32-gcc-posix -O2 -DSQLITE_THREADSAFE=1 \
+        -c "$tree/sqlite3.c" -o "$work/sqlite3.o"
+    x86_64-w64-mingw32-ar rcs "$SQLITE_WINDOWS/lib/libsqlite3.a" "$work/sqlite3.o"
+    cp "$tree/sqlite3.h" "$SQLITE_WINDOWS/include/"
+    rm -rf "$work"
+    touch "$SQLITE_WINDOWS/.complete"
+}
+
 # The MinGW runtime DLLs live with the compiler; Windows' own DLLs are those Wine provides
 # (besides the api-ms-win-* sets, names of parts of the system).
 WINE_SYSTEM_DLLS=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
@@ -77,7 +126,9 @@ MINGW_RUNTIME_DIRS=(/usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-min
 build_tensiova_for_windows() {
     echo "Compilation pour Windows dans $WINDOWS_BUILD/build…"
     "$QT_WINDOWS/bin/qt-cmake" -S "$ROOT" -B "$WINDOWS_BUILD/build" -G Ninja \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/wine >/dev/null
+        -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/wine \
+        -DSQLite3_INCLUDE_DIR="$SQLITE_WINDOWS/include" -DSQLite3_LIBRARY="$SQLITE_WINDOWS/lib/libsqlite3.a" \
+        >/dev/null
     cmake --build "$WINDOWS_BUILD/build" -- --quiet -j"$(nproc)"
 }
 

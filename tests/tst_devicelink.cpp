@@ -357,7 +357,7 @@ private slots:
         for (QAction *action : fixture.find<QMenu>(QStringLiteral("n_param"))->actions()) {
             menu.append(action->objectName());
         }
-        QCOMPARE(menu, (QStringList {"n_port", "n_surv", "n_journal"}));
+        QCOMPARE(menu, (QStringList {"n_port", "n_surv", "n_journal", "n_historique"}));
         window.n_journal_Click();
         auto *journal = fixture.find<JournalWindow>(QStringLiteral("JournalWindow"));
         QVERIFY(journal && journal->isVisible() && !journal->isModal());

@@ -411,8 +411,8 @@ private slots:
         QFETCH(QString, device);
         QFETCH(QString, description);
         QFETCH(QString, flags);
-        PortListing port {number.toInt(), device, description, flags == "viaLink",
-                          flags != "locked"};
+        PortListing port {
+            number.toInt(), device, {description, {}, {}}, flags == "viaLink", flags != "locked"};
         QTEST(PortDialog::lineText(port, flags == "inUse"), "line");
     }
 

@@ -8,4 +8,9 @@ void write(FILE *stream, const QString &text)
     std::fflush(stream);
 }
 
+void writeBytes(FILE *stream, const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
 } // namespace Tensiova::Console

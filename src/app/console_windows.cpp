@@ -1,5 +1,6 @@
 #include "app/console.h"
 
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -21,6 +22,13 @@ void write(FILE *stream, const QString &text)
     const QByteArray bytes = text.toUtf8();
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
     std::fflush(stream);
+}
+
+void writeBytes(FILE *stream, const QByteArray &bytes)
+{
+    std::fflush(stream);
+    _setmode(_fileno(stream), _O_BINARY);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
 }
 
 } // namespace Tensiova::Console

@@ -112,6 +112,9 @@ QString JournalModel::entryText(const ExchangeJournal::Entry &entry)
                                "est débranché")
                     .arg(portName(entry));
         break;
+    case ExchangeJournal::Kind::Notice:
+        text += entry.cause;
+        break;
     }
     return text;
 }

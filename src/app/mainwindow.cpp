@@ -7,17 +7,21 @@
 #include "app/fieldmarks.h"
 #include "app/filemessages.h"
 #include "app/framebox.h"
+#include "app/historymessages.h"
+#include "app/historywindow.h"
 #include "app/journalwindow.h"
 #include "app/linkmessages.h"
 #include "app/paneldesign.h"
 #include "app/picturebutton.h"
 #include "app/userdialogs.h"
 #include "conversions/windows1252.h"
+#include "history/historyrecorder.h"
 #include "link/deviceprogrammer.h"
 #include "link/seriallink.h"
 #include "model/actionchoice.h"
 #include "settings/setupstore.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -78,6 +82,9 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     , m_link(new SerialLink(location.folder(), this))
     , m_programmer(std::make_unique<DeviceProgrammer>(*m_link, location.paramIniPath(), locale))
     , m_journal(new ExchangeJournal(ExchangeJournal::Capacity, this))
+    , m_history(new HistoryRecorder(HistoryStore::defaultPath(), SendRecord::Origin::Window,
+                                    QStringLiteral(TENSIOVA_VERSION), this))
+    , m_setupFile(location.paramIniPath())
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(
@@ -90,6 +97,11 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     m_unsentLine->setObjectName(QStringLiteral("UnsentLine"));
     statusBar()->setSizeGripEnabled(false);
     statusBar()->addWidget(m_unsentLine, 1);
+    m_historyLine = new QLabel(this);
+    m_historyLine->setObjectName(QStringLiteral("HistoryLine"));
+    setColor(m_historyLine, QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
+    statusBar()->addPermanentWidget(m_historyLine);
+    connect(m_history, &HistoryRecorder::problem, this, &MainWindow::tellHistoryProblem);
     resize(static_cast<QScrollArea *>(centralWidget())->widget()->size()
            + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
     for (const Family family : FamilyOrder) {
@@ -128,6 +140,8 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     connect(m_answerBatch, &QTimer::timeout, this, &MainWindow::showPendingAnswer);
     connect(m_link, &SerialLink::connectionLost, this, [this](qint16 port, const QString &device) {
         showPendingAnswer();
+        m_journal->record(ExchangeJournal::Kind::Lost, port, device);
+        m_history->endAnswer();
         m_dialogs.warn(this, QStringLiteral("Liaison perdue"),
                        LinkMessages::connectionLost(port, device));
     });
@@ -177,6 +191,9 @@ void MainWindow::buildMenus()
     QAction *journal = settings->addAction(QStringLiteral("Journal des échanges"));
     journal->setObjectName(QStringLiteral("n_journal"));
     connect(journal, &QAction::triggered, this, &MainWindow::n_journal_Click);
+    QAction *history = settings->addAction(QStringLiteral("Historique des envois"));
+    history->setObjectName(QStringLiteral("n_historique"));
+    connect(history, &QAction::triggered, this, &MainWindow::n_historique_Click);
 
     QAction *about = bar->addAction(QStringLiteral("à propos de ..."));
     about->setObjectName(QStringLiteral("n_a_propos_de"));
@@ -448,6 +465,10 @@ void MainWindow::Command6_Click()
     if (!envoi.sent.isEmpty()) {
         record(ExchangeJournal::Kind::Sent, envoi.sent);
     }
+    if (envoi.problems.isEmpty()) {
+        m_history->recordEnvoi({envoi.message, envoi.portOpened, !envoi.sent.isEmpty()}, *m_link,
+                               m_link->commPort(), m_setupFile);
+    }
     if (envoi.statesCorrected) {
         setSetup(envoi.setup);
     }
@@ -491,7 +512,9 @@ void MainWindow::Comm1_OnComm(int event)
 {
     if (event == SerialLink::Received) {
         // Read at once: a device that hangs up right after would take unread bytes with it.
-        m_pendingAnswer += m_link->input();
+        const QByteArray received = m_link->input();
+        m_history->received(received);
+        m_pendingAnswer += received;
         if (m_pendingAnswer.size() >= AnswerBatchBytes) {
             showPendingAnswer();
         } else if (!m_answerBatch->isActive()) {
@@ -525,6 +548,7 @@ void MainWindow::Timer2_Timer()
 void MainWindow::Timer3_Timer()
 {
     showPendingAnswer();
+    m_history->endAnswer();
     if (m_link->portOpen()) {
         record(ExchangeJournal::Kind::Closed, {}, QStringLiteral("minuterie de fermeture"));
     }
@@ -563,6 +587,54 @@ void MainWindow::n_journal_Click()
     m_journalWindow->activateWindow();
 }
 
+void MainWindow::n_historique_Click()
+{
+    if (!m_historyWindow) {
+        m_historyWindow = new HistoryWindow(
+            m_history->store(), m_dialogs, [this] { return setup(); }, m_locale,
+            QStringLiteral(TENSIOVA_VERSION), this);
+        connect(m_history, &HistoryRecorder::written, m_historyWindow, [this] {
+            if (m_historyWindow->isVisible()) {
+                m_historyWindow->refresh();
+            }
+        });
+        // Put on screen, not sent: the marks then show what differs from the device.
+        connect(m_historyWindow, &HistoryWindow::settingsTaken, this, &MainWindow::setSetup);
+    } else {
+        m_historyWindow->refresh();
+    }
+    m_historyWindow->show();
+    m_historyWindow->raise();
+    m_historyWindow->activateWindow();
+}
+
+void MainWindow::tellHistoryProblem(const HistoryProblem &problem)
+{
+    const QString text = HistoryMessages::problem(problem);
+    m_journal->record(ExchangeJournal::Kind::Notice, m_link->commPort(), m_link->deviceName(), {},
+                      text);
+    statusBar()->showMessage(text, 15000);
+    m_historyLine->setText(HistoryMessages::statusWords(problem));
+    m_historyLine->setToolTip(m_historyLine->text().isEmpty() ? QString() : text);
+}
+
+void MainWindow::finishHistory()
+{
+    m_history->endAnswer();
+    if (const int unsaved = m_history->unsavedCount(); unsaved > 0 && !m_history->flush()) {
+        m_dialogs.warn(
+            this, QStringLiteral("Historique des envois"),
+            HistoryMessages::problem({HistoryProblem::Kind::Unsaved, m_history->store().path(),
+                                      m_history->store().error(), unsaved}));
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    finishHistory();
+    QMainWindow::closeEvent(event);
+}
+
 void MainWindow::n_surv_Click()
 {
     setPanelVisible(true);
@@ -574,6 +646,8 @@ void MainWindow::n_enregistrer_Click()
         if (const FileStatus saved = SetupStore::SaveSetup(*path, setup()); !saved) {
             m_dialogs.warn(this, QStringLiteral("Enregistrer sous"),
                            FileMessages::notSaved(*path, saved));
+        } else {
+            m_setupFile = *path;
         }
     }
 }
@@ -588,11 +662,13 @@ void MainWindow::n_ouvrir_Click()
             return;
         }
         setSetup(SetupStore::applyLoadedEntries(setup(), loaded));
+        m_setupFile = *path;
     }
 }
 
 void MainWindow::n_quit_Click()
 {
+    finishHistory();
     if (m_link->portOpen()) {
         record(ExchangeJournal::Kind::Closed, {}, QStringLiteral("fin du programme"));
     }

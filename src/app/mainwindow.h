@@ -24,7 +24,10 @@ namespace Tensiova {
 
 class ActionComboBox;
 class DeviceProgrammer;
+class HistoryRecorder;
+class HistoryWindow;
 class JournalWindow;
+struct HistoryProblem;
 class AnswerBox;
 class SerialLink;
 class UserDialogs;
@@ -71,6 +74,11 @@ public:
     void n_ouvrir_Click();
     void n_quit_Click();
     void n_journal_Click();
+    void n_historique_Click();
+    HistoryRecorder &history() { return *m_history; }
+    HistoryWindow *historyWindow() const { return m_historyWindow; }
+    // The set-up file the settings came from: the last one opened or saved, or param.ini.
+    const QString &setupFile() const { return m_setupFile; }
     ExchangeJournal &journal() { return *m_journal; }
     JournalWindow *journalWindow() const { return m_journalWindow; }
     void n_a_propos_de_Click();
@@ -81,6 +89,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildPanel();
@@ -95,6 +104,9 @@ private:
                 const QString &cause = {});
     ActionComboBox *actionList(Family family, int channel) const;
     void showPendingAnswer();
+    void tellHistoryProblem(const HistoryProblem &problem);
+    // Completes the last record and writes what is kept; says what could not be written.
+    void finishHistory();
 
     SettingsLocation m_location;
     UserDialogs &m_dialogs;
@@ -103,6 +115,10 @@ private:
     std::unique_ptr<DeviceProgrammer> m_programmer;
     ExchangeJournal *m_journal = nullptr; // recording from start-up, window open or not
     JournalWindow *m_journalWindow = nullptr;
+    HistoryRecorder *m_history = nullptr;
+    HistoryWindow *m_historyWindow = nullptr;
+    QString m_setupFile;
+    QLabel *m_historyLine = nullptr; // while records wait to be written
 
     QGroupBox *m_panel = nullptr;
     std::array<std::array<QLineEdit *, ChannelCount>, 4> m_textBoxes {}; // min, max, coeff, et

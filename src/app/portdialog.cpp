@@ -69,8 +69,8 @@ QString PortDialog::lineText(const PortListing &port, bool inUse)
     if (port.device.compare(text, Qt::CaseInsensitive) != 0) {
         text += QStringLiteral(" — ") + port.device; // on Windows, COMn is the device's own name
     }
-    if (!port.description.isEmpty()) {
-        text += QStringLiteral(" — ") + port.description;
+    if (!port.description().isEmpty()) {
+        text += QStringLiteral(" — ") + port.description();
     }
     if (port.viaLink) {
         text += QStringLiteral(" (lien COM%1)").arg(port.number);
@@ -91,7 +91,7 @@ void PortDialog::showPorts(const QList<PortListing> &present)
         && std::equal(present.begin(), present.end(), m_listed.begin(),
                       [](const PortListing &a, const PortListing &b) {
                           return a.number == b.number && a.device == b.device
-                              && a.mayOpen == b.mayOpen && a.description == b.description;
+                              && a.mayOpen == b.mayOpen && a.adapter == b.adapter;
                       })) {
         return;
     }

@@ -3,6 +3,8 @@
 #include "app/portdialog.h"
 #include "app/setupfiledialog.h"
 
+#include <QDir>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -16,6 +18,15 @@ std::optional<QString> QtUserDialogs::chooseSetupFile(QWidget *parent, FileMode 
         return std::nullopt;
     }
     return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QString> QtUserDialogs::chooseExportFile(QWidget *parent, const QString &title,
+                                                       const QString &proposedName,
+                                                       const QString &filter)
+{
+    const QString path = QFileDialog::getSaveFileName(
+        parent, title, QDir(QDir::homePath()).filePath(proposedName), filter);
+    return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
 }
 
 QString QtUserDialogs::askText(QWidget *parent, const QString &title, const QString &prompt,

@@ -9,6 +9,9 @@ class QtUserDialogs : public UserDialogs
 {
 public:
     std::optional<QString> chooseSetupFile(QWidget *parent, FileMode mode) override;
+    std::optional<QString> chooseExportFile(QWidget *parent, const QString &title,
+                                            const QString &proposedName,
+                                            const QString &filter) override;
     QString askText(QWidget *parent, const QString &title, const QString &prompt,
                     const QString &proposed) override;
     QString askPort(QWidget *parent, const QString &title, const QString &prompt,

@@ -2,8 +2,11 @@
 
 #include "app/console.h"
 #include "app/filemessages.h"
+#include "app/historycommand.h"
+#include "app/historymessages.h"
 #include "app/linkmessages.h"
 #include "conversions/windows1252.h"
+#include "history/historyrecorder.h"
 #include "link/deviceprogrammer.h"
 #include "link/messagedescription.h"
 #include "link/portanswer.h"
@@ -33,7 +36,10 @@ namespace {
 constexpr int AnswerQuietMs = 100;
 
 const QString HelpText = QStringLiteral(
-    "Usage : tensiova --send FICHIER [--port PORT] [--wait MS] [--json] [--settings DOSSIER]\n"
+    "Usage : tensiova --send FICHIER [--port PORT] [--wait MS] [--label TEXTE] [--json]\n"
+    "                       [--settings DOSSIER]\n"
+    "        tensiova --history [--since DATE] [--port COMn] [--label TEXTE] [--limit N]\n"
+    "                           [--csv | --json]\n"
     "        tensiova --help | --version\n"
     "        tensiova                      (la fenêtre)\n"
     "\n"
@@ -49,12 +55,17 @@ const QString HelpText = QStringLiteral(
     "  --wait MS           Attente de la réponse après le dernier octet envoyé, en\n"
     "                      millisecondes (2000 par défaut ; 0 : ne pas attendre). La réponse\n"
     "                      se termine quand la ligne reste muette 100 ms.\n"
+    "  --label TEXTE       Repère de l'envoi dans l'historique (site, armoire, n° d'appareil).\n"
     "  --json              Un seul objet JSON sur la sortie : port, device, bytes (hexadécimal),\n"
     "                      answer, answer_hex, status, et message en cas d'échec.\n"
     "  --settings DOSSIER  Dossier de param.ini et des liens COMn (par défaut, celui du\n"
     "                      programme, ou ~/.config/tensiova, %APPDATA%\\tensiova sous\n"
     "                      Windows, pour un programme installé).\n"
     "  --help, --version   Cette aide ; la version.\n"
+    "\n"
+    "Chaque envoi qui passe les contrôles des champs est inscrit dans l'historique, comme\n"
+    "ceux de la fenêtre ; s'il ne peut pas l'être, l'envoi se fait quand même et l'erreur\n"
+    "standard le dit.\n"
     "\n"
     "Code de sortie :\n"
     "  0  envoyé, et l'appareil a répondu (ou envoyé, avec --wait 0)\n"
@@ -183,7 +194,8 @@ bool choosePort(SerialLink &link, const QString &port, const DeviceProgrammer &p
     return answer.port && link.setCommPort(*answer.port);
 }
 
-Outcome send(const QCommandLineParser &parser, const QString &file, int waitMs)
+Outcome send(const QCommandLineParser &parser, const QString &file, int waitMs,
+             HistoryRecorder &history)
 {
     const QString folderOption = parser.value(QStringLiteral("settings"));
     const SettingsLocation location = folderOption.isEmpty()
@@ -237,6 +249,8 @@ Outcome send(const QCommandLineParser &parser, const QString &file, int waitMs)
         outcome.message = LinkMessages::wrongFields(problems, LinkMessages::Saving::No);
         return outcome;
     }
+    history.recordEnvoi({envoi.message, envoi.portOpened, !envoi.sent.isEmpty()}, link, number,
+                        QFileInfo(file).absoluteFilePath(), parser.value(QStringLiteral("label")));
     if (!envoi.portOpened) {
         outcome.exit = PortNotOpened;
         outcome.status = QStringLiteral("port not opened");
@@ -263,7 +277,9 @@ Outcome send(const QCommandLineParser &parser, const QString &file, int waitMs)
         QObject::connect(&link, &SerialLink::connectionLost, &loop, &QEventLoop::quit);
         QObject::connect(&link, &SerialLink::commEvent, &loop, [&](int event) {
             if (event == SerialLink::Received) {
-                outcome.answer += link.input();
+                const QByteArray received = link.input();
+                history.received(received);
+                outcome.answer += received;
                 deadline.stop();
                 quiet.start(std::min(waitMs, AnswerQuietMs));
             }
@@ -301,10 +317,12 @@ int run(const QStringList &arguments)
     parser.addOptions({{QStringLiteral("send"), {}, QStringLiteral("fichier")},
                        {QStringLiteral("port"), {}, QStringLiteral("port")},
                        {QStringLiteral("wait"), {}, QStringLiteral("ms"), QStringLiteral("2000")},
+                       {QStringLiteral("label"), {}, QStringLiteral("texte")},
                        {QStringLiteral("json"), {}},
                        {QStringLiteral("settings"), {}, QStringLiteral("dossier")},
                        {{QStringLiteral("h"), QStringLiteral("help")}, {}},
                        {QStringLiteral("version"), {}}});
+    parser.addOptions(HistoryCommand::options());
     const bool json = arguments.contains(QStringLiteral("--json"));
     const auto refuse = [json](const QString &why) {
         report(failure(BadCommandLine, QStringLiteral("bad command line"),
@@ -320,7 +338,7 @@ int run(const QStringList &arguments)
                                 .arg(parser.unknownOptionNames().join(QStringLiteral(", "))));
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        Console::write(stdout, HelpText);
+        Console::write(stdout, HelpText + QLatin1Char('\n') + HistoryCommand::help());
         return Answered;
     }
     if (parser.isSet(QStringLiteral("version"))) {
@@ -328,17 +346,36 @@ int run(const QStringList &arguments)
                        QStringLiteral("tensiova %1\n").arg(QStringLiteral(TENSIOVA_VERSION)));
         return Answered;
     }
+    if (parser.isSet(QStringLiteral("history")) && parser.positionalArguments().isEmpty()) {
+        return HistoryCommand::run(parser);
+    }
     if (!parser.isSet(QStringLiteral("send")) || !parser.positionalArguments().isEmpty()) {
-        return refuse(QStringLiteral("Ligne de commande incorrecte : il faut --send FICHIER, "
-                                     "sans autre argument."));
+        return refuse(QStringLiteral("Ligne de commande incorrecte : il faut --send FICHIER ou "
+                                     "--history, sans autre argument."));
     }
     bool isNumber = false;
     const int waitMs = parser.value(QStringLiteral("wait")).toInt(&isNumber);
     if (!isNumber || waitMs < 0) {
         return refuse(QStringLiteral("--wait attend un nombre de millisecondes (0 ou plus)."));
     }
-    const Outcome outcome = send(parser, parser.value(QStringLiteral("send")), waitMs);
+    HistoryRecorder history(HistoryStore::defaultPath(), SendRecord::Origin::Script,
+                            QStringLiteral(TENSIOVA_VERSION));
+    // What could not be written is said once, at the end.
+    QObject::connect(&history, &HistoryRecorder::problem, [](const HistoryProblem &problem) {
+        if (problem.kind != HistoryProblem::Kind::CannotWrite) {
+            Console::write(stderr, HistoryMessages::problem(problem) + QLatin1Char('\n'));
+        }
+    });
+    const Outcome outcome = send(parser, parser.value(QStringLiteral("send")), waitMs, history);
+    history.endAnswer(waitMs > 0 ? SendRecord::Outcome::NoAnswer : SendRecord::Outcome::NotWaited);
     report(outcome, json);
+    if (const int unsaved = history.unsavedCount(); unsaved > 0 && !history.flush()) {
+        Console::write(
+            stderr,
+            HistoryMessages::problem({HistoryProblem::Kind::Unsaved, history.store().path(),
+                                      history.store().error(), unsaved})
+                + QLatin1Char('\n'));
+    }
     return outcome.exit;
 }
 

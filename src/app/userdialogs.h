@@ -19,6 +19,11 @@ public:
 
     // The full path of the file chosen, or nothing when the user cancelled.
     virtual std::optional<QString> chooseSetupFile(QWidget *parent, FileMode mode) = 0;
+    // Where to write an export: the full path chosen, or nothing when the user cancelled.
+    // filter: "Fichiers CSV (*.csv)".
+    virtual std::optional<QString> chooseExportFile(QWidget *parent, const QString &title,
+                                                    const QString &proposedName,
+                                                    const QString &filter) = 0;
     // The text of the field when the user confirms, the empty text when the user cancels.
     virtual QString askText(QWidget *parent, const QString &title, const QString &prompt,
                             const QString &proposed) = 0;

@@ -28,6 +28,7 @@ DeviceProgrammer::Envoi DeviceProgrammer::send(MonitoringSetup setup, Keeping ke
     if (!message.isValid() || checkOnly) {
         return result;
     }
+    result.message = message.bytes;
     // The device does not care where the settings are kept: a failed save still sends.
     if (keeping == Keeping::InParamIni) {
         result.saved = SetupStore::SaveSetup(m_paramIniPath, setup);

@@ -28,6 +28,7 @@ public:
         // Every field that gives no byte: nothing was saved or sent.
         QList<FieldProblem> problems;
         FileStatus saved; // param.ini, written before the port is opened
+        QByteArray message; // the 52 bytes, once every field gives one
         bool portOpened = false; // false: nothing was sent (SerialLink::openFailure says why)
         // The message, whole, when it went out; empty when the device went away as it was
         // written (the link reports the loss).

@@ -21,7 +21,8 @@ public:
     // ten megabytes.
     static constexpr qsizetype BytesKept = 1024;
 
-    enum class Kind { Sent, Received, Opened, Closed, Lost };
+    // Notice: a word about the station itself (its history), in cause.
+    enum class Kind { Sent, Received, Opened, Closed, Lost, Notice };
     struct Entry
     {
         QDateTime time;
@@ -30,7 +31,7 @@ public:
         QString device;
         QByteArray bytes; // sent or received, the first BytesKept of them
         qsizetype count; // how many there were
-        QString cause; // of a closing
+        QString cause; // of a closing; a notice's text
     };
 
     explicit ExchangeJournal(int capacity = Capacity, QObject *parent = nullptr);

@@ -1,5 +1,7 @@
 #include "link/portlisting.h"
 
+#include "link/portmap.h"
+
 #include <QSerialPortInfo>
 #include <QStringList>
 
@@ -22,9 +24,22 @@ QString describePort(const QString &manufacturer, const QString &product,
     return parts.join(QStringLiteral(", "));
 }
 
-QString describePort(const QSerialPortInfo &info)
+QString PortListing::description() const
 {
-    return describePort(info.manufacturer(), info.description(), info.serialNumber());
+    return describePort(adapter.maker, adapter.product, adapter.serialNumber);
+}
+
+PortAdapter adapterOf(const QSerialPortInfo &info)
+{
+    return {info.manufacturer(), info.description(), info.serialNumber()};
+}
+
+PortAdapter adapterOf(const QString &device, const QList<PortListing> &listed)
+{
+    const auto port = std::find_if(listed.begin(), listed.end(), [&](const PortListing &port) {
+        return PortMap::sameDevice(port.device, device);
+    });
+    return port != listed.end() ? port->adapter : PortAdapter {};
 }
 
 void sortByNumber(QList<PortListing> &ports)

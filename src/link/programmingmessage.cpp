@@ -70,6 +70,37 @@ std::optional<quint8> byteValue(const QString &text, const QLocale &locale)
     return quint8(rounded);
 }
 
+std::optional<MonitoringSetup> readProgrammingMessage(const QByteArray &message)
+{
+    if (message.size() != ProgrammingMessage::Length || message.front() != 'n') {
+        return std::nullopt;
+    }
+    MonitoringSetup setup;
+    for (int index = 0; index < FilledEnd; ++index) {
+        const auto [family, channel] = *ProgrammingTable::fieldOf(index);
+        const int value = quint8(message.at(index + 1));
+        if (isActionFamily(family)) {
+            setup.setAction(family, channel, value);
+        } else {
+            setup.setText(family, channel, QString::number(value));
+        }
+    }
+    return setup;
+}
+
+MonitoringSetup asReceived(MonitoringSetup setup, const QLocale &locale)
+{
+    setup.correctLogicStates();
+    for (const Family family : FamilyOrder) {
+        for (int channel = 0; channel < ChannelCount && !isActionFamily(family); ++channel) {
+            if (const auto value = byteValue(setup.text(family, channel), locale)) {
+                setup.setText(family, channel, QString::number(*value));
+            }
+        }
+    }
+    return setup;
+}
+
 ProgrammingMessage ProgrammingMessage::build(const ProgrammingTable &table, const QLocale &locale)
 {
     ProgrammingMessage message;

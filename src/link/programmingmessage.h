@@ -53,6 +53,14 @@ struct ProgrammingMessage
     static ProgrammingMessage build(const ProgrammingTable &table, const QLocale &locale);
 };
 
+// The values a programming message carries, as the device reads them: a text field the decimal
+// number of its byte, an action its byte. Nothing for bytes of another shape.
+std::optional<MonitoringSetup> readProgrammingMessage(const QByteArray &message);
+
+// The set-up as the device would receive it: logic states corrected, each text field that gives a
+// byte written as that byte's decimal number ("2,6" becomes "3"), the others as they stand.
+MonitoringSetup asReceived(MonitoringSetup setup, const QLocale &locale);
+
 // The whole number 0-255 a text stands for, read in the user's format and rounded half to even.
 std::optional<quint8> byteValue(const QString &text, const QLocale &locale);
 

@@ -114,14 +114,14 @@ using namespace PortMap;
 QList<PortListing> listPorts(const QString &settingsFolder)
 {
     QList<PortListing> ports;
-    const auto add = [&](const QString &device, const QString &description, bool viaLink) {
+    const auto add = [&](const QString &device, const PortAdapter &adapter, bool viaLink) {
         const QString target = QFileInfo(device).canonicalFilePath();
         const bool known = std::any_of(ports.begin(), ports.end(), [&](const PortListing &port) {
             return port.device == target;
         });
         if (!target.isEmpty() && !known) {
-            ports.append({portNumberOf(device, settingsFolder), target, description, viaLink,
-                          mayOpen(target)});
+            ports.append(
+                {portNumberOf(device, settingsFolder), target, adapter, viaLink, mayOpen(target)});
         }
     };
     // A COMn link names its port first: it replaces the table's device for that number.
@@ -131,7 +131,7 @@ QList<PortListing> listPorts(const QString &settingsFolder)
         add(folder.filePath(link), {}, true);
     }
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
-        add(info.systemLocation(), describePort(info), false);
+        add(info.systemLocation(), adapterOf(info), false);
     }
     sortByNumber(ports);
     return ports;

@@ -43,7 +43,7 @@ QList<PortListing> listPorts(const QString &settingsFolder)
     for (const QSerialPortInfo &info : QSerialPortInfo::availablePorts()) {
         // Whether another program holds a port shows only when it is opened.
         ports.append({PortMap::portNumberOf(info.portName(), settingsFolder), info.portName(),
-                      describePort(info), false, true});
+                      adapterOf(info), false, true});
     }
     sortByNumber(ports);
     return ports;

@@ -14,6 +14,8 @@ class ScriptedUserDialogs : public Tensiova::UserDialogs
 public:
     std::optional<QString> fileChoice; // empty: the user cancels
     QList<FileMode> fileModesAsked;
+    std::optional<QString> exportChoice; // empty: the user cancels
+    QStringList exportQuestions; // title | proposed name | filter
     QString textAnswer; // empty: the user cancels
     QStringList textQuestions; // title | prompt | proposed
     QStringList warnings; // title | text
@@ -25,6 +27,13 @@ public:
     {
         fileModesAsked.append(mode);
         return fileChoice;
+    }
+    std::optional<QString> chooseExportFile(QWidget *, const QString &title,
+                                            const QString &proposedName,
+                                            const QString &filter) override
+    {
+        exportQuestions.append(title + QLatin1Char('|') + proposedName + QLatin1Char('|') + filter);
+        return exportChoice;
     }
     QString askText(QWidget *, const QString &title, const QString &prompt,
                     const QString &proposed) override

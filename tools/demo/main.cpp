@@ -3,6 +3,7 @@
 // answer and tells what happened, with screenshots of each step.
 
 #include "app/design.h"
+#include "app/historywindow.h"
 #include "app/journalwindow.h"
 #include "app/mainwindow.h"
 #include "app/portdialog.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -183,8 +185,28 @@ int main(int argc, char *argv[])
     const auto *ports = portBox.findChild<QListWidget *>(QStringLiteral("PortList"));
     QTest::qWaitFor([ports] { return ports->count() > 0; }, 2000);
     const QString portShot = saveScreenshot(&portBox, screenshots, QStringLiteral("port-box.png"));
+    portBox.close();
+
+    // The history with this "Envoi" on top, compared with the fields just typed, and its sheet.
+    window->n_historique_Click();
+    HistoryWindow *history = window->historyWindow();
+    if (!QTest::qWaitForWindowExposed(history)) {
+        out(QStringLiteral("échec : l'historique ne s'affiche pas"));
+    }
+    QTest::qWait(100);
+    const QString historyShot = saveScreenshot(history, screenshots, QStringLiteral("history.png"));
+    history->compare();
+    auto *comparison = history->findChild<QDialog *>(QStringLiteral("HistoryComparison"));
+    QString comparisonShot;
+    if (comparison && QTest::qWaitForWindowExposed(comparison)) {
+        comparisonShot = saveScreenshot(comparison, screenshots, QStringLiteral("comparison.png"));
+        comparison->close();
+    }
+    terminal->exportChoice = QDir(screenshots).absoluteFilePath(QStringLiteral("fiche.pdf"));
+    history->exportSheet();
     out(QStringLiteral("Captures : %1")
-            .arg(QStringList {splashShot, beforeShot, afterShot, marksShot, journalShot, portShot}
+            .arg(QStringList {splashShot, beforeShot, afterShot, marksShot, journalShot, portShot,
+                              historyShot, comparisonShot, *terminal->exportChoice}
                      .join(QStringLiteral(", "))));
     if (!answered) {
         out(window->answers().isEmpty() ? QStringLiteral("échec : l'appareil n'a pas répondu")

@@ -1,0 +1,155 @@
+#include "app/historymodel.h"
+
+#include "history/historystore.h"
+#include "link/messagedescription.h"
+#include "link/portmap.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace Tensiova {
+
+HistoryModel::HistoryModel(HistoryStore &store, QObject *parent)
+    : QAbstractTableModel(parent)
+    , m_store(store)
+{ }
+
+void HistoryModel::setFilter(const HistoryFilter &filter)
+{
+    beginResetModel();
+    m_filter = filter;
+    m_rows = m_store.records(m_filter, PageSize);
+    m_total = m_rows.size() < PageSize ? m_rows.size() : m_store.count(m_filter);
+    endResetModel();
+}
+
+int HistoryModel::rowOf(qint64 id) const
+{
+    for (int row = 0; row < m_rows.size(); ++row) {
+        if (m_rows.at(row).id == id) {
+            return row;
+        }
+    }
+    return -1;
+}
+
+bool HistoryModel::setLabel(int row, const QString &label)
+{
+    SendRecord &record = m_rows[row];
+    if (!m_store.setLabel(record.id, label)) {
+        emit labelNotSaved(m_store.error());
+        return false;
+    }
+    if (const auto stored = m_store.record(record.id)) {
+        record = *stored;
+    }
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+    return true;
+}
+
+int HistoryModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+int HistoryModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString HistoryModel::cellText(const SendRecord &record, int column)
+{
+    switch (column) {
+    case DateColumn:
+        return shownDate(record);
+    case PortColumn: {
+        QString text =
+            record.port > 0 ? PortMap::portLabel(record.port, record.device) : record.device;
+        if (const QString adapter = adapterText(record.adapter); !adapter.isEmpty()) {
+            text += QStringLiteral(" — ") + adapter;
+        }
+        return text;
+    }
+    case SetupFileColumn:
+        return QFileInfo(record.setupFile).fileName();
+    case OutcomeColumn:
+        if (!record.answer.isEmpty()) {
+            return QStringLiteral("%1 : « %2 »")
+                .arg(outcomeWord(record.outcome), escapedText(record.answerText));
+        }
+        return record.reason.isEmpty()
+            ? outcomeWord(record.outcome)
+            : QStringLiteral("%1 : %2").arg(outcomeWord(record.outcome), record.reason);
+    case LabelColumn:
+        return record.label;
+    default:
+        return {};
+    }
+}
+
+QVariant HistoryModel::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows.size()) {
+        return {};
+    }
+    const SendRecord &record = m_rows.at(index.row());
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+        return cellText(record, index.column());
+    case Qt::EditRole:
+        return index.column() == LabelColumn ? record.label : cellText(record, index.column());
+    case Qt::ToolTipRole:
+        return index.column() == SetupFileColumn ? QDir::toNativeSeparators(record.setupFile)
+                                                 : cellText(record, index.column());
+    default:
+        return {};
+    }
+}
+
+QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    static const std::array<QString, ColumnCount> Headings {
+        QStringLiteral("Date"), QStringLiteral("Port et adaptateur"),
+        QStringLiteral("Fichier de réglages"), QStringLiteral("Résultat et réponse"),
+        QStringLiteral("Repère")};
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0
+        || section >= ColumnCount) {
+        return {};
+    }
+    return Headings.at(std::size_t(section));
+}
+
+Qt::ItemFlags HistoryModel::flags(const QModelIndex &index) const
+{
+    const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    return index.column() == LabelColumn ? flags | Qt::ItemIsEditable : flags;
+}
+
+bool HistoryModel::setData(const QModelIndex &index, const QVariant &value, int role)
+{
+    return role == Qt::EditRole && index.isValid() && index.column() == LabelColumn
+        && setLabel(index.row(), value.toString());
+}
+
+bool HistoryModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && m_rows.size() < m_total;
+}
+
+void HistoryModel::fetchMore(const QModelIndex &parent)
+{
+    if (!canFetchMore(parent)) {
+        return;
+    }
+    const QList<SendRecord> page = m_store.records(m_filter, PageSize, m_rows.constLast().id);
+    if (page.isEmpty()) {
+        m_total = m_rows.size();
+        return;
+    }
+    beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + page.size() - 1));
+    m_rows += page;
+    endInsertRows();
+}
+
+} // namespace Tensiova

@@ -1,0 +1,508 @@
+#include "history/historystore.h"
+
+#include "settings/fileaccess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <sqlite3.h>
+
+#include <array>
+
+namespace Tensiova {
+
+namespace {
+
+const QString FileName = QStringLiteral("historique.sqlite");
+const QString DateFormat = QStringLiteral("yyyy-MM-dd'T'HH:mm:ss.zzz'Z'");
+
+// Step n makes version n + 1 of the schema out of version n.
+constexpr std::array<const char *, HistoryStore::SchemaVersion> Migrations {
+    // 1: the records
+    "CREATE TABLE envois ("
+    " id INTEGER PRIMARY KEY,"
+    " sent_utc TEXT NOT NULL, utc_offset INTEGER NOT NULL, origin TEXT NOT NULL,"
+    " version TEXT NOT NULL, account TEXT NOT NULL, computer TEXT NOT NULL,"
+    " port INTEGER NOT NULL, device TEXT NOT NULL,"
+    " maker TEXT NOT NULL, product TEXT NOT NULL, serial_number TEXT NOT NULL,"
+    " setup_file TEXT NOT NULL, message BLOB NOT NULL,"
+    " outcome TEXT NOT NULL, reason TEXT NOT NULL,"
+    " answer BLOB NOT NULL, answer_text TEXT NOT NULL,"
+    " label TEXT NOT NULL, search TEXT NOT NULL)",
+    // 2: when the repère was last set; a device's programmings by its port
+    "ALTER TABLE envois ADD COLUMN label_changed_utc TEXT NOT NULL DEFAULT '';"
+    "CREATE INDEX envois_by_port ON envois (port, id)",
+};
+
+constexpr const char *Columns =
+    "id, sent_utc, utc_offset, origin, version, account, computer, port, device, maker, product,"
+    " serial_number, setup_file, message, outcome, reason, answer, answer_text, label,"
+    " label_changed_utc";
+
+QString utcText(const QDateTime &time)
+{
+    return time.isValid() ? time.toUTC().toString(DateFormat) : QString();
+}
+
+QDateTime utcTime(const QString &text)
+{
+    QDateTime time = QDateTime::fromString(text, DateFormat);
+    time.setTimeSpec(Qt::UTC);
+    return time;
+}
+
+// Case folded beyond ASCII, which SQLite's own lower() leaves alone.
+void foldCase(sqlite3_context *context, int, sqlite3_value **values)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(values[0]));
+    const QByteArray folded =
+        QString::fromUtf8(text, sqlite3_value_bytes(values[0])).toLower().toUtf8();
+    sqlite3_result_text(context, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
+}
+
+} // namespace
+
+// A prepared statement, bound by position from 1, finalized when it goes.
+class HistoryStore::Statement
+{
+public:
+    Statement(sqlite3 *db, const QByteArray &sql)
+    {
+        if (db) {
+            m_result =
+                sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &m_statement, nullptr);
+        }
+    }
+    Statement(Statement &&other) noexcept
+        : m_statement(std::exchange(other.m_statement, nullptr))
+        , m_result(other.m_result)
+        , m_next(other.m_next)
+    { }
+    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+    Statement &operator=(Statement &&) = delete;
+
+    bool isValid() const { return m_statement != nullptr; }
+    Statement &bind(const QString &text)
+    {
+        const QByteArray utf8 = text.toUtf8();
+        sqlite3_bind_text(m_statement, m_next++, utf8.constData(), int(utf8.size()),
+                          SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement &bind(const QByteArray &bytes)
+    {
+        // Never a null blob: the column takes none.
+        sqlite3_bind_blob(m_statement, m_next++, bytes.isEmpty() ? "" : bytes.constData(),
+                          int(bytes.size()), SQLITE_TRANSIENT);
+        return *this;
+    }
+    Statement &bind(qint64 number)
+    {
+        sqlite3_bind_int64(m_statement, m_next++, number);
+        return *this;
+    }
+    // SQLITE_ROW while there are rows, SQLITE_DONE after, or the error.
+    int step()
+    {
+        m_result = m_statement ? sqlite3_step(m_statement) : m_result;
+        return m_result;
+    }
+    bool run() { return step() == SQLITE_DONE; }
+    QString text(int column) const
+    {
+        return QString::fromUtf8(
+            reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column)),
+            sqlite3_column_bytes(m_statement, column));
+    }
+    QByteArray bytes(int column) const
+    {
+        const void *data = sqlite3_column_blob(m_statement, column);
+        return QByteArray(static_cast<const char *>(data),
+                          sqlite3_column_bytes(m_statement, column));
+    }
+    qint64 number(int column) const { return sqlite3_column_int64(m_statement, column); }
+    int result() const { return m_result; }
+
+private:
+    sqlite3_stmt *m_statement = nullptr;
+    int m_result = SQLITE_MISUSE;
+    int m_next = 1;
+};
+
+QString HistoryStore::defaultPath()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("tensiova/") + FileName);
+}
+
+HistoryStore::HistoryStore(const QString &path)
+    : m_path(path)
+{ }
+
+HistoryStore::~HistoryStore()
+{
+    close();
+}
+
+void HistoryStore::close()
+{
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+    m_writable = false;
+    m_newer = false;
+}
+
+bool HistoryStore::fail(const QString &what)
+{
+    m_error = what.isEmpty() && m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : what;
+    return false;
+}
+
+bool HistoryStore::execute(const char *sql)
+{
+    return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK || fail({});
+}
+
+bool HistoryStore::open(Access access)
+{
+    if (m_db && (access == Access::Read || m_writable)) {
+        return true;
+    }
+    m_error.clear();
+    close();
+    if (!openFile(access) || (!isSound() && (close(), !setAside() || !openFile(access)))) {
+        close();
+        return false;
+    }
+    const qint64 found = schemaVersion();
+    if (found > SchemaVersion) {
+        // Read as it stands: the newer program's file is not ours to change.
+        close();
+        m_newer = openConnection(false);
+        if (access == Access::Write) {
+            return fail(QStringLiteral("written by a newer version (schema %1)").arg(found));
+        }
+        return m_newer;
+    }
+    // WAL lets readers and other writers work beside a writer; NORMAL synchronisation keeps
+    // every committed record through a crash of the program.
+    const bool ready = found >= 0
+        && (!m_writable
+            || (execute("PRAGMA journal_mode = WAL") && execute("PRAGMA synchronous = NORMAL")))
+        && (found == SchemaVersion || (m_writable && migrate()));
+    if (!ready) {
+        fail(m_error.isEmpty() && found >= 0 ? QStringLiteral("read-only file of an older schema")
+                                             : m_error);
+        close();
+    }
+    return ready;
+}
+
+bool HistoryStore::openFile(Access access)
+{
+    const QFileInfo file(m_path);
+    if (!file.exists()) {
+        if (access == Access::Read) {
+            return false; // no history yet
+        }
+        const QString folder = file.absolutePath();
+        if (!QDir().mkpath(folder)) {
+            return fail(QStringLiteral("cannot create the folder %1").arg(folder));
+        }
+        // It names the account and the computer: the owner's alone.
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile created(m_path);
+        if (!FileAccess::isWritable(folder)
+            || !created.open(QIODevice::WriteOnly | QIODevice::NewOnly,
+                             QFile::ReadOwner | QFile::WriteOwner)) {
+            // Another program may have just made it.
+            if (!QFileInfo::exists(m_path)) {
+                return fail(created.errorString().isEmpty() ? QStringLiteral("read-only folder")
+                                                            : created.errorString());
+            }
+        }
+    }
+    const bool writable = FileAccess::isWritable(m_path);
+    if (access == Access::Write && !writable) {
+        return fail(QStringLiteral("read-only file"));
+    }
+    return openConnection(writable);
+}
+
+bool HistoryStore::openConnection(bool writable)
+{
+    const QByteArray native = QFile::encodeName(m_path);
+    const int flags = writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+    if (sqlite3_open_v2(native.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
+        return fail({});
+    }
+    m_writable = writable;
+    sqlite3_busy_timeout(m_db, BusyWaitMs);
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_create_function_v2(m_db, "fold_case", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                               foldCase, nullptr, nullptr, nullptr);
+    return true;
+}
+
+bool HistoryStore::isSound()
+{
+    Statement check(m_db, "PRAGMA quick_check");
+    if (check.step() == SQLITE_ROW && check.text(0) == QLatin1String("ok")) {
+        return true;
+    }
+    const int code = check.result() & 0xFF;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED || code == SQLITE_IOERR
+        || code == SQLITE_CANTOPEN || code == SQLITE_NOMEM) {
+        return fail({}); // not the file's fault
+    }
+    return false;
+}
+
+bool HistoryStore::setAside()
+{
+    if (!m_error.isEmpty()) {
+        return false;
+    }
+    const QFileInfo file(m_path);
+    const QString stamp =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    QString aside;
+    for (int n = 1; aside.isEmpty() || QFileInfo::exists(aside); ++n) {
+        aside = file.dir().filePath(QStringLiteral("%1.endommage-%2%3.%4")
+                                        .arg(file.completeBaseName(), stamp,
+                                             n > 1 ? QStringLiteral("-%1").arg(n) : QString(),
+                                             file.suffix()));
+    }
+    if (!QFile::rename(m_path, aside)) {
+        return fail(QStringLiteral("damaged, and cannot be set aside"));
+    }
+    // Its log goes with it: it belongs to that file alone.
+    for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        if (QFileInfo::exists(m_path + suffix)) {
+            QFile::rename(m_path + suffix, aside + suffix);
+        }
+    }
+    m_setAside = aside;
+    return true;
+}
+
+qint64 HistoryStore::schemaVersion()
+{
+    Statement version(m_db, "PRAGMA user_version");
+    return version.step() == SQLITE_ROW ? version.number(0) : (fail({}), -1);
+}
+
+bool HistoryStore::migrate()
+{
+    if (!execute("BEGIN IMMEDIATE")) {
+        return false;
+    }
+    // Read again inside the transaction: another program may have just done it.
+    const qint64 found = schemaVersion();
+    if (found < 0) {
+        const QString error = m_error;
+        execute("ROLLBACK");
+        return fail(error);
+    }
+    for (qint64 step = found; step < SchemaVersion; ++step) {
+        if (!execute(Migrations.at(std::size_t(step)))) {
+            const QString error = m_error;
+            execute("ROLLBACK");
+            return fail(error);
+        }
+    }
+    return execute(QByteArray("PRAGMA user_version = ")
+                       .append(QByteArray::number(SchemaVersion))
+                       .constData())
+        && execute("COMMIT");
+}
+
+bool HistoryStore::ensureWritable()
+{
+    return (m_db && m_writable) || open(Access::Write);
+}
+
+bool HistoryStore::append(SendRecord &record)
+{
+    if (!ensureWritable()) {
+        return false;
+    }
+    Statement insert(m_db,
+                     "INSERT INTO envois (sent_utc, utc_offset, origin, version, account,"
+                     " computer, port, device, maker, product, serial_number, setup_file, message,"
+                     " outcome, reason, answer, answer_text, label, label_changed_utc, search)"
+                     " VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    insert.bind(utcText(record.sentAt))
+        .bind(qint64(record.utcOffsetSeconds))
+        .bind(originKey(record.origin))
+        .bind(record.programVersion)
+        .bind(record.account)
+        .bind(record.computer)
+        .bind(qint64(record.port))
+        .bind(record.device)
+        .bind(record.adapter.maker)
+        .bind(record.adapter.product)
+        .bind(record.adapter.serialNumber)
+        .bind(record.setupFile)
+        .bind(record.message)
+        .bind(outcomeKey(record.outcome))
+        .bind(record.reason)
+        .bind(record.answer)
+        .bind(record.answerText)
+        .bind(record.label)
+        .bind(utcText(record.labelChangedAt))
+        .bind(record.searchText());
+    if (!insert.run()) {
+        return fail({});
+    }
+    record.id = sqlite3_last_insert_rowid(m_db);
+    return true;
+}
+
+bool HistoryStore::updateAnswer(const SendRecord &record)
+{
+    if (!ensureWritable()) {
+        return false;
+    }
+    Statement update(m_db,
+                     "UPDATE envois SET outcome = ?, answer = ?, answer_text = ?,"
+                     " search = ? WHERE id = ?");
+    update.bind(outcomeKey(record.outcome))
+        .bind(record.answer)
+        .bind(record.answerText)
+        .bind(record.searchText())
+        .bind(record.id);
+    return update.run() || fail({});
+}
+
+bool HistoryStore::setLabel(qint64 id, const QString &label)
+{
+    std::optional<SendRecord> stored = record(id);
+    if (!stored || !ensureWritable()) {
+        return stored.has_value() ? false : fail(QStringLiteral("no such record"));
+    }
+    stored->label = label;
+    stored->labelChangedAt = QDateTime::currentDateTimeUtc();
+    Statement update(m_db,
+                     "UPDATE envois SET label = ?, label_changed_utc = ?, search = ? WHERE id = ?");
+    update.bind(label).bind(utcText(stored->labelChangedAt)).bind(stored->searchText()).bind(id);
+    return update.run() || fail({});
+}
+
+HistoryStore::Statement HistoryStore::selection(const HistoryFilter &filter, int limit,
+                                                qint64 beforeId, bool counting)
+{
+    QByteArray sql =
+        QByteArray("SELECT ") + (counting ? "count(*)" : Columns) + " FROM envois WHERE 1";
+    if (!filter.text.isEmpty()) {
+        sql += " AND instr(search, ?) > 0";
+    }
+    if (filter.since.isValid()) {
+        sql += " AND sent_utc >= ?";
+    }
+    if (filter.port > 0) {
+        sql += " AND port = ?";
+    }
+    if (!filter.label.isEmpty()) {
+        sql += " AND instr(fold_case(label), ?) > 0";
+    }
+    if (beforeId > 0) {
+        sql += " AND id < ?";
+    }
+    if (!counting) {
+        sql += " ORDER BY id DESC";
+    }
+    if (limit >= 0) {
+        sql += " LIMIT ?";
+    }
+    Statement select(m_db, sql);
+    if (!filter.text.isEmpty()) {
+        select.bind(filter.text.toLower());
+    }
+    if (filter.since.isValid()) {
+        select.bind(utcText(filter.since));
+    }
+    if (filter.port > 0) {
+        select.bind(qint64(filter.port));
+    }
+    if (!filter.label.isEmpty()) {
+        select.bind(filter.label.toLower());
+    }
+    if (beforeId > 0) {
+        select.bind(beforeId);
+    }
+    if (limit >= 0) {
+        select.bind(qint64(limit));
+    }
+    return select;
+}
+
+bool HistoryStore::forEach(const HistoryFilter &filter, int limit, qint64 beforeId,
+                           const std::function<bool(const SendRecord &)> &take)
+{
+    if (!open(Access::Read)) {
+        return m_error.isEmpty(); // no history yet: nothing to take
+    }
+    Statement select = selection(filter, limit, beforeId, false);
+    int result = SQLITE_ROW;
+    while ((result = select.step()) == SQLITE_ROW) {
+        SendRecord record;
+        record.id = select.number(0);
+        record.sentAt = utcTime(select.text(1));
+        record.utcOffsetSeconds = int(select.number(2));
+        record.origin = originFromKey(select.text(3)).value_or(SendRecord::Origin::Window);
+        record.programVersion = select.text(4);
+        record.account = select.text(5);
+        record.computer = select.text(6);
+        record.port = int(select.number(7));
+        record.device = select.text(8);
+        record.adapter = {select.text(9), select.text(10), select.text(11)};
+        record.setupFile = select.text(12);
+        record.message = select.bytes(13);
+        record.outcome = outcomeFromKey(select.text(14)).value_or(SendRecord::Outcome::NoAnswer);
+        record.reason = select.text(15);
+        record.answer = select.bytes(16);
+        record.answerText = select.text(17);
+        record.label = select.text(18);
+        record.labelChangedAt = utcTime(select.text(19));
+        if (!take(record)) {
+            return true;
+        }
+    }
+    return result == SQLITE_DONE || fail({});
+}
+
+QList<SendRecord> HistoryStore::records(const HistoryFilter &filter, int limit, qint64 beforeId)
+{
+    QList<SendRecord> found;
+    forEach(filter, limit, beforeId, [&found](const SendRecord &record) {
+        found.append(record);
+        return true;
+    });
+    return found;
+}
+
+std::optional<SendRecord> HistoryStore::record(qint64 id)
+{
+    // The record just after id + 1, newest first, is id itself when it exists.
+    const QList<SendRecord> found = records({}, 1, id + 1);
+    if (found.isEmpty() || found.front().id != id) {
+        return std::nullopt;
+    }
+    return found.front();
+}
+
+qint64 HistoryStore::count(const HistoryFilter &filter)
+{
+    if (!open(Access::Read)) {
+        return 0;
+    }
+    Statement total = selection(filter, -1, 0, true);
+    return total.step() == SQLITE_ROW ? total.number(0) : (fail({}), 0);
+}
+
+} // namespace Tensiova

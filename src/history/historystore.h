@@ -1,0 +1,88 @@
+#pragma once
+
+#include "history/historyfilter.h"
+#include "history/sendrecord.h"
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <utility>
+
+struct sqlite3;
+
+namespace Tensiova {
+
+// The history of every "Envoi" in an SQLite file of the user's own: one transaction a record,
+// write-ahead logged, so that a program killed while it writes leaves every earlier record whole
+// and other programs may write beside it. Nothing is made before the first record.
+class HistoryStore
+{
+public:
+    static constexpr int SchemaVersion = 2;
+    static constexpr int BusyWaitMs = 5000; // other writers' turns
+
+    // historique.sqlite in the user's data folder: ~/.local/share/tensiova (XDG_DATA_HOME), or
+    // %LOCALAPPDATA%\tensiova on Windows.
+    static QString defaultPath();
+
+    explicit HistoryStore(const QString &path);
+    ~HistoryStore();
+    HistoryStore(const HistoryStore &) = delete;
+    HistoryStore &operator=(const HistoryStore &) = delete;
+
+    const QString &path() const { return m_path; }
+
+    enum class Access { Read, Write };
+    // Opens the file for reading, or for writing (making it, readable by its owner only, when
+    // it is not there). A file that is not a sound database is first set aside under a dated
+    // name beside it, never deleted. False when it cannot serve: error() says why; for reading,
+    // also when there is no history yet.
+    bool open(Access access);
+    void close();
+
+    // Written by a newer program: it is read, never changed.
+    bool isNewer() const { return m_newer; }
+    // Where a damaged file was set aside since this was last asked; empty when none was.
+    QString takeSetAsidePath() { return std::exchange(m_setAside, {}); }
+    // Why the last operation failed, in the system's or SQLite's words.
+    const QString &error() const { return m_error; }
+
+    // Each in a transaction of its own; the store is opened for writing first when needed.
+    bool append(SendRecord &record); // gives the record its id
+    bool updateAnswer(const SendRecord &record); // outcome and answer of a written record
+    bool setLabel(qint64 id, const QString &label);
+
+    // Newest first; beforeId > 0 continues a listing after its last record.
+    QList<SendRecord> records(const HistoryFilter &filter, int limit = -1, qint64 beforeId = 0);
+    std::optional<SendRecord> record(qint64 id);
+    qint64 count(const HistoryFilter &filter);
+    // Every record the filter takes (the first limit, when limit >= 0), newest first, without
+    // holding them all; stops when take says so. False when the store failed.
+    bool forEach(const HistoryFilter &filter, int limit, qint64 beforeId,
+                 const std::function<bool(const SendRecord &)> &take);
+
+private:
+    class Statement;
+    bool openFile(Access access);
+    bool openConnection(bool writable);
+    bool isSound();
+    bool setAside();
+    qint64 schemaVersion(); // -1 when it cannot be read
+    bool migrate();
+    bool fail(const QString &what);
+    bool execute(const char *sql);
+    bool ensureWritable();
+    // The records the filter takes, newest first, or how many there are (counting).
+    Statement selection(const HistoryFilter &filter, int limit, qint64 beforeId, bool counting);
+
+    QString m_path;
+    sqlite3 *m_db = nullptr;
+    bool m_writable = false;
+    bool m_newer = false;
+    QString m_setAside;
+    QString m_error;
+};
+
+} // namespace Tensiova
