@@ -2,11 +2,16 @@
 // what the window shows and says.
 
 #include "app/actioncombobox.h"
+#include "app/historywindow.h"
 #include "app/journalwindow.h"
 #include "app/portdialog.h"
+#include "app/setupgrid.h"
+#include "history/historyrecorder.h"
+#include "link/programmingmessage.h"
 #include "ptypair.h"
 #include "windowfixture.h"
 
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,6 +21,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 
@@ -382,6 +388,145 @@ private slots:
         fixture.dialogs.fileChoice = fixture.folder.filePath(QStringLiteral("journal.txt"));
         journal->saveJournal();
         QCOMPARE(readBytes(*fixture.dialogs.fileChoice), text.toUtf8());
+    }
+
+    // Each "Envoi" is in the history with the answer that followed it, found, compared, taken
+    // back into the window and exported from there.
+    void envoiIsRecordedWithItsAnswer()
+    {
+        DeviceFixture fixture;
+        MainWindow &window = fixture.open();
+        fixture.find<QTimer>(QStringLiteral("Timer3"))->setInterval(200);
+        window.setSetup(workedExample());
+        fixture.send();
+        QCOMPARE(fixture.device->read(52), workedExampleBytes());
+        fixture.device->write("OK");
+        QTRY_COMPARE(window.answers(), QStringLiteral("OK"));
+        fixture.device->write("\r\n");
+        QTRY_COMPARE(window.answers(), QStringLiteral("OK\r\n"));
+        // Shown while the answer may still grow, whole once the port has closed.
+        QTRY_COMPARE(window.history().store().records({}).value(0).answer, QByteArray("OK\r\n"));
+        window.Command5_Click();
+        QTRY_VERIFY(!window.serialLink().portOpen());
+        fixture.device->write("trop tard");
+        QTest::qWait(100);
+        QList<SendRecord> records = window.history().store().records({});
+        QCOMPARE(records.size(), 1);
+        const SendRecord first = records.front();
+        QCOMPARE(first.message, workedExampleBytes());
+        QCOMPARE(first.outcome, SendRecord::Outcome::Answered);
+        QCOMPARE(first.answer, QByteArray("OK\r\n"));
+        QCOMPARE(first.answerText, QStringLiteral("OK\r\n"));
+        QCOMPARE(first.origin, SendRecord::Origin::Window);
+        QCOMPARE(first.port, 1);
+        QCOMPARE(first.device, fixture.folder.filePath(QStringLiteral("COM1")));
+        QCOMPARE(first.setupFile, fixture.paramIni());
+        QCOMPARE(first.programVersion, QStringLiteral(TENSIOVA_VERSION));
+        QVERIFY(qAbs(first.sentAt.msecsTo(QDateTime::currentDateTimeUtc())) < 10'000);
+
+        // A set-up opened, changed, sent: the next record names that file; no answer this time.
+        const QString file = fixture.folder.filePath(QStringLiteral("armoire.ini"));
+        writeBytes(file, iniBytes({{"min2", "7"}}));
+        fixture.dialogs.fileChoice = file;
+        window.n_ouvrir_Click();
+        fixture.send();
+        QCOMPARE(fixture.device->read(52).at(9), char(7));
+        window.setSetup(uniformSetup(QStringLiteral("9"), 1));
+        fixture.send(); // ends the last answer: nothing came
+        records = window.history().store().records({});
+        QCOMPARE(records.size(), 3);
+        QCOMPARE(records.at(1).setupFile, file);
+        QCOMPARE(records.at(1).outcome, SendRecord::Outcome::NoAnswer);
+
+        window.n_historique_Click();
+        HistoryWindow *history = window.historyWindow();
+        QVERIFY(history && history->isVisible());
+        QCOMPARE(history->model().rowCount(), 3);
+        history->setSearchText(QStringLiteral("armoire.INI")); // the last file opened, still
+        QCOMPARE(history->model().rowCount(), 2);
+        history->select(1);
+        QCOMPARE(history->selected()->id, records.at(1).id);
+        auto *grid = history->findChild<SetupGrid *>(QStringLiteral("HistoryGrid"));
+        QCOMPARE(grid->fieldText(Family::Min, 2), QStringLiteral("7"));
+        history->setSearchText(QStringLiteral("répondu : « ok"));
+        QCOMPARE(history->model().rowCount(), 1);
+        QCOMPARE(history->selected()->id, first.id);
+
+        // Compared with what the window shows now, differences marked.
+        history->compare();
+        auto *comparison = history->findChild<QDialog *>(QStringLiteral("HistoryComparison"));
+        QVERIFY(comparison && comparison->isVisible());
+        auto *compared = comparison->findChild<SetupGrid *>(QStringLiteral("ComparisonGrid"));
+        QCOMPARE(compared->fieldText(Family::Min, 0), QStringLiteral("10 → 9"));
+        QVERIFY(compared->isMarked(Family::Min, 0));
+        QCOMPARE(compared->fieldText(Family::Max, 1), QStringLiteral("255 → 9"));
+        QCOMPARE(compared->fieldText(Family::LogicAction, 0), QStringLiteral("buzzer → relais"));
+        QVERIFY(!compared->isMarked(Family::AnalogAction, 0)); // relais either way
+        QVERIFY(comparison->findChild<QLabel *>(QStringLiteral("ComparisonHeading"))
+                    ->text()
+                    .contains(QStringLiteral("différences")));
+        comparison->close();
+
+        // Taken back: shown, not sent; the marks then count what differs from the device.
+        const int sentBefore = window.journal().size();
+        history->takeSettings();
+        QCOMPARE(window.setup(), asReceived(workedExample(), QLocale::system()));
+        QCOMPARE(window.journal().size(), sentBefore);
+        QVERIFY(fixture.find<QLabel>(QStringLiteral("UnsentLine"))
+                    ->text()
+                    .contains(QStringLiteral("modifiés depuis le dernier envoi")));
+
+        // The repère, then the CSV of the records shown.
+        fixture.dialogs.textAnswer = QStringLiteral("Poste Nord = armoire 2");
+        history->editLabel();
+        QCOMPARE(window.history().store().record(first.id)->label, fixture.dialogs.textAnswer);
+        history->setSearchText(QStringLiteral("poste nord"));
+        QCOMPARE(history->model().rowCount(), 1);
+        fixture.dialogs.exportChoice = fixture.folder.filePath(QStringLiteral("export.csv"));
+        history->exportCsv();
+        const QList<QByteArray> lines = readBytes(*fixture.dialogs.exportChoice).split('\n');
+        QCOMPARE(lines.size(), 3); // header, the one record shown, the end
+        QVERIFY(lines.at(1).contains(";Poste Nord = armoire 2;"));
+        fixture.dialogs.exportChoice = fixture.folder.filePath(QStringLiteral("fiche.pdf"));
+        history->exportSheet();
+        QVERIFY(readBytes(*fixture.dialogs.exportChoice).startsWith("%PDF"));
+        QVERIFY(fixture.dialogs.warnings.isEmpty());
+
+        // A new record shows in the open window.
+        history->setSearchText({});
+        fixture.send();
+        QTRY_COMPARE(history->model().rowCount(), 4);
+    }
+
+    // A history that cannot be written never holds "Envoi" back; it is said once, in the status
+    // line and the journal, and at the end what could not be written.
+    void unwritableHistoryIsToldOnce()
+    {
+        DeviceFixture fixture;
+        MainWindow &window = fixture.open();
+        const QString path = window.history().store().path();
+        QDir().mkpath(QFileInfo(path).path());
+        writeBytes(path, {});
+        QFile::setPermissions(path, QFile::ReadOwner);
+        for (int n = 0; n < 3; ++n) {
+            fixture.send();
+            QCOMPARE(fixture.device->read(52).size(), 52);
+        }
+        const auto *line = fixture.find<QLabel>(QStringLiteral("HistoryLine"));
+        QCOMPARE(line->text(), QStringLiteral("Historique non écrit"));
+        QVERIFY(window.statusBar()->currentMessage().contains(
+            QStringLiteral("ne peut pas être écrit")));
+        int notices = 0;
+        for (int i = 0; i < window.journal().size(); ++i) {
+            notices += window.journal().at(i).kind == ExchangeJournal::Kind::Notice ? 1 : 0;
+        }
+        QCOMPARE(notices, 1);
+        QVERIFY(fixture.dialogs.warnings.isEmpty());
+        window.n_quit_Click();
+        QCOMPARE(fixture.dialogs.warnings.size(), 1);
+        QVERIFY2(
+            fixture.dialogs.warnings.front().contains(QStringLiteral("3 envois de cette session")),
+            qPrintable(fixture.dialogs.warnings.front()));
     }
 
     // A field "Envoi" would refuse is framed in red as it is typed, a state it will send as 0 in

@@ -3,6 +3,9 @@
 #include "testdata.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -68,6 +71,83 @@ private slots:
         const bool sent = arguments.startsWith(QLatin1String("--send"))
             && (exit == QLatin1String("0") || exit == QLatin1String("1"));
         QCOMPARE(device.readAllStandardOutput().contains("AN0  min  10"), sent);
+    }
+
+    // A script's "Envoi" is in the history with its repère, and a script reads it back.
+    void sendIsRecordedAndListed()
+    {
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("reglage.txt"));
+        writeBytes(file, readBytes(testDataPath(QStringLiteral("worked-example.ini"))));
+        QProcess device;
+        device.start(QStringLiteral(DEVSIM),
+                     {QStringLiteral("--link"), folder.filePath(QStringLiteral("COM2"))});
+        QTRY_VERIFY(QFileInfo::exists(folder.filePath(QStringLiteral("COM2"))));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"),
+                           folder.filePath(QStringLiteral("data")));
+        const auto run = [&](const QStringList &arguments) {
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(PROGRAM), arguments);
+            program.waitForFinished(10000);
+            return std::pair {program.exitCode(), program.readAllStandardOutput()};
+        };
+        QCOMPARE(
+            run({QStringLiteral("--history")}).second,
+            QStringLiteral("Aucun envoi dans l'historique %1/data/tensiova/historique.sqlite.\n")
+                .arg(folder.path())
+                .toUtf8());
+        QCOMPARE(run({QStringLiteral("--send"), file, QStringLiteral("--settings"), folder.path(),
+                      QStringLiteral("--port"), QStringLiteral("COM2"), QStringLiteral("--label"),
+                      QStringLiteral("Poste Nord, armoire 2")})
+                     .first,
+                 0);
+        QCOMPARE(run({QStringLiteral("--send"), file, QStringLiteral("--settings"), folder.path(),
+                      QStringLiteral("--port"), QStringLiteral("COM5"), QStringLiteral("--wait"),
+                      QStringLiteral("0")})
+                     .first,
+                 4);
+        device.terminate();
+        device.waitForFinished(3000);
+
+        const auto [exit, json] = run({QStringLiteral("--history"), QStringLiteral("--json")});
+        QCOMPARE(exit, 0);
+        const QList<QByteArray> lines = json.trimmed().split('\n');
+        QCOMPARE(lines.size(), 2);
+        const QJsonObject newest = QJsonDocument::fromJson(lines.at(0)).object();
+        QCOMPARE(newest.value("outcome").toString(), QStringLiteral("port not opened"));
+        QCOMPARE(newest.value("port").toString(), QStringLiteral("COM5"));
+        const QJsonObject sent = QJsonDocument::fromJson(lines.at(1)).object();
+        QCOMPARE(sent.value("outcome").toString(), QStringLiteral("answered"));
+        QCOMPARE(sent.value("answer").toString(), QStringLiteral("OK\r\n"));
+        QCOMPARE(sent.value("bytes").toString().toLatin1(), workedExampleBytes().toHex().toUpper());
+        QCOMPARE(sent.value("port").toString(), QStringLiteral("COM2"));
+        QCOMPARE(sent.value("origin").toString(), QStringLiteral("script"));
+        QCOMPARE(sent.value("setup_file").toString(), file);
+        QCOMPARE(sent.value("label").toString(), QStringLiteral("Poste Nord, armoire 2"));
+        QCOMPARE(sent.value("analog").toArray().at(0).toObject().value("max").toInt(), 200);
+        QCOMPARE(sent.value("logic").toArray().at(0).toObject().value("action").toInt(), 2);
+
+        const auto byLabel = [&](const QStringList &filter) {
+            return run(QStringList {QStringLiteral("--history"), QStringLiteral("--json")} + filter)
+                .second.count('\n');
+        };
+        QCOMPARE(byLabel({QStringLiteral("--label"), QStringLiteral("NORD")}), 1);
+        QCOMPARE(byLabel({QStringLiteral("--port"), QStringLiteral("com5")}), 1);
+        QCOMPARE(byLabel({QStringLiteral("--limit"), QStringLiteral("1")}), 1);
+        QCOMPARE(byLabel({QStringLiteral("--since"),
+                          QDate::currentDate().addDays(1).toString(Qt::ISODate)}),
+                 0);
+        QCOMPARE(byLabel({QStringLiteral("--since"), QDate::currentDate().toString(Qt::ISODate)}),
+                 2);
+        const QByteArray csv = run({QStringLiteral("--history"), QStringLiteral("--csv")}).second;
+        QVERIFY(csv.startsWith("\xEF\xBB\xBF"
+                               "Date (heure du poste);"));
+        QCOMPARE(csv.count("\r\n"), 3);
+        const QByteArray text = run({QStringLiteral("--history")}).second;
+        QVERIFY2(text.contains("répondu : « OK\\r\\n »  |  Poste Nord, armoire 2\n"),
+                 text.constData());
     }
 };
 

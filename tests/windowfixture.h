@@ -21,6 +21,8 @@ struct WindowFixture
 
     Tensiova::MainWindow &open(const QLocale &locale = QLocale::system())
     {
+        // A history of its own, where the program looks for the user's (Linux).
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
         window = Tensiova::MainWindow::load(
             Tensiova::SettingsLocation(folder.path(), folder.path()), dialogs, locale);
         return *window;

@@ -1,8 +1,6 @@
 #include "app/historymodel.h"
 
 #include "history/historystore.h"
-#include "link/messagedescription.h"
-#include "link/portmap.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -62,24 +60,12 @@ QString HistoryModel::cellText(const SendRecord &record, int column)
     switch (column) {
     case DateColumn:
         return shownDate(record);
-    case PortColumn: {
-        QString text =
-            record.port > 0 ? PortMap::portLabel(record.port, record.device) : record.device;
-        if (const QString adapter = adapterText(record.adapter); !adapter.isEmpty()) {
-            text += QStringLiteral(" — ") + adapter;
-        }
-        return text;
-    }
+    case PortColumn:
+        return shownPort(record);
     case SetupFileColumn:
         return QFileInfo(record.setupFile).fileName();
     case OutcomeColumn:
-        if (!record.answer.isEmpty()) {
-            return QStringLiteral("%1 : « %2 »")
-                .arg(outcomeWord(record.outcome), escapedText(record.answerText));
-        }
-        return record.reason.isEmpty()
-            ? outcomeWord(record.outcome)
-            : QStringLiteral("%1 : %2").arg(outcomeWord(record.outcome), record.reason);
+        return shownOutcome(record);
     case LabelColumn:
         return record.label;
     default:

@@ -1,6 +1,7 @@
 #include "history/historycsv.h"
 
 #include "history/historystore.h"
+#include "link/messagedescription.h"
 #include "model/actionchoice.h"
 
 namespace Tensiova::HistoryCsv {
@@ -77,7 +78,7 @@ QStringList row(const SendRecord &record)
                         record.setupFile,
                         outcomeWord(record.outcome),
                         record.reason,
-                        record.answerText,
+                        escapedText(record.answerText), // one line, control characters shown
                         hex(record.answer),
                         record.label,
                         hex(record.message)};

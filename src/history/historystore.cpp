@@ -210,11 +210,13 @@ bool HistoryStore::openFile(Access access)
             return false; // no history yet
         }
         const QString folder = file.absolutePath();
-        if (!QDir().mkpath(folder)) {
-            return fail(QStringLiteral("cannot create the folder %1").arg(folder));
+        if (!QFileInfo::exists(folder)) {
+            if (!QDir().mkpath(folder)) {
+                return fail(QStringLiteral("cannot create the folder %1").arg(folder));
+            }
+            // It names the account and the computer: the owner's alone.
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         }
-        // It names the account and the computer: the owner's alone.
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile created(m_path);
         if (!FileAccess::isWritable(folder)
             || !created.open(QIODevice::WriteOnly | QIODevice::NewOnly,

@@ -1,6 +1,8 @@
 #include "history/sendrecord.h"
 
 #include "conversions/windows1252.h"
+#include "link/messagedescription.h"
+#include "link/portmap.h"
 #include "link/programmingmessage.h"
 
 #include <array>
@@ -69,9 +71,9 @@ void SendRecord::appendAnswer(const QByteArray &bytes)
 
 QString SendRecord::searchText() const
 {
-    return QStringList {
-        shownDate(*this), portName(), device, adapterText(adapter), setupFile, outcomeWord(outcome),
-        reason,           answerText, label}
+    // Each column as the history shows it, and the device beside the port.
+    return QStringList {shownDate(*this), shownPort(*this),    device,
+                        setupFile,        shownOutcome(*this), label}
         .join(QLatin1Char('\n'))
         .toLower();
 }
@@ -114,6 +116,26 @@ QString shownDate(const SendRecord &record)
 QString adapterText(const PortAdapter &adapter)
 {
     return describePort(adapter.maker, adapter.product, adapter.serialNumber);
+}
+
+QString shownPort(const SendRecord &record)
+{
+    QString text = record.port > 0 ? PortMap::portLabel(record.port, record.device) : record.device;
+    if (const QString adapter = adapterText(record.adapter); !adapter.isEmpty()) {
+        text += QStringLiteral(" — ") + adapter;
+    }
+    return text;
+}
+
+QString shownOutcome(const SendRecord &record)
+{
+    if (!record.answer.isEmpty()) {
+        return QStringLiteral("%1 : « %2 »")
+            .arg(outcomeWord(record.outcome), escapedText(record.answerText));
+    }
+    return record.reason.isEmpty()
+        ? outcomeWord(record.outcome)
+        : QStringLiteral("%1 : %2").arg(outcomeWord(record.outcome), record.reason);
 }
 
 } // namespace Tensiova

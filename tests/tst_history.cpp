@@ -1,0 +1,548 @@
+// The history of "Envoi": records written and read back byte-exact, searched, exported, and kept
+// through every fault of the file: unwritable, damaged, newer, killed mid-write, shared.
+
+#include "app/historysheet.h"
+#include "conversions/windows1252.h"
+#include "history/historycsv.h"
+#include "history/historyrecorder.h"
+#include "history/historystore.h"
+#include "link/programmingmessage.h"
+#include "link/seriallink.h"
+#include "testdata.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+
+using namespace Tensiova;
+
+namespace {
+
+// A record as a technician's station would write it, different for each n.
+SendRecord sample(int n)
+{
+    SendRecord record;
+    record.sentAt = QDateTime(QDate(2026, 12, 7), QTime(14, 30, 12, 345), Qt::UTC).addSecs(n * 60);
+    record.utcOffsetSeconds = 3600;
+    record.origin = n % 2 ? SendRecord::Origin::Script : SendRecord::Origin::Window;
+    record.programVersion = QStringLiteral("1.0.0");
+    record.account = QStringLiteral("technicien");
+    record.computer = QStringLiteral("POSTE-ATELIER");
+    record.port = 3 + n % 2;
+    record.device = QStringLiteral("/dev/ttyUSB%1").arg(n % 2);
+    record.adapter = {QStringLiteral("FTDI"), QStringLiteral("FT232R USB UART"),
+                      QStringLiteral("A%1").arg(n)};
+    record.setupFile = QStringLiteral("/home/technicien/réglages/armoire-%1.ini").arg(n);
+    record.message = workedExampleBytes();
+    record.message[1] = char(n); // min0
+    record.outcome = SendRecord::Outcome::Answered;
+    record.appendAnswer(QByteArray("OK\r\n\x00\xE9", 6));
+    record.label = QStringLiteral("Site Nord; armoire \"B%1\"").arg(n);
+    return record;
+}
+
+QString historyIn(const QTemporaryDir &folder)
+{
+    return folder.filePath(QStringLiteral("data/tensiova/historique.sqlite"));
+}
+
+// A statement run straight on the file, as another program would.
+QString sql(const QString &path, const QString &statement)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
+    QString result;
+    sqlite3_exec(
+        db, statement.toUtf8().constData(),
+        [](void *out, int, char **values, char **) {
+            *static_cast<QString *>(out) += QString::fromUtf8(values[0] ? values[0] : "") + '\n';
+            return 0;
+        },
+        &result, nullptr);
+    sqlite3_close(db);
+    return result.trimmed();
+}
+
+QList<SendRecord> allRecords(const QString &path)
+{
+    HistoryStore store(path);
+    return store.records({});
+}
+
+} // namespace
+
+class TestHistory : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { VERIFY_PROCESS_LOCALE(); }
+
+    // Every field comes back as it went in, bytes and accents included; newest first.
+    void recordsComeBackExact()
+    {
+        QTemporaryDir folder;
+        HistoryStore store(historyIn(folder));
+        QVERIFY(store.records({}).isEmpty());
+        QVERIFY2(!QFileInfo::exists(store.path()), "nothing is made before the first record");
+        QList<SendRecord> written;
+        for (int n = 0; n < 3; ++n) {
+            SendRecord record = sample(n);
+            QVERIFY2(store.append(record), qPrintable(store.error()));
+            QCOMPARE(record.id, n + 1);
+            written.prepend(record);
+        }
+        QCOMPARE(allRecords(store.path()), written);
+        QCOMPARE(store.record(2), std::optional<SendRecord>(written.at(1)));
+        QCOMPARE(store.record(9), std::nullopt);
+        QCOMPARE(written.front().answer, QByteArray("OK\r\n\x00\xE9", 6));
+        QCOMPARE(written.front().answerText, QStringLiteral("OK\r\n") + QChar(0) + QChar(0xE9));
+
+        SendRecord answered = written.front();
+        answered.appendAnswer("…encore");
+        answered.outcome = SendRecord::Outcome::NoAnswer;
+        QVERIFY(store.updateAnswer(answered));
+        QVERIFY(store.setLabel(answered.id, QStringLiteral("Armoire Est")));
+        const SendRecord stored = *store.record(answered.id);
+        QCOMPARE(stored.answer, answered.answer);
+        QCOMPARE(stored.outcome, SendRecord::Outcome::NoAnswer);
+        QCOMPARE(stored.label, QStringLiteral("Armoire Est"));
+        QVERIFY(qAbs(stored.labelChangedAt.secsTo(QDateTime::currentDateTimeUtc())) < 60);
+        QCOMPARE(stored.message, written.front().message);
+    }
+
+    // The values shown are read back from the 52 bytes, as the device reads them.
+    void valuesAreReadFromTheBytes()
+    {
+        SendRecord record;
+        record.message = workedExampleBytes();
+        QCOMPARE(record.values(), asReceived(workedExample(), QLocale::system()));
+        record.message.chop(1);
+        QCOMPARE(record.values(), std::nullopt);
+        QCOMPARE(readProgrammingMessage(QByteArray(52, 'x')), std::nullopt);
+        MonitoringSetup typed = uniformSetup(QStringLiteral("2,6"), 3);
+        typed.setText(Family::Et, 4, QStringLiteral("7"));
+        typed.setText(Family::Max, 1, QStringLiteral("trop"));
+        const MonitoringSetup received = asReceived(typed, QLocale(QLocale::French));
+        QCOMPARE(received.text(Family::Min, 0), QStringLiteral("3"));
+        QCOMPARE(received.text(Family::Et, 4), QStringLiteral("0"));
+        QCOMPARE(received.text(Family::Max, 1), QStringLiteral("trop"));
+        QCOMPARE(received.action(Family::LogicAction, 7), 3);
+    }
+
+    // An answer is kept up to 4 KiB, with its text.
+    void answerIsCapped()
+    {
+        SendRecord record;
+        record.appendAnswer(QByteArray(4000, 'a'));
+        record.appendAnswer(QByteArray(200, 'b'));
+        record.appendAnswer("c");
+        QCOMPARE(record.answer.size(), SendRecord::AnswerCapacity);
+        QVERIFY(record.answer.endsWith(QByteArray(96, 'b')));
+        QCOMPARE(record.answerText, QString::fromLatin1(record.answer));
+    }
+
+    void search_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("since");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QList<qint64>>("ids");
+        QTest::newRow("all") << "" << 0 << ""
+                             << "" << QList<qint64> {4, 3, 2, 1};
+        QTest::newRow("date as shown, local time") << "07/12/2026 15:32" << 0 << ""
+                                                   << "" << QList<qint64> {3};
+        QTest::newRow("port") << "com4" << 0 << ""
+                              << "" << QList<qint64> {4, 2};
+        QTest::newRow("adapter serial") << "a3" << 0 << ""
+                                        << "" << QList<qint64> {4};
+        QTest::newRow("set-up file") << "ARMOIRE-2.INI" << 0 << ""
+                                     << "" << QList<qint64> {3};
+        QTest::newRow("outcome word") << "port non ouvert" << 0 << ""
+                                      << "" << QList<qint64> {2};
+        QTest::newRow("answer as shown") << "« OK\\r\\n"
+                                         << 0 << ""
+                                         << "" << QList<qint64> {4, 3, 1};
+        QTest::newRow("repère, accents") << "ÉTAGE" << 0 << ""
+                                         << "" << QList<qint64> {1};
+        QTest::newRow("--port") << "" << 3 << ""
+                                << "" << QList<qint64> {3, 1};
+        QTest::newRow("--since") << "" << 0 << "2026-12-07T14:32:12.345Z"
+                                 << "" << QList<qint64> {4, 3};
+        QTest::newRow("--label") << "" << 0 << ""
+                                 << "étage" << QList<qint64> {1};
+        QTest::newRow("--label is the repère alone") << "" << 0 << ""
+                                                     << "com4" << QList<qint64> {};
+        QTest::newRow("together") << "ok" << 3 << "2026-12-07T14:31:00Z"
+                                  << "" << QList<qint64> {3};
+    }
+    void search()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, port);
+        QFETCH(QString, since);
+        QFETCH(QString, label);
+        QFETCH(QList<qint64>, ids);
+        QTemporaryDir folder;
+        HistoryStore store(historyIn(folder));
+        for (int n = 0; n < 4; ++n) {
+            SendRecord record = sample(n);
+            if (n == 0) {
+                record.label = QStringLiteral("Étage 2");
+            }
+            if (n == 1) {
+                record.outcome = SendRecord::Outcome::PortNotOpened;
+                record.answer.clear();
+                record.answerText.clear();
+            }
+            QVERIFY(store.append(record));
+        }
+        HistoryFilter filter {text, QDateTime::fromString(since, Qt::ISODateWithMs), port, label};
+        QList<qint64> found;
+        for (const SendRecord &record : store.records(filter)) {
+            found.append(record.id);
+        }
+        QCOMPARE(found, ids);
+        QCOMPARE(store.count(filter), ids.size());
+        // A page at a time, as the window reads them.
+        if (ids.size() > 1) {
+            QCOMPARE(store.records(filter, 1).front().id, ids.at(0));
+            QCOMPARE(store.records(filter, 1, ids.at(0)).front().id, ids.at(1));
+        }
+    }
+
+    // A cell a spreadsheet would run as a formula is written as text; separators are quoted.
+    void csvField_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("plain") << "Poste Nord"
+                               << "Poste Nord";
+        QTest::newRow("formula") << "=HYPERLINK(\"x\")"
+                                 << "\"'=HYPERLINK(\"\"x\"\")\"";
+        QTest::newRow("plus") << "+33 1 23"
+                              << "'+33 1 23";
+        QTest::newRow("minus") << "-2+3"
+                               << "'-2+3";
+        QTest::newRow("at") << "@SUM(A1)"
+                            << "'@SUM(A1)";
+        QTest::newRow("tab") << "\tx"
+                             << "'\tx";
+        QTest::newRow("carriage return") << "\rx"
+                                         << "\"'\rx\"";
+        QTest::newRow("separator") << "a;b"
+                                   << "\"a;b\"";
+        QTest::newRow("line end") << "OK\r\n"
+                                  << "\"OK\r\n\"";
+        QTest::newRow("inside") << "a=b"
+                                << "a=b";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void csvField()
+    {
+        QFETCH(QString, text);
+        QTEST(HistoryCsv::field(text), "field");
+    }
+
+    // The export as French spreadsheets open it, against a file checked by hand.
+    void csvExport()
+    {
+        QTemporaryDir folder;
+        HistoryStore store(historyIn(folder));
+        for (int n = 0; n < 2; ++n) {
+            SendRecord record = sample(n);
+            QVERIFY(store.append(record));
+        }
+        QByteArray csv;
+        QVERIFY(HistoryCsv::write(store, {}, [&csv](const QByteArray &line) {
+            csv += line;
+            return true;
+        }));
+        QCOMPARE(csv, readBytes(testDataPath(QStringLiteral("history-export.csv"))));
+        QCOMPARE(HistoryCsv::header().size(), HistoryCsv::row(sample(0)).size());
+        QByteArray limited;
+        QVERIFY(HistoryCsv::write(
+            store, {},
+            [&limited](const QByteArray &line) {
+                limited += line;
+                return true;
+            },
+            1));
+        QCOMPARE(limited.count("\r\n"), 2); // the header and one record
+        QVERIFY(!HistoryCsv::write(store, {}, [](const QByteArray &) { return false; }));
+    }
+
+    // The sheet is one A4 page whose text a reader gets back.
+    void pdfSheet()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("pdftotext is a tool of the Linux build machine");
+#endif
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath(QStringLiteral("fiche.pdf"));
+        QString error;
+        QVERIFY(HistorySheet::write(sample(1), QStringLiteral("1.0.0"), pdf, error));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(10000));
+        const QString page = QString::fromUtf8(text.readAllStandardOutput());
+        QCOMPARE(page.count(QLatin1Char('\f')), 1); // one page
+        for (const QString &expected :
+             {QStringLiteral("Fiche de programmation"), QStringLiteral("Site Nord; armoire \"B1\""),
+              QStringLiteral("07/12/2026 15:31:12"), QStringLiteral("COM4 (/dev/ttyUSB1)"),
+              QStringLiteral("FTDI, FT232R USB UART, n° A1"), QStringLiteral("répondu"),
+              QStringLiteral("POSTE-ATELIER, compte technicien"),
+              QStringLiteral("6E 01 C8 05 01 00 FF 01"), QStringLiteral("ET1"),
+              QStringLiteral("relais"), QStringLiteral("buzzer"), QStringLiteral("4F 4B 0D 0A")}) {
+            QVERIFY2(page.contains(expected), qPrintable(expected + QStringLiteral("\n") + page));
+        }
+        QVERIFY(!HistorySheet::write(sample(1), {}, folder.filePath("absent/fiche.pdf"), error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    // A file whose write bits are all off (root too) or a read-only folder: "Envoi" goes on, the
+    // records are kept and written with the next one that can be, and it is said once.
+    void unwritableHistoryKeepsItsRecords()
+    {
+        QTemporaryDir folder;
+        const QString path = historyIn(folder);
+        SendRecord first = sample(0);
+        QVERIFY(HistoryStore(path).append(first));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser));
+        HistoryRecorder recorder(path, SendRecord::Origin::Window, QStringLiteral("1.0.0"));
+        QSignalSpy told(&recorder, &HistoryRecorder::problem);
+        SerialLink link(folder.path());
+        for (int n = 0; n < 2; ++n) {
+            recorder.recordEnvoi({workedExampleBytes(), false, false}, link, 7,
+                                 QStringLiteral("reglage.ini"));
+        }
+        QCOMPARE(recorder.unsavedCount(), 2);
+        QCOMPARE(told.size(), 1);
+        const auto problem = told.front().front().value<HistoryProblem>();
+        QCOMPARE(problem.kind, HistoryProblem::Kind::CannotWrite);
+        QCOMPARE(problem.path, path);
+        QVERIFY(!recorder.flush());
+        QCOMPARE(allRecords(path).size(), 1);
+
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        recorder.recordEnvoi({workedExampleBytes(), true, false}, link, 7, {});
+        QCOMPARE(recorder.unsavedCount(), 0);
+        QCOMPARE(told.size(), 2);
+        QCOMPARE(told.back().front().value<HistoryProblem>().kind,
+                 HistoryProblem::Kind::WrittenAgain);
+        QCOMPARE(told.back().front().value<HistoryProblem>().records, 3);
+        const QList<SendRecord> records = allRecords(path);
+        QCOMPARE(records.size(), 4);
+        QCOMPARE(records.front().outcome, SendRecord::Outcome::LinkLost);
+        QCOMPARE(records.at(1).outcome, SendRecord::Outcome::PortNotOpened);
+        QCOMPARE(records.at(1).port, 7);
+        QCOMPARE(records.at(1).setupFile, QStringLiteral("reglage.ini"));
+        QCOMPARE(records.at(1).message, workedExampleBytes());
+        QVERIFY(records.at(2).sentAt <= records.at(1).sentAt);
+
+        // A folder that cannot take the file: nothing is made, the record is kept.
+        const QString lockedFolder = folder.filePath(QStringLiteral("locked"));
+        QVERIFY(QDir().mkpath(lockedFolder));
+        QVERIFY(QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::ExeOwner));
+        HistoryStore locked(lockedFolder + QStringLiteral("/historique.sqlite"));
+        SendRecord record = sample(1);
+        QVERIFY(!locked.append(record));
+        QVERIFY(!locked.error().isEmpty());
+        QVERIFY(!QFileInfo::exists(locked.path()));
+        QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // A file that is not a database, or whose pages are damaged: set aside under a dated name,
+    // never deleted, and a new history begins.
+    void damagedHistoryIsSetAside_data()
+    {
+        QTest::addColumn<int>("damageAt"); // -1: not a database at all
+        QTest::newRow("not a database") << -1;
+        QTest::newRow("a damaged page") << 2 * 4096 + 100;
+    }
+    void damagedHistoryIsSetAside()
+    {
+        QFETCH(int, damageAt);
+        QTemporaryDir folder;
+        const QString path = historyIn(folder);
+        QByteArray damaged = "Ceci n'est pas une base de données.\n";
+        if (damageAt >= 0) {
+            HistoryStore store(path);
+            for (int n = 0; n < 60; ++n) {
+                SendRecord record = sample(n);
+                record.appendAnswer(QByteArray(1000, 'x'));
+                QVERIFY(store.append(record));
+            }
+            store.close();
+            damaged = readBytes(path);
+            QVERIFY(damaged.size() > damageAt + 200);
+            damaged.replace(damageAt, 200, QByteArray(200, '\xA5'));
+        } else {
+            QDir().mkpath(QFileInfo(path).path());
+        }
+        writeBytes(path, damaged);
+
+        HistoryRecorder recorder(path, SendRecord::Origin::Script, QStringLiteral("1.0.0"));
+        QSignalSpy told(&recorder, &HistoryRecorder::problem);
+        SerialLink link(folder.path());
+        recorder.recordEnvoi({workedExampleBytes(), false, false}, link, 1, {});
+        recorder.recordEnvoi({workedExampleBytes(), false, false}, link, 1, {});
+        QCOMPARE(told.size(), 1);
+        const auto problem = told.front().front().value<HistoryProblem>();
+        QCOMPARE(problem.kind, HistoryProblem::Kind::SetAside);
+        QCOMPARE(readBytes(problem.detail), damaged);
+        QVERIFY2(QFileInfo(problem.detail)
+                     .fileName()
+                     .startsWith(QStringLiteral("historique.endommage-%1")
+                                     .arg(QDate::currentDate().toString(Qt::ISODate))),
+                 qPrintable(problem.detail));
+        QCOMPARE(recorder.unsavedCount(), 0);
+        QCOMPARE(allRecords(path).size(), 2);
+    }
+
+    // Written by a newer program: read, never changed, and said so.
+    void newerHistoryIsOnlyRead()
+    {
+        QTemporaryDir folder;
+        const QString path = historyIn(folder);
+        SendRecord record = sample(0);
+        QVERIFY(HistoryStore(path).append(record));
+        sql(path, QStringLiteral("PRAGMA user_version = 99"));
+        const QByteArray before = readBytes(path);
+        HistoryRecorder recorder(path, SendRecord::Origin::Window, QStringLiteral("1.0.0"));
+        QSignalSpy told(&recorder, &HistoryRecorder::problem);
+        SerialLink link(folder.path());
+        recorder.recordEnvoi({workedExampleBytes(), false, false}, link, 1, {});
+        recorder.recordEnvoi({workedExampleBytes(), false, false}, link, 1, {});
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(told.front().front().value<HistoryProblem>().kind,
+                 HistoryProblem::Kind::NewerSchema);
+        QCOMPARE(recorder.unsavedCount(), 2);
+        QVERIFY(!recorder.store().setLabel(1, QStringLiteral("x")));
+        QCOMPARE(recorder.store().records({}), QList<SendRecord> {record});
+        QVERIFY(recorder.store().isNewer());
+        recorder.store().close();
+        QCOMPARE(readBytes(path), before);
+    }
+
+    // A history of the first schema takes the second's column and index, records kept.
+    void firstSchemaIsMigrated()
+    {
+        QTemporaryDir folder;
+        const QString path = historyIn(folder);
+        QDir().mkpath(QFileInfo(path).path());
+        sql(path, QString::fromUtf8(readBytes(testDataPath(QStringLiteral("history-v1.sql")))));
+        QCOMPARE(sql(path, QStringLiteral("PRAGMA user_version")), QStringLiteral("1"));
+        const QList<SendRecord> records = allRecords(path);
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(records.front().label, QStringLiteral("Poste Nord"));
+        QCOMPARE(records.front().message, workedExampleBytes());
+        QCOMPARE(records.front().port, 3);
+        QVERIFY(!records.front().labelChangedAt.isValid());
+        QCOMPARE(sql(path, QStringLiteral("PRAGMA user_version")), QStringLiteral("2"));
+        QCOMPARE(sql(path, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'")),
+                 QStringLiteral("envois_by_port"));
+    }
+
+    // Killed while it writes: every record it said was written is there, whole, and the file
+    // opens at once.
+    void killedWriterLosesNothingWritten()
+    {
+        QTemporaryDir folder;
+        const QString path = historyIn(folder);
+        QProcess writer;
+        writer.start(QStringLiteral(HISTORYWRITER),
+                     {path, QStringLiteral("tué"), QStringLiteral("0")});
+        QVERIFY(writer.waitForStarted());
+        QByteArray said;
+        QTRY_VERIFY_WITH_TIMEOUT((said += writer.readAllStandardOutput()).count('\n') >= 20, 10000);
+        writer.kill();
+        writer.waitForFinished();
+        said += writer.readAllStandardOutput();
+        HistoryStore store(path);
+        const QList<SendRecord> records = store.records({});
+        QVERIFY2(store.takeSetAsidePath().isEmpty(), "a sound file is never set aside");
+        QVERIFY(records.size() >= said.count('\n'));
+        for (int i = 0; i < records.size(); ++i) {
+            QCOMPARE(records.at(i).id, records.size() - i);
+            QCOMPARE(records.at(i).label, QStringLiteral("tué-%1").arg(records.size() - i));
+            QCOMPARE(records.at(i).message, workedExampleBytes());
+        }
+        SendRecord next = sample(0);
+        QVERIFY(store.append(next));
+    }
+
+    // The window and four scripts writing at once: every record kept, once.
+    void concurrentWritersKeepEveryRecord()
+    {
+        QTemporaryDir folder;
+        const QString path = historyIn(folder);
+        constexpr int Each = 40;
+        std::array<QProcess, 4> writers;
+        for (std::size_t w = 0; w < writers.size(); ++w) {
+            writers[w].start(QStringLiteral(HISTORYWRITER),
+                             {path, QStringLiteral("script%1").arg(w), QString::number(Each)});
+        }
+        HistoryStore window(path);
+        for (int n = 1; n <= Each; ++n) {
+            SendRecord record = sample(n);
+            record.label = QStringLiteral("fenêtre-%1").arg(n);
+            QVERIFY2(window.append(record), qPrintable(window.error()));
+        }
+        for (QProcess &writer : writers) {
+            QVERIFY(writer.waitForFinished(30000));
+            QCOMPARE(writer.exitCode(), 0);
+        }
+        QSet<QString> labels;
+        for (const SendRecord &record : window.records({})) {
+            labels.insert(record.label);
+        }
+        QCOMPARE(labels.size(), 5 * Each);
+        QCOMPARE(window.count({}), 5 * Each);
+        QVERIFY(labels.contains(QStringLiteral("script3-%1").arg(Each)));
+    }
+
+    // It names the account and the computer: its owner's alone.
+    void historyIsTheOwnersAlone()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("the user's %LOCALAPPDATA% is the owner's already");
+#endif
+        QTemporaryDir folder;
+        const QString path = historyIn(folder);
+        SendRecord record = sample(0);
+        QVERIFY(HistoryStore(path).append(record));
+        QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser),
+                 QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(
+            QFile::permissions(QFileInfo(path).path())
+                & (QFile::ReadGroup | QFile::ReadOther | QFile::WriteGroup | QFile::WriteOther),
+            QFile::Permissions());
+    }
+
+    // Where it lives: the user's data folder, moved by XDG_DATA_HOME on Linux.
+    void historyLivesInTheUsersDataFolder()
+    {
+        QCOMPARE(QFileInfo(HistoryStore::defaultPath()).fileName(),
+                 QStringLiteral("historique.sqlite"));
+        QCOMPARE(QFileInfo(HistoryStore::defaultPath()).dir().dirName(),
+                 QStringLiteral("tensiova"));
+#ifndef Q_OS_WIN
+        QCOMPARE(HistoryStore::defaultPath(),
+                 qEnvironmentVariable("XDG_DATA_HOME")
+                     + QStringLiteral("/tensiova/historique.sqlite"));
+#endif
+    }
+};
+
+QTEST_MAIN(TestHistory)
+#include "tst_history.moc"
