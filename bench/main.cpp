@@ -3,10 +3,13 @@
 
 #include "app/answerbox.h"
 #include "app/design.h"
+#include "app/historywindow.h"
 #include "app/journalwindow.h"
 #include "app/mainwindow.h"
+#include "history/historyrecorder.h"
 #include "link/exchangejournal.h"
 #include "link/seriallink.h"
+#include "processmemory.h"
 #include "ptypair.h"
 #include "scripteduserdialogs.h"
 #include "settings/setupstore.h"
@@ -290,6 +293,105 @@ void measureLoad(const QString &folder)
     report("load_junk_ms", median(times), "ms");
 }
 
+// A history of 100,000 records, then what the station pays with it: a record on the event loop,
+// the window shown with its first rows, a search, the CSV of all, and the window's memory.
+void measureHistory(const QString &folder, ScriptedUserDialogs &dialogs)
+{
+    constexpr int Records = 100'000;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(QDir(folder).filePath(QStringLiteral("data"))));
+    {
+        HistoryStore store(HistoryStore::defaultPath());
+        SendRecord record;
+        record.programVersion = QStringLiteral(TENSIOVA_VERSION);
+        record.account = QStringLiteral("technicien");
+        record.computer = QStringLiteral("POSTE-ATELIER");
+        record.adapter = {QStringLiteral("FTDI"), QStringLiteral("FT232R USB UART"), {}};
+        record.message = QByteArray(52, '\x01');
+        record.message[0] = 'n';
+        record.appendAnswer("OK\r\n");
+        record.outcome = SendRecord::Outcome::Answered;
+        QElapsedTimer filling;
+        filling.start();
+        for (int n = 0; n < Records; ++n) {
+            record.id = 0;
+            record.sentAt = QDateTime::currentDateTimeUtc().addSecs(n - Records);
+            record.port = 1 + n % 40;
+            record.device = QStringLiteral("/dev/ttyUSB%1").arg(n % 40);
+            record.adapter.serialNumber =
+                QStringLiteral("FT%1").arg(n % 997, 5, 10, QLatin1Char('0'));
+            record.setupFile =
+                QStringLiteral("/home/technicien/reglages/armoire-%1.ini").arg(n % 300);
+            record.label = QStringLiteral("Site %1, armoire %2").arg(n % 50).arg(n % 300);
+            if (!store.append(record)) {
+                std::fprintf(stderr, "history not filled: %s\n", qPrintable(store.error()));
+                return;
+            }
+        }
+        report("history_fill_s", milliseconds(filling) / 1000.0, "s");
+    }
+
+    PtyPair device;
+    MainWindow window(SettingsLocation(folder, folder), dialogs, QLocale::c());
+    window.Form_Load();
+    window.show();
+    QTest::qWaitForWindowExposed(&window);
+    SerialLink &link = window.serialLink();
+    link.setDevice(device.devicePath());
+    std::vector<double> records;
+    double first = 0;
+    for (int run = 0; run < 41; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        // Each one also completes the one before it, as the next "Envoi" does.
+        window.history().recordEnvoi({QByteArray(52, 'n'), true, true}, link, 1, folder);
+        (run == 0 ? first : records.emplace_back()) = milliseconds(timer);
+        window.history().received("OK\r\n");
+    }
+    window.history().endAnswer();
+    report("history_first_record_ms", first, "ms");
+    report("history_record_ms", median(records), "ms");
+
+    const long memoryBefore = residentMemoryKiB();
+    QElapsedTimer opening;
+    opening.start();
+    window.n_historique_Click();
+    HistoryWindow *history = window.historyWindow();
+    QTest::qWaitForWindowExposed(history);
+    const double openMs = milliseconds(opening);
+    if (history->model().rowCount() == 0) {
+        std::fprintf(stderr, "the history window shows no record\n");
+    }
+    report("history_open_ms", openMs, "ms");
+
+    std::vector<double> filters;
+    for (const QString &text :
+         {QStringLiteral("armoire 17"), QStringLiteral("com12"), QStringLiteral("ft00042"),
+          QStringLiteral("introuvable"), QStringLiteral("site 3"), QStringLiteral("répondu")}) {
+        QElapsedTimer timer;
+        timer.start();
+        history->setSearchText(text);
+        QCoreApplication::processEvents();
+        filters.push_back(milliseconds(timer));
+    }
+    report("history_filter_ms", median(filters), "ms");
+    history->setSearchText({});
+
+    dialogs.exportChoice = QDir(folder).filePath(QStringLiteral("historique.csv"));
+    QElapsedTimer exporting;
+    exporting.start();
+    history->exportCsv();
+    report("history_export_s", milliseconds(exporting) / 1000.0, "s");
+    QFile exported(*dialogs.exportChoice);
+    report("history_export_mib", double(exported.size()) / (1024.0 * 1024.0), "MiB");
+    // Scrolled to the end of a long past, a page at a time.
+    for (int page = 0; page < 20; ++page) {
+        history->model().fetchMore({});
+    }
+    QCoreApplication::processEvents();
+    report("history_window_rss_kib", double(residentMemoryKiB() - memoryBefore), "KiB");
+    qunsetenv("XDG_DATA_HOME");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -314,5 +416,6 @@ int main(int argc, char *argv[])
     measureEnvoi(folder.path(), dialogs);
     measureAppend();
     measureLoad(folder.path());
+    measureHistory(folder.path(), dialogs);
     return 0;
 }

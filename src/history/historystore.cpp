@@ -46,11 +46,18 @@ QString utcText(const QDateTime &time)
     return time.isValid() ? time.toUTC().toString(DateFormat) : QString();
 }
 
-QDateTime utcTime(const QString &text)
+// Read by hand: QDateTime's parser goes through the local time zone, which asks the system for
+// its zone file at every call.
+QDateTime utcTime(QStringView text)
 {
-    QDateTime time = QDateTime::fromString(text, DateFormat);
-    time.setTimeSpec(Qt::UTC);
-    return time;
+    if (text.size() != DateFormat.size() - 4) { // the format's four quote marks
+        return {};
+    }
+    const auto number = [text](int at, int length) {
+        return text.mid(at, length).toInt();
+    };
+    return QDateTime(QDate(number(0, 4), number(5, 2), number(8, 2)),
+                     QTime(number(11, 2), number(14, 2), number(17, 2), number(20, 3)), Qt::UTC);
 }
 
 // Case folded beyond ASCII, which SQLite's own lower() leaves alone.

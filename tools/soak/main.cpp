@@ -13,6 +13,7 @@
 #include "app/journalwindow.h"
 #include "app/mainwindow.h"
 #include "heartbeat.h"
+#include "history/historyrecorder.h"
 #include "link/seriallink.h"
 #include "processmemory.h"
 #include "ptypair.h"
@@ -238,6 +239,8 @@ int main(int argc, char *argv[])
     }
     SoakDevice device(folder.filePath(QStringLiteral("COM200")));
     ScriptedUserDialogs dialogs;
+    // A history of its own: every message sent must be in it.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
     const auto window = MainWindow::load(SettingsLocation(folder.path(), folder.path()), dialogs);
     window->show();
 
@@ -329,7 +332,20 @@ int main(int argc, char *argv[])
     report(minutes);
     const long growth = residentMemoryKiB() - rssHalf;
     const qint64 lost = (sent - device.messagesWhole) + lostAnswers;
-    std::printf("soak: refused %lld (the device was away), longest Envoi %lld ms\n", refused,
-                longestEnvoi);
-    return lost == 0 && growth < 2048 && heartbeat.longestGap() < 100 ? 0 : 1;
+    window->history().endAnswer();
+    qint64 recordsSent = 0;
+    qint64 recordsRefused = 0;
+    window->history().store().forEach({}, -1, 0, [&](const SendRecord &record) {
+        const bool wentOut = record.outcome == SendRecord::Outcome::Answered
+            || record.outcome == SendRecord::Outcome::NoAnswer;
+        (wentOut ? recordsSent : recordsRefused) += 1;
+        return true;
+    });
+    std::printf("soak: refused %lld (the device was away), longest Envoi %lld ms, history: "
+                "records_sent %lld of sent %lld, records_refused %lld of refused %lld\n",
+                refused, longestEnvoi, recordsSent, sent, recordsRefused, refused);
+    return lost == 0 && growth < 2048 && heartbeat.longestGap() < 100 && recordsSent == sent
+            && recordsRefused == refused
+        ? 0
+        : 1;
 }
