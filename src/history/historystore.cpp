@@ -244,7 +244,8 @@ bool HistoryStore::openFile(Access access)
 
 bool HistoryStore::openConnection(bool writable)
 {
-    const QByteArray native = QFile::encodeName(m_path);
+    // SQLite takes names in UTF-8, which is also what Qt gives the system on Linux.
+    const QByteArray native = m_path.toUtf8();
     const int flags = writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
     if (sqlite3_open_v2(native.constData(), &m_db, flags, nullptr) != SQLITE_OK) {
         return fail({});
