@@ -337,13 +337,16 @@ void measureHistory(const QString &folder, ScriptedUserDialogs &dialogs)
     QTest::qWaitForWindowExposed(&window);
     SerialLink &link = window.serialLink();
     link.setDevice(device.devicePath());
+    DeviceProgrammer::Envoi envoi;
+    envoi.message = envoi.sent = QByteArray(52, 'n');
+    envoi.portOpened = true;
     std::vector<double> records;
     double first = 0;
     for (int run = 0; run < 41; ++run) {
         QElapsedTimer timer;
         timer.start();
         // Each one also completes the one before it, as the next "Envoi" does.
-        window.history().recordEnvoi({QByteArray(52, 'n'), true, true}, link, 1, folder);
+        window.history().recordEnvoi(envoi, link, 1, folder);
         (run == 0 ? first : records.emplace_back()) = milliseconds(timer);
         window.history().received("OK\r\n");
     }

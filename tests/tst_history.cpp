@@ -47,6 +47,17 @@ SendRecord sample(int n)
     return record;
 }
 
+// What "Envoi" did: the port not opened, opened but the device gone as it was written, or sent.
+enum class Reached { Nothing, Port, Device };
+DeviceProgrammer::Envoi envoi(Reached reached)
+{
+    DeviceProgrammer::Envoi envoi;
+    envoi.message = workedExampleBytes();
+    envoi.portOpened = reached != Reached::Nothing;
+    envoi.sent = reached == Reached::Device ? envoi.message : QByteArray();
+    return envoi;
+}
+
 QString historyIn(const QTemporaryDir &folder)
 {
     return folder.filePath(QStringLiteral("data/tensiova/historique.sqlite"));
@@ -283,6 +294,38 @@ private slots:
         QVERIFY(!error.isEmpty());
     }
 
+    // A message that went out is recorded at once, then completed with what the device said until
+    // the next "Envoi" or the port's closing.
+    void answersCompleteTheirRecord()
+    {
+        QTemporaryDir folder;
+        HistoryRecorder recorder(historyIn(folder), SendRecord::Origin::Script,
+                                 QStringLiteral("1.0.0"));
+        SerialLink link(folder.path());
+        recorder.recordEnvoi(envoi(Reached::Device), link, 2, QStringLiteral("a.ini"),
+                             QStringLiteral("Armoire 4"));
+        const auto stored = [&recorder](int row) {
+            return recorder.store().records({}).value(row);
+        };
+        QCOMPARE(stored(0).outcome, SendRecord::Outcome::NoAnswer);
+        QCOMPARE(stored(0).label, QStringLiteral("Armoire 4"));
+        QCOMPARE(stored(0).origin, SendRecord::Origin::Script);
+        recorder.received("OK");
+        QTRY_COMPARE(stored(0).answer, QByteArray("OK")); // shown while it may still grow
+        QCOMPARE(stored(0).outcome, SendRecord::Outcome::Answered);
+        recorder.received(QByteArray(5000, 'z'));
+        recorder.recordEnvoi(envoi(Reached::Device), link, 2, {}); // ends the last answer
+        QCOMPARE(stored(1).answer.size(), SendRecord::AnswerCapacity);
+        QVERIFY(stored(1).answerText.endsWith(QLatin1Char('z')));
+        QCOMPARE(stored(0).outcome, SendRecord::Outcome::NoAnswer);
+        recorder.endAnswer(SendRecord::Outcome::NotWaited);
+        recorder.received("trop tard");
+        QTest::qWait(HistoryRecorder::AnswerProgressMs + 50);
+        QCOMPARE(stored(0).outcome, SendRecord::Outcome::NotWaited);
+        QCOMPARE(stored(0).answer, QByteArray());
+        QCOMPARE(recorder.unsavedCount(), 0);
+    }
+
     // A file whose write bits are all off (root too) or a read-only folder: "Envoi" goes on, the
     // records are kept and written with the next one that can be, and it is said once.
     void unwritableHistoryKeepsItsRecords()
@@ -296,8 +339,7 @@ private slots:
         QSignalSpy told(&recorder, &HistoryRecorder::problem);
         SerialLink link(folder.path());
         for (int n = 0; n < 2; ++n) {
-            recorder.recordEnvoi({workedExampleBytes(), false, false}, link, 7,
-                                 QStringLiteral("reglage.ini"));
+            recorder.recordEnvoi(envoi(Reached::Nothing), link, 7, QStringLiteral("reglage.ini"));
         }
         QCOMPARE(recorder.unsavedCount(), 2);
         QCOMPARE(told.size(), 1);
@@ -308,7 +350,7 @@ private slots:
         QCOMPARE(allRecords(path).size(), 1);
 
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
-        recorder.recordEnvoi({workedExampleBytes(), true, false}, link, 7, {});
+        recorder.recordEnvoi(envoi(Reached::Port), link, 7, {});
         QCOMPARE(recorder.unsavedCount(), 0);
         QCOMPARE(told.size(), 2);
         QCOMPARE(told.back().front().value<HistoryProblem>().kind,
@@ -368,8 +410,8 @@ private slots:
         HistoryRecorder recorder(path, SendRecord::Origin::Script, QStringLiteral("1.0.0"));
         QSignalSpy told(&recorder, &HistoryRecorder::problem);
         SerialLink link(folder.path());
-        recorder.recordEnvoi({workedExampleBytes(), false, false}, link, 1, {});
-        recorder.recordEnvoi({workedExampleBytes(), false, false}, link, 1, {});
+        recorder.recordEnvoi(envoi(Reached::Nothing), link, 1, {});
+        recorder.recordEnvoi(envoi(Reached::Nothing), link, 1, {});
         QCOMPARE(told.size(), 1);
         const auto problem = told.front().front().value<HistoryProblem>();
         QCOMPARE(problem.kind, HistoryProblem::Kind::SetAside);
@@ -395,8 +437,8 @@ private slots:
         HistoryRecorder recorder(path, SendRecord::Origin::Window, QStringLiteral("1.0.0"));
         QSignalSpy told(&recorder, &HistoryRecorder::problem);
         SerialLink link(folder.path());
-        recorder.recordEnvoi({workedExampleBytes(), false, false}, link, 1, {});
-        recorder.recordEnvoi({workedExampleBytes(), false, false}, link, 1, {});
+        recorder.recordEnvoi(envoi(Reached::Nothing), link, 1, {});
+        recorder.recordEnvoi(envoi(Reached::Nothing), link, 1, {});
         QCOMPARE(told.size(), 1);
         QCOMPARE(told.front().front().value<HistoryProblem>().kind,
                  HistoryProblem::Kind::NewerSchema);

@@ -466,8 +466,7 @@ void MainWindow::Command6_Click()
         record(ExchangeJournal::Kind::Sent, envoi.sent);
     }
     if (envoi.problems.isEmpty()) {
-        m_history->recordEnvoi({envoi.message, envoi.portOpened, !envoi.sent.isEmpty()}, *m_link,
-                               m_link->commPort(), m_setupFile);
+        m_history->recordEnvoi(envoi, *m_link, m_link->commPort(), m_setupFile);
     }
     if (envoi.statesCorrected) {
         setSetup(envoi.setup);

@@ -249,8 +249,8 @@ Outcome send(const QCommandLineParser &parser, const QString &file, int waitMs,
         outcome.message = LinkMessages::wrongFields(problems, LinkMessages::Saving::No);
         return outcome;
     }
-    history.recordEnvoi({envoi.message, envoi.portOpened, !envoi.sent.isEmpty()}, link, number,
-                        QFileInfo(file).absoluteFilePath(), parser.value(QStringLiteral("label")));
+    history.recordEnvoi(envoi, link, number, QFileInfo(file).absoluteFilePath(),
+                        parser.value(QStringLiteral("label")));
     if (!envoi.portOpened) {
         outcome.exit = PortNotOpened;
         outcome.status = QStringLiteral("port not opened");

@@ -42,7 +42,7 @@ HistoryRecorder::HistoryRecorder(const QString &path, SendRecord::Origin origin,
     });
 }
 
-void HistoryRecorder::recordEnvoi(const Envoi &envoi, SerialLink &link, int port,
+void HistoryRecorder::recordEnvoi(const DeviceProgrammer::Envoi &envoi, SerialLink &link, int port,
                                   const QString &setupFile, const QString &label)
 {
     endAnswer();
@@ -62,11 +62,11 @@ void HistoryRecorder::recordEnvoi(const Envoi &envoi, SerialLink &link, int port
     if (!envoi.portOpened) {
         record.outcome = SendRecord::Outcome::PortNotOpened;
         record.reason = link.openFailure().reason;
-    } else if (!envoi.sent) {
+    } else if (envoi.sent.isEmpty()) {
         record.outcome = SendRecord::Outcome::LinkLost;
     }
     const bool written = write(record);
-    if (envoi.portOpened && envoi.sent) {
+    if (envoi.portOpened && !envoi.sent.isEmpty()) {
         m_awaiting = record;
         m_answerWindow.start();
     } else if (!written) {

@@ -2,6 +2,7 @@
 
 #include "history/historystore.h"
 #include "history/sendrecord.h"
+#include "link/deviceprogrammer.h"
 
 #include <QObject>
 #include <QTimer>
@@ -44,15 +45,10 @@ public:
     HistoryRecorder(const QString &path, SendRecord::Origin origin, const QString &programVersion,
                     QObject *parent = nullptr);
 
-    struct Envoi
-    {
-        QByteArray message; // the 52 bytes
-        bool portOpened = false;
-        bool sent = false; // false with the port open: the device went as it was written
-    };
-    // port: the COM number that names the link's device, 0 when none does.
-    void recordEnvoi(const Envoi &envoi, SerialLink &link, int port, const QString &setupFile,
-                     const QString &label = {});
+    // What "Envoi" did, once its fields passed the checks. port: the COM number that names the
+    // link's device, 0 when none does.
+    void recordEnvoi(const DeviceProgrammer::Envoi &envoi, SerialLink &link, int port,
+                     const QString &setupFile, const QString &label = {});
     // Bytes from the device, kept while an answer is awaited.
     void received(const QByteArray &bytes);
     // The answer is over (the port closed, the script stops waiting): its record is completed.
