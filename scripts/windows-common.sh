@@ -272,10 +272,11 @@ detach_device() {
     fi
 }
 
-# shoot_window PROGRAM PNG: starts the program, clicks its splash away, waits for the main window
-# and takes its picture from the X server.
+# shoot_window PROGRAM PNG [history]: starts the program, clicks its splash away, waits for the
+# main window and takes its picture from the X server; with "history", opens Paramètrage ▸
+# Historique des envois (the menu's last entry) and takes that window's picture instead.
 shoot_window() {
-    local program=$1 png=$2 pid window splash status=1
+    local program=$1 png=$2 what=${3:-main} pid window splash status=1
     (cd "$(dirname "$program")" && exec wine "$program") >/dev/null 2>&1 &
     pid=$!
     splash=$(timeout 60 xdotool search --sync --onlyvisible --name "BREVANNE  - Tensiova" 2>/dev/null | head -1)
@@ -287,6 +288,19 @@ shoot_window() {
             [ -n "$window" ] && break
             sleep 0.5
         done
+        if [ -n "$window" ] && [ "$what" = history ]; then
+            sleep 2
+            # "Paramètrage" stands second in the menu bar; Up from its title reaches its last entry.
+            xdotool mousemove --window "$window" 85 10 click 1
+            sleep 1
+            xdotool key Up Return
+            window=
+            for _ in $(seq 30); do
+                window=$(xdotool search --onlyvisible --name "Historique des envois" 2>/dev/null | head -1)
+                [ -n "$window" ] && break
+                sleep 0.5
+            done
+        fi
         if [ -n "$window" ]; then
             sleep 2
             import -window "$window" "$png" && status=0
