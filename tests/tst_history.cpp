@@ -313,9 +313,13 @@ private slots:
         recorder.received("OK");
         QTRY_COMPARE(stored(0).answer, QByteArray("OK")); // shown while it may still grow
         QCOMPARE(stored(0).outcome, SendRecord::Outcome::Answered);
+        // A repère set in the window meanwhile stays, and is found.
+        QVERIFY(recorder.store().setLabel(stored(0).id, QStringLiteral("Armoire 5")));
         recorder.received(QByteArray(5000, 'z'));
         recorder.recordEnvoi(envoi(Reached::Device), link, 2, {}); // ends the last answer
         QCOMPARE(stored(1).answer.size(), SendRecord::AnswerCapacity);
+        QCOMPARE(stored(1).label, QStringLiteral("Armoire 5"));
+        QCOMPARE(recorder.store().count({QStringLiteral("armoire 5")}), 1);
         QVERIFY(stored(1).answerText.endsWith(QLatin1Char('z')));
         QCOMPARE(stored(0).outcome, SendRecord::Outcome::NoAnswer);
         recorder.endAnswer(SendRecord::Outcome::NotWaited);

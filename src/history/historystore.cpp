@@ -378,14 +378,17 @@ bool HistoryStore::updateAnswer(const SendRecord &record)
     if (!ensureWritable()) {
         return false;
     }
+    // The repère may have been set meanwhile, in the window: the search takes the stored one.
+    SendRecord updated = record;
+    updated.label = this->record(record.id).value_or(record).label;
     Statement update(m_db,
                      "UPDATE envois SET outcome = ?, answer = ?, answer_text = ?,"
                      " search = ? WHERE id = ?");
-    update.bind(outcomeKey(record.outcome))
-        .bind(record.answer)
-        .bind(record.answerText)
-        .bind(record.searchText())
-        .bind(record.id);
+    update.bind(outcomeKey(updated.outcome))
+        .bind(updated.answer)
+        .bind(updated.answerText)
+        .bind(updated.searchText())
+        .bind(updated.id);
     return update.run() || fail({});
 }
 
