@@ -451,6 +451,12 @@ private slots:
         history->setSearchText(QStringLiteral("répondu : « ok"));
         QCOMPARE(history->model().rowCount(), 1);
         QCOMPARE(history->selected()->id, first.id);
+        QVERIFY(history->findChild<QPlainTextEdit *>(QStringLiteral("HistoryBytes"))
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("6E 0A C8 05 01 00 FF 01")));
+        QVERIFY(history->findChild<QPlainTextEdit *>(QStringLiteral("HistoryAnswer"))
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("« OK\\r\\n »\n\n4F 4B 0D 0A")));
 
         // Compared with what the window shows now, differences marked.
         history->compare();

@@ -1,6 +1,8 @@
 // The history of "Envoi": records written and read back byte-exact, searched, exported, and kept
 // through every fault of the file: unwritable, damaged, newer, killed mid-write, shared.
 
+#include "app/historymessages.h"
+#include "app/historymodel.h"
 #include "app/historysheet.h"
 #include "conversions/windows1252.h"
 #include "history/historycsv.h"
@@ -274,7 +276,9 @@ private slots:
         QTemporaryDir folder;
         const QString pdf = folder.filePath(QStringLiteral("fiche.pdf"));
         QString error;
-        QVERIFY(HistorySheet::write(sample(1), QStringLiteral("1.0.0"), pdf, error));
+        SendRecord record = sample(1);
+        record.port = 1;
+        QVERIFY(HistorySheet::write(record, QStringLiteral("1.0.0"), pdf, error));
         QProcess text;
         text.start(QStringLiteral("pdftotext"),
                    {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
@@ -283,7 +287,7 @@ private slots:
         QCOMPARE(page.count(QLatin1Char('\f')), 1); // one page
         for (const QString &expected :
              {QStringLiteral("Fiche de programmation"), QStringLiteral("Site Nord; armoire \"B1\""),
-              QStringLiteral("07/12/2026 15:31:12"), QStringLiteral("COM4 (/dev/ttyUSB1)"),
+              QStringLiteral("07/12/2026 15:31:12"), QStringLiteral("COM1 (/dev/ttyUSB1)"),
               QStringLiteral("FTDI, FT232R USB UART, n° A1"), QStringLiteral("répondu"),
               QStringLiteral("POSTE-ATELIER, compte technicien"),
               QStringLiteral("6E 01 C8 05 01 00 FF 01"), QStringLiteral("ET1"),
@@ -292,6 +296,56 @@ private slots:
         }
         QVERIFY(!HistorySheet::write(sample(1), {}, folder.filePath("absent/fiche.pdf"), error));
         QVERIFY(!error.isEmpty());
+    }
+
+    // What the window and the command line say of the history.
+    void problemMessages_data()
+    {
+        addDataRows(QStringLiteral("historymessages.tsv"));
+    }
+    void problemMessages()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, detail);
+        QFETCH(QString, records);
+        QFETCH(QString, text);
+        static const QMap<QString, HistoryProblem::Kind> Kinds {
+            {"CannotWrite", HistoryProblem::Kind::CannotWrite},
+            {"NewerSchema", HistoryProblem::Kind::NewerSchema},
+            {"SetAside", HistoryProblem::Kind::SetAside},
+            {"WrittenAgain", HistoryProblem::Kind::WrittenAgain},
+            {"Unsaved", HistoryProblem::Kind::Unsaved}};
+        const QString path = QStringLiteral("/home/t/historique.sqlite");
+        QCOMPARE(HistoryMessages::problem({Kinds.value(kind), path, detail, records.toInt()}),
+                 QString(text).replace(QStringLiteral("{path}"), QDir::toNativeSeparators(path)));
+    }
+
+    // The window reads a long past a page at a time, as it scrolls.
+    void modelReadsPageByPage()
+    {
+        QTemporaryDir folder;
+        HistoryStore store(historyIn(folder));
+        for (int n = 0; n < 450; ++n) {
+            SendRecord record = sample(n % 7);
+            QVERIFY(store.append(record));
+        }
+        HistoryModel model(store);
+        model.setFilter({});
+        QCOMPARE(model.total(), 450);
+        QCOMPARE(model.rowCount(), HistoryModel::PageSize);
+        QCOMPARE(model.recordAt(0).id, 450);
+        for (const int rows : {400, 450}) {
+            QVERIFY(model.canFetchMore({}));
+            model.fetchMore({});
+            QCOMPARE(model.rowCount(), rows);
+        }
+        QVERIFY(!model.canFetchMore({}));
+        QCOMPARE(model.recordAt(449).id, 1);
+        QCOMPARE(model.rowOf(3), 447);
+        model.setFilter({QStringLiteral("armoire-6.ini")});
+        QCOMPARE(model.total(), 64);
+        QCOMPARE(model.data(model.index(0, HistoryModel::SetupFileColumn), Qt::DisplayRole),
+                 QStringLiteral("armoire-6.ini"));
     }
 
     // A message that went out is recorded at once, then completed with what the device said until

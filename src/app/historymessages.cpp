@@ -13,12 +13,6 @@ QString quoted(const QString &path)
     return QStringLiteral("« %1 »").arg(QDir::toNativeSeparators(path));
 }
 
-QString records(int count)
-{
-    return count > 1 ? QStringLiteral("%1 envois").arg(count)
-                     : QStringLiteral("%1 envoi").arg(count);
-}
-
 } // namespace
 
 QString problem(const HistoryProblem &problem)
@@ -39,9 +33,14 @@ QString problem(const HistoryProblem &problem)
                               "sous %2 et un nouvel historique commence.")
             .arg(quoted(problem.path), quoted(problem.detail));
     case Kind::WrittenAgain:
-        return QStringLiteral("L'historique des envois %1 est de nouveau écrit : %2 en attente y "
-                              "sont inscrits.")
-            .arg(quoted(problem.path), records(problem.records));
+        return problem.records > 1
+            ? QStringLiteral("L'historique des envois %1 est de nouveau écrit : les %2 envois en "
+                             "attente y sont inscrits.")
+                  .arg(quoted(problem.path))
+                  .arg(problem.records)
+            : QStringLiteral("L'historique des envois %1 est de nouveau écrit : l'envoi en "
+                             "attente y est inscrit.")
+                  .arg(quoted(problem.path));
     case Kind::Unsaved:
         return (problem.records > 1
                     ? QStringLiteral("%1 envois de cette session n'ont pas pu être inscrits dans "

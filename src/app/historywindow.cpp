@@ -226,8 +226,9 @@ void HistoryWindow::showSelected()
     m_summary->setText(lines.join(QLatin1Char('\n')));
     m_grid->show(record->values());
     m_bytes->setPlainText(hexRows(record->message).join(QLatin1Char('\n')));
-    m_answer->setPlainText(record->answer.isEmpty() ? QStringLiteral("(aucune réponse)")
-                                                    : record->answerText + QStringLiteral("\n\n")
+    m_answer->setPlainText(record->answer.isEmpty()
+                               ? QStringLiteral("(aucune réponse)")
+                               : QStringLiteral("« %1 »\n\n").arg(escapedText(record->answerText))
                                    + hexRows(record->answer).join(QLatin1Char('\n')));
 }
 
