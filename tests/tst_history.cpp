@@ -317,7 +317,7 @@ private slots:
             {"Unsaved", HistoryProblem::Kind::Unsaved}};
         const QString path = QStringLiteral("/home/t/historique.sqlite");
         QCOMPARE(HistoryMessages::problem({Kinds.value(kind), path, detail, records.toInt()}),
-                 QString(text).replace(QStringLiteral("{path}"), QDir::toNativeSeparators(path)));
+                 QDir::toNativeSeparators(QString(text).replace(QStringLiteral("{path}"), path)));
     }
 
     // The window reads a long past a page at a time, as it scrolls.
@@ -423,6 +423,7 @@ private slots:
         QCOMPARE(records.at(1).message, workedExampleBytes());
         QVERIFY(records.at(2).sentAt <= records.at(1).sentAt);
 
+#ifndef Q_OS_WIN // where a folder's read-only mark does not keep files out
         // A folder that cannot take the file: nothing is made, the record is kept.
         const QString lockedFolder = folder.filePath(QStringLiteral("locked"));
         QVERIFY(QDir().mkpath(lockedFolder));
@@ -433,6 +434,7 @@ private slots:
         QVERIFY(!locked.error().isEmpty());
         QVERIFY(!QFileInfo::exists(locked.path()));
         QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+#endif
     }
 
     // A file that is not a database, or whose pages are damaged: set aside under a dated name,
