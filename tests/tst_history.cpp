@@ -4,16 +4,20 @@
 #include "app/historymessages.h"
 #include "app/historymodel.h"
 #include "app/historysheet.h"
+#include "app/setupgrid.h"
 #include "conversions/windows1252.h"
 #include "history/historycsv.h"
 #include "history/historyrecorder.h"
 #include "history/historystore.h"
 #include "link/programmingmessage.h"
 #include "link/seriallink.h"
+#include "model/actionchoice.h"
 #include "testdata.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -318,6 +322,49 @@ private slots:
         const QString path = QStringLiteral("/home/t/historique.sqlite");
         QCOMPARE(HistoryMessages::problem({Kinds.value(kind), path, detail, records.toInt()}),
                  QDir::toNativeSeparators(QString(text).replace(QStringLiteral("{path}"), path)));
+    }
+
+    // The grids as the main window lays them out: each column under its heading, each row beside
+    // its caption; with other values, each difference marked.
+    void gridsShowTheValues()
+    {
+        SetupGrid grid;
+        grid.showValues(asReceived(workedExample(), QLocale::system()));
+        grid.resize(grid.sizeHint());
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        const auto centre = [&grid](QWidget *widget) {
+            return widget->mapTo(&grid, widget->rect().center());
+        };
+        for (const Family family : FamilyOrder) {
+            for (const int channel : {0, 7}) {
+                QLineEdit *cell = nullptr;
+                for (QLineEdit *box : grid.findChildren<QLineEdit *>()) {
+                    cell = box->accessibleName() == fieldCaption(family, channel) ? box : cell;
+                }
+                QVERIFY(cell);
+                QLabel *heading = nullptr;
+                QLabel *caption = nullptr;
+                for (QLabel *label : grid.findChildren<QLabel *>()) {
+                    const bool sameFrame = label->parent() == cell->parent();
+                    heading = sameFrame && label->text() == columnCaption(family) ? label : heading;
+                    caption =
+                        sameFrame && label->text() == rowCaption(family, channel) ? label : caption;
+                }
+                QVERIFY(heading && caption);
+                QVERIFY(qAbs(centre(heading).x() - centre(cell).x()) < cell->width() / 2);
+                QVERIFY(qAbs(centre(caption).y() - centre(cell).y()) < cell->height() / 2);
+            }
+        }
+        QCOMPARE(grid.fieldText(Family::Max, 0), QStringLiteral("200"));
+        QCOMPARE(grid.fieldText(Family::LogicAction, 0), QStringLiteral("buzzer"));
+        MonitoringSetup other = asReceived(workedExample(), QLocale::system());
+        other.setText(Family::Coeff, 7, QStringLiteral("9"));
+        other.setAction(Family::AnalogAction, 0, ActionChoice::NoSelection);
+        QCOMPARE(grid.showValues(asReceived(workedExample(), QLocale::system()), other), 2);
+        QCOMPARE(grid.fieldText(Family::Coeff, 7), QStringLiteral("1 → 9"));
+        QCOMPARE(grid.fieldText(Family::AnalogAction, 0), QStringLiteral("relais → (vide)"));
+        QVERIFY(grid.isMarked(Family::Coeff, 7) && !grid.isMarked(Family::Coeff, 6));
     }
 
     // The window reads a long past a page at a time, as it scrolls.

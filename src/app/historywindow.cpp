@@ -207,7 +207,7 @@ void HistoryWindow::showSelected()
         m_summary->setText(m_model.total() == 0 && m_search->text().isEmpty()
                                ? QStringLiteral("Aucun envoi n'est encore inscrit.")
                                : QString());
-        m_grid->show(std::nullopt);
+        m_grid->showValues(std::nullopt);
         m_bytes->clear();
         m_answer->clear();
         return;
@@ -224,7 +224,7 @@ void HistoryWindow::showSelected()
         lines.prepend(QStringLiteral("Repère : %1").arg(record->label));
     }
     m_summary->setText(lines.join(QLatin1Char('\n')));
-    m_grid->show(record->values());
+    m_grid->showValues(record->values());
     m_bytes->setPlainText(hexRows(record->message).join(QLatin1Char('\n')));
     m_answer->setPlainText(record->answer.isEmpty()
                                ? QStringLiteral("(aucune réponse)")
@@ -245,7 +245,7 @@ void HistoryWindow::compare()
     auto *grid = new SetupGrid(dialog);
     grid->setObjectName(QStringLiteral("ComparisonGrid"));
     // What the device would receive from the window now, beside what it received then.
-    const int differences = grid->show(record->values(), asReceived(m_current(), m_locale));
+    const int differences = grid->showValues(record->values(), asReceived(m_current(), m_locale));
     auto *heading = new QLabel(
         differences == 0
             ? QStringLiteral("Envoi du %1 : la fenêtre montre les mêmes réglages.")

@@ -66,8 +66,8 @@ QString SetupGrid::shownValue(const MonitoringSetup &values, Family family, int 
         : ActionChoice::texts().value(action, QString::number(action));
 }
 
-int SetupGrid::show(const std::optional<MonitoringSetup> &values,
-                    const std::optional<MonitoringSetup> &others)
+int SetupGrid::showValues(const std::optional<MonitoringSetup> &values,
+                          const std::optional<MonitoringSetup> &others)
 {
     int differences = 0;
     for (const Family family : FamilyOrder) {

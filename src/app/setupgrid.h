@@ -22,8 +22,8 @@ public:
 
     // Shows the values; with others, each field that differs reads "value → other", marked.
     // Returns how many fields differ.
-    int show(const std::optional<MonitoringSetup> &values,
-             const std::optional<MonitoringSetup> &others = std::nullopt);
+    int showValues(const std::optional<MonitoringSetup> &values,
+                   const std::optional<MonitoringSetup> &others = std::nullopt);
     QString fieldText(Family family, int channel) const;
     bool isMarked(Family family, int channel) const;
 
