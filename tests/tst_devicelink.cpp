@@ -617,6 +617,11 @@ private slots:
         QVERIFY(QFile::link(QStringLiteral("/dev/null"), folder.filePath(QStringLiteral("COM9"))));
         QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM9")) >= 0, 1500);
         QVERIFY(list->currentItem()->text().startsWith(QStringLiteral("COM7")));
+        // The first port too.
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), folder.filePath(QStringLiteral("COM1"))));
+        QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM1 — /dev/null")) >= 0, 1500);
+        list->setCurrentRow(row(QStringLiteral("COM1 — /dev/null")));
+        QCOMPARE(dialog.answer(), QStringLiteral("1"));
         QFile::remove(link);
         device.reset();
         QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM7")) < 0, 1500);
