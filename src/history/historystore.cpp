@@ -333,6 +333,10 @@ bool HistoryStore::migrate()
 
 bool HistoryStore::ensureWritable()
 {
+    if (m_db && m_newer) {
+        // Opened again, it would be checked again, and still be newer.
+        return fail(QStringLiteral("written by a newer version"));
+    }
     return (m_db && m_writable) || open(Access::Write);
 }
 
