@@ -334,7 +334,9 @@ void measureHistory(const QString &folder, ScriptedUserDialogs &dialogs)
     MainWindow window(SettingsLocation(folder, folder), dialogs, QLocale::c());
     window.Form_Load();
     window.show();
-    QTest::qWaitForWindowExposed(&window);
+    if (!QTest::qWaitForWindowExposed(&window)) {
+        std::fprintf(stderr, "the main window did not show\n");
+    }
     SerialLink &link = window.serialLink();
     link.setDevice(device.devicePath());
     DeviceProgrammer::Envoi envoi;
@@ -359,10 +361,10 @@ void measureHistory(const QString &folder, ScriptedUserDialogs &dialogs)
     opening.start();
     window.n_historique_Click();
     HistoryWindow *history = window.historyWindow();
-    QTest::qWaitForWindowExposed(history);
+    const bool shown = QTest::qWaitForWindowExposed(history);
     const double openMs = milliseconds(opening);
-    if (history->model().rowCount() == 0) {
-        std::fprintf(stderr, "the history window shows no record\n");
+    if (!shown || history->model().rowCount() == 0) {
+        std::fprintf(stderr, "the history window did not show its records\n");
     }
     report("history_open_ms", openMs, "ms");
 
