@@ -15,10 +15,6 @@ namespace Tensiova::HistorySheet {
 
 namespace {
 
-constexpr std::array<Family, 4> AnalogColumns {Family::Min, Family::Max, Family::Coeff,
-                                               Family::AnalogAction};
-constexpr std::array<Family, 2> LogicColumns {Family::Et, Family::LogicAction};
-
 QString escaped(const QString &text)
 {
     return text.toHtmlEscaped();
@@ -91,9 +87,8 @@ QString html(const SendRecord &record, const QString &programVersion)
     page += infoRow(QStringLiteral("Résultat"), outcome);
     page += QStringLiteral("</table>");
     const std::optional<MonitoringSetup> values = record.values();
-    page +=
-        grid(QStringLiteral("Paramétrage surveillance voies analogiques"), AnalogColumns, values)
-        + grid(QStringLiteral("Paramétrage surveillance voies logiques"), LogicColumns, values);
+    page += grid(gridCaption(Family::Min), AnalogFields, values)
+        + grid(gridCaption(Family::Et), LogicFields, values);
     page += QStringLiteral(
                 "<p class='caption'>Message envoyé (%1 octets, hexadécimal)</p><pre>%2</pre>")
                 .arg(record.message.size())

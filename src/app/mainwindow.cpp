@@ -229,9 +229,7 @@ void MainWindow::buildPanel()
         QWidget *widget = nullptr;
         switch (row.control) {
         case Control::Frame: {
-            const QString title = row.channel == 0
-                ? QStringLiteral("Paramétrage surveillance voies analogiques")
-                : QStringLiteral("Paramétrage surveillance voies logiques");
+            const QString title = gridCaption(row.channel == 0 ? Family::Min : Family::Et);
             widget = frames.at(row.channel) = new FrameBox(title, colour, parent);
             widget->setObjectName(arrayName(QStringLiteral("Frame2"), row.channel));
             break;

@@ -11,10 +11,6 @@ namespace Tensiova {
 
 namespace {
 
-constexpr std::array<Family, 4> AnalogColumns {Family::Min, Family::Max, Family::Coeff,
-                                               Family::AnalogAction};
-constexpr std::array<Family, 2> LogicColumns {Family::Et, Family::LogicAction};
-
 // The frames' captions are blue, as in the main window.
 const QColor CaptionBlue(0x00, 0x00, 0xFF);
 
@@ -50,8 +46,8 @@ SetupGrid::SetupGrid(QWidget *parent)
         }
         layout->addWidget(frame);
     };
-    addFrame(QStringLiteral("Paramétrage surveillance voies analogiques"), AnalogColumns);
-    addFrame(QStringLiteral("Paramétrage surveillance voies logiques"), LogicColumns);
+    addFrame(gridCaption(Family::Min), AnalogFields);
+    addFrame(gridCaption(Family::Et), LogicFields);
     layout->addStretch();
 }
 

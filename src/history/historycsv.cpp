@@ -8,20 +8,15 @@ namespace Tensiova::HistoryCsv {
 
 namespace {
 
-// The order of the message, which is the device's: analogue channels, then logic ones.
-constexpr std::array<Family, 4> AnalogColumns {Family::Min, Family::Max, Family::Coeff,
-                                               Family::AnalogAction};
-constexpr std::array<Family, 2> LogicColumns {Family::Et, Family::LogicAction};
-
 template<typename Visit> void forEachField(Visit visit)
 {
     for (int channel = 0; channel < ChannelCount; ++channel) {
-        for (const Family family : AnalogColumns) {
+        for (const Family family : AnalogFields) {
             visit(family, channel);
         }
     }
     for (int channel = 0; channel < ChannelCount; ++channel) {
-        for (const Family family : LogicColumns) {
+        for (const Family family : LogicFields) {
             visit(family, channel);
         }
     }

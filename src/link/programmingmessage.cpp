@@ -9,13 +9,10 @@ namespace Tensiova {
 
 namespace {
 
-constexpr int AnalogFieldsPerChannel = 4;
-constexpr int LogicFieldsPerChannel = 2;
+constexpr int AnalogFieldsPerChannel = int(AnalogFields.size());
+constexpr int LogicFieldsPerChannel = int(LogicFields.size());
 constexpr int LogicStart = ChannelCount * AnalogFieldsPerChannel;
 constexpr int FilledEnd = LogicStart + ChannelCount * LogicFieldsPerChannel;
-constexpr std::array<Family, AnalogFieldsPerChannel> AnalogFields {
-    Family::Min, Family::Max, Family::Coeff, Family::AnalogAction};
-constexpr std::array<Family, LogicFieldsPerChannel> LogicFields {Family::Et, Family::LogicAction};
 
 } // namespace
 

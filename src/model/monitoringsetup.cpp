@@ -36,6 +36,13 @@ QString fieldCaption(Family family, int channel)
     return rowCaption(family, channel) + QStringLiteral(" – ") + columnCaption(family);
 }
 
+QString gridCaption(Family family)
+{
+    return family == Family::Et || family == Family::LogicAction
+        ? QStringLiteral("Paramétrage surveillance voies logiques")
+        : QStringLiteral("Paramétrage surveillance voies analogiques");
+}
+
 QString MonitoringSetup::text(Family family, int channel) const
 {
     switch (family) {

@@ -28,6 +28,14 @@ QString columnCaption(Family family);
 // "AN3 – Valeur max": how a field is named to the user.
 QString fieldCaption(Family family, int channel);
 
+// The fields of a channel in the order the device reads them, which is also the order of the
+// columns of its grid.
+inline constexpr std::array<Family, 4> AnalogFields {Family::Min, Family::Max, Family::Coeff,
+                                                     Family::AnalogAction};
+inline constexpr std::array<Family, 2> LogicFields {Family::Et, Family::LogicAction};
+// "Paramétrage surveillance voies analogiques", or "… logiques": the grid of a family's fields.
+QString gridCaption(Family family);
+
 struct AnalogChannelSetup
 {
     QString min;
