@@ -2,7 +2,6 @@
 
 #include "app/setupgrid.h"
 #include "link/messagedescription.h"
-#include "link/portmap.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
@@ -53,8 +52,7 @@ QString grid(const QString &caption, const Columns &columns,
 
 QString html(const SendRecord &record, const QString &programVersion)
 {
-    const QString port =
-        record.port > 0 ? PortMap::portLabel(record.port, record.device) : record.device;
+    const QString port = portAndDevice(record); // the adapter has a line of its own
     QString outcome = outcomeWord(record.outcome);
     if (!record.reason.isEmpty()) {
         outcome += QStringLiteral(" (%1)").arg(record.reason);

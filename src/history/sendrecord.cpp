@@ -118,9 +118,14 @@ QString adapterText(const PortAdapter &adapter)
     return describePort(adapter.maker, adapter.product, adapter.serialNumber);
 }
 
+QString portAndDevice(const SendRecord &record)
+{
+    return record.port > 0 ? PortMap::portLabel(record.port, record.device) : record.device;
+}
+
 QString shownPort(const SendRecord &record)
 {
-    QString text = record.port > 0 ? PortMap::portLabel(record.port, record.device) : record.device;
+    QString text = portAndDevice(record);
     if (const QString adapter = adapterText(record.adapter); !adapter.isEmpty()) {
         text += QStringLiteral(" — ") + adapter;
     }

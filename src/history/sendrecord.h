@@ -67,6 +67,8 @@ QString outcomeWord(SendRecord::Outcome outcome);
 QString shownDate(const SendRecord &record);
 // The adapter in one line: "FTDI, FT232R, n° A1".
 QString adapterText(const PortAdapter &adapter);
+// "COM3 (/dev/ttyUSB0)", or the device alone when no number names it.
+QString portAndDevice(const SendRecord &record);
 // "COM3 (/dev/ttyUSB0) — FTDI, FT232R, n° A1"
 QString shownPort(const SendRecord &record);
 // "répondu : « OK\r\n »", "port non ouvert : Permission denied"
