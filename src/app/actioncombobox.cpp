@@ -2,6 +2,8 @@
 
 #include "model/actionchoice.h"
 
+#include <QApplication>
+#include <QCompleter>
 #include <QLineEdit>
 
 namespace Tensiova {
@@ -9,8 +11,14 @@ namespace Tensiova {
 ActionComboBox::ActionComboBox(QWidget *parent)
     : QComboBox(parent)
 {
-    setEditable(true);
-    // A typed text is never added to the list, and nothing is completed behind the user's back.
+    // Editable through a line edit of our own: setEditable(true) would build each list's drop-down
+    // at start-up, where Qt otherwise builds it when first opened. A typed text is never added to
+    // the list, and nothing is completed behind the user's back: one stand-in completer, lent to
+    // each line edit in turn, only spares Qt making one over each list.
+    static QCompleter *const standIn = new QCompleter(qApp);
+    auto *editor = new QLineEdit(this);
+    editor->setCompleter(standIn);
+    setLineEdit(editor);
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
     // Qt selects the entry whose text was typed when editing finishes (Enter, focus loss); in this

@@ -1,9 +1,13 @@
 #include "app/design.h"
 
+#include "app/designstyle.h"
+
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontDatabase>
+#include <QImageReader>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
@@ -16,7 +20,7 @@ void prepareApplication()
 {
     QApplication::setApplicationName(QStringLiteral("tensiova"));
     QApplication::setApplicationVersion(QStringLiteral(TENSIOVA_VERSION));
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setStyle(new DesignStyle);
     // Where the system lacks the design's font (Windows), the program carries it: the captions
     // are laid out for its widths.
     for (const QString &file : QDir(QStringLiteral(":/fonts")).entryList(QDir::Files)) {
@@ -33,17 +37,27 @@ void prepareApplication()
     }
 }
 
+QPixmap builtInPicture(const QString &path)
+{
+    // Qt reads these formats itself: told the format, the reader does not first load every image
+    // plugin of the system to ask each whether it knows the file.
+    QImageReader reader(path, QFileInfo(path).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
 QPixmap picture(const QString &resource)
 {
     if (qApp->devicePixelRatio() > 1.0) {
         const qsizetype dot = resource.lastIndexOf(QLatin1Char('.'));
-        QPixmap sharp(resource.left(dot) + QStringLiteral("@2x") + resource.mid(dot));
+        QPixmap sharp =
+            builtInPicture(resource.left(dot) + QStringLiteral("@2x") + resource.mid(dot));
         if (!sharp.isNull()) {
             sharp.setDevicePixelRatio(2.0);
             return sharp;
         }
     }
-    return QPixmap(resource);
+    return builtInPicture(resource);
 }
 
 namespace {

@@ -28,6 +28,9 @@ void prepareApplication();
 // enough for it to show sharper.
 QPixmap picture(const QString &resource);
 
+// A PNG or PPM file or resource, read without asking the image plugins.
+QPixmap builtInPicture(const QString &path);
+
 // Shrinks a top-level window that would not fit on the screen it is about to appear on.
 void fitOnScreen(QWidget *window);
 

@@ -45,9 +45,12 @@ QString frame(FieldCheck check)
 
 void apply(QWidget *control, FieldCheck check, bool unsent)
 {
-    // Restyling a control costs more than a keystroke: only when its mark changes.
+    // Restyling a control costs more than a keystroke: only when its mark changes. A control
+    // never marked is plain, as built.
     const QString mark = QStringLiteral("%1/%2").arg(int(check)).arg(unsent);
-    if (control->property(MarkProperty).toString() == mark) {
+    const QVariant was = control->property(MarkProperty);
+    if ((was.isValid() ? was.toString() : QStringLiteral("%1/0").arg(int(FieldCheck::Fine)))
+        == mark) {
         return;
     }
     control->setProperty(MarkProperty, mark);

@@ -220,7 +220,7 @@ void MainWindow::buildPanel()
                                                 QColor(0xFF, 0xFF, 0xC0)};
     static const std::array<const char *, ChannelCount> InitialStates {"1", "1", "0", "0",
                                                                        "0", "1", "1", "1"};
-    const QPixmap buttonPicture = Design::picture(QStringLiteral(":/pictures/button.gif"));
+    const QPixmap buttonPicture = Design::picture(QStringLiteral(":/pictures/button.png"));
     std::array<QWidget *, 2> frames {};
     int labelIndex = 0;
     for (const Row &row : Rows) {
@@ -432,12 +432,15 @@ void MainWindow::showEvent(QShowEvent *event)
 
 void MainWindow::Form_Load()
 {
+    // The marks are drawn once, when the restored values are in.
+    m_settingUp = true;
     for (int channel = 0; channel < ChannelCount; ++channel) {
         for (const Family family : {Family::AnalogAction, Family::LogicAction}) {
             actionList(family, channel)->addItems(ActionChoice::texts());
             actionList(family, channel)->setAction(0);
         }
     }
+    m_settingUp = false;
     const QString path = m_location.paramIniPath();
     // An unreadable param.ini restores nothing; the next "Envoi" says why it cannot keep settings.
     const MonitoringSetup restored =

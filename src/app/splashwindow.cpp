@@ -23,7 +23,7 @@ SplashWindow::SplashWindow(QWidget *parent)
     auto *photo = new PictureBox(this);
     photo->setObjectName(QStringLiteral("Picture1"));
     photo->setGeometry(Design::rect(1140, 2460, 6855, 4305));
-    photo->setPixmap(Design::picture(QStringLiteral(":/pictures/splash.jpg")));
+    photo->setPixmap(Design::picture(QStringLiteral(":/pictures/splash.ppm")));
 
     auto *label = new QLabel(QStringLiteral("Brevanne"), this);
     label->setObjectName(QStringLiteral("Label1"));

@@ -11,7 +11,7 @@ constexpr int ClosingWaitMs = 100;
 
 } // namespace
 
-PortWatch::PortWatch(const QString &settingsFolder, QObject *parent)
+PortWatch::PortWatch(const QString &settingsFolder, int firstListingDelayMs, QObject *parent)
     : QObject(parent)
     , m_settingsFolder(settingsFolder)
     , m_thread(new QThread)
@@ -26,7 +26,11 @@ PortWatch::PortWatch(const QString &settingsFolder, QObject *parent)
     m_thread->start(QThread::IdlePriority);
     connect(&m_timer, &QTimer::timeout, this, &PortWatch::refresh);
     m_timer.start(DefaultIntervalMs);
-    refresh();
+    if (firstListingDelayMs > 0) {
+        QTimer::singleShot(firstListingDelayMs, this, &PortWatch::refresh);
+    } else {
+        refresh();
+    }
 }
 
 PortWatch::~PortWatch()
@@ -61,6 +65,9 @@ void PortWatch::refresh()
 bool PortWatch::waitForListing(int milliseconds)
 {
     if (!m_hasListed) {
+        if (!m_running) {
+            refresh();
+        }
         QEventLoop loop;
         connect(this, &PortWatch::listed, &loop, &QEventLoop::quit);
         QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);

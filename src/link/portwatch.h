@@ -30,14 +30,17 @@ class PortWatch : public QObject
 public:
     static constexpr int DefaultIntervalMs = 2000;
 
-    explicit PortWatch(const QString &settingsFolder, QObject *parent = nullptr);
+    // The first listing waits firstListingDelayMs: a window about to show goes first.
+    explicit PortWatch(const QString &settingsFolder, int firstListingDelayMs = 0,
+                       QObject *parent = nullptr);
     ~PortWatch() override;
 
     // How often the listing is redone by itself (the port box asks for less than a second).
     void setInterval(int milliseconds);
     // Asks for a listing now; listed() follows. Asked while one runs, one more run follows it.
     void refresh();
-    // For a program without a window (tensiova --send), which may wait: the first listing.
+    // For a program without a window (tensiova --send), which may wait: the first listing, asked
+    // for now if it was not yet.
     bool waitForListing(int milliseconds);
 
     bool hasListed() const { return m_hasListed; }

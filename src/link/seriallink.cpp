@@ -5,13 +5,16 @@ namespace Tensiova {
 namespace {
 
 constexpr int DrainMilliseconds = 1000;
+// Listing the ports competes with building and painting the window, which does not need them:
+// they are first wanted at an "Envoi" or a change of port.
+constexpr int FirstListingDelayMs = 1000;
 
 } // namespace
 
 SerialLink::SerialLink(const QString &settingsFolder, QObject *parent)
     : QObject(parent)
     , m_settingsFolder(settingsFolder)
-    , m_portWatch(settingsFolder)
+    , m_portWatch(settingsFolder, FirstListingDelayMs)
 {
     setObjectName(QStringLiteral("Comm1"));
     connect(&m_port, &QSerialPort::readyRead, this, [this] { emit commEvent(Received); });
