@@ -363,7 +363,8 @@ private slots:
         for (QAction *action : fixture.find<QMenu>(QStringLiteral("n_param"))->actions()) {
             menu.append(action->objectName());
         }
-        QCOMPARE(menu, (QStringList {"n_port", "n_surv", "n_journal", "n_historique"}));
+        QCOMPARE(menu,
+                 (QStringList {"n_port", "n_surv", "n_journal", "n_historique", "", "n_envoi"}));
         window.n_journal_Click();
         auto *journal = fixture.find<JournalWindow>(QStringLiteral("JournalWindow"));
         QVERIFY(journal && journal->isVisible() && !journal->isModal());

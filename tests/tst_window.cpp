@@ -28,6 +28,7 @@
 #include <QMessageBox>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyleOptionComboBox>
@@ -67,11 +68,15 @@ QString shownText(QObject *object)
     if (auto *list = qobject_cast<QComboBox *>(object)) {
         return list->currentText();
     }
+    // A menu's Alt letter is marked, not shown.
+    const auto withoutMnemonic = [](QString text) {
+        return text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    };
     if (auto *menu = qobject_cast<QMenu *>(object)) {
-        return menu->title();
+        return withoutMnemonic(menu->title());
     }
     auto *action = qobject_cast<QAction *>(object);
-    return action ? action->text() : QString();
+    return action ? withoutMnemonic(action->text()) : QString();
 }
 
 } // namespace
@@ -239,9 +244,9 @@ private slots:
             QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Annuler");
         }
         QCOMPARE(fixture.find<QWidget>(QStringLiteral("max(3)"))->accessibleName(),
-                 QStringLiteral("AN3 Valeur max"));
+                 QStringLiteral("Voie analogique AN3, seuil haut"));
         QCOMPARE(fixture.find<QWidget>(QStringLiteral("Combo1(0)"))->accessibleName(),
-                 QStringLiteral("ET1 Action"));
+                 QStringLiteral("Voie logique ET1, action"));
         window.n_a_propos_de_Click();
         const QString about = fixture.dialogs.informations.value(0);
         QVERIFY(about.startsWith(

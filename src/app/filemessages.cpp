@@ -76,4 +76,54 @@ QString portNotKept(int port, const QString &path, const FileStatus &status)
         .arg(quoted(path), reason(status));
 }
 
+namespace {
+
+QString nothingChanged(const QString &text)
+{
+    return text + QStringLiteral("\n\nAucun réglage n'a changé.");
+}
+
+} // namespace
+
+QString recentGone(const QString &path)
+{
+    return QStringLiteral("Le fichier %1 n'existe plus : il est retiré des réglages récents.\n\n"
+                          "Aucun réglage n'a changé.")
+        .arg(quoted(path));
+}
+
+QString notASetup(const QString &path)
+{
+    return nothingChanged(
+        QStringLiteral("Le fichier %1 ne contient aucun réglage de voie : ce n'est pas un "
+                       "fichier de réglages.")
+            .arg(quoted(path)));
+}
+
+QString droppedNoFile()
+{
+    return nothingChanged(QStringLiteral(
+        "Seul un fichier de réglages peut être déposé sur la fenêtre, pour l'ouvrir."));
+}
+
+QString droppedSeveralFiles(qsizetype count)
+{
+    return nothingChanged(
+        QStringLiteral("Un seul fichier de réglages à la fois : %1 fichiers ont été déposés.")
+            .arg(count));
+}
+
+QString droppedRemote(const QString &url)
+{
+    return nothingChanged(QStringLiteral("%1 n'est pas un fichier de cet ordinateur : "
+                                         "enregistrez-le d'abord, puis déposez ce fichier.")
+                              .arg(QStringLiteral("« %1 »").arg(url)));
+}
+
+QString droppedFolder(const QString &path)
+{
+    return nothingChanged(
+        QStringLiteral("%1 est un dossier, pas un fichier de réglages.").arg(quoted(path)));
+}
+
 } // namespace Tensiova::FileMessages

@@ -111,4 +111,52 @@ QString portIsOpen(qint16 port)
         + portKept(port);
 }
 
+Warning envoiOutcome(const DeviceProgrammer::Envoi &envoi, const PortOpenFailure &failure,
+                     const QString &paramIni)
+{
+    if (!envoi.problems.isEmpty()) {
+        return {QStringLiteral("Envoi impossible"), wrongFields(envoi.problems)};
+    }
+    if (!envoi.portOpened) {
+        QString text = openFailure(failure);
+        if (!envoi.saved) {
+            text += QStringLiteral("\n\n") + FileMessages::notKeptEither(paramIni, envoi.saved);
+        }
+        return {QStringLiteral("Port de communication"), text};
+    }
+    if (!envoi.sent.isEmpty() && !envoi.saved) {
+        return {QStringLiteral("Envoi"), FileMessages::sentButNotKept(paramIni, envoi.saved)};
+    }
+    return {};
+}
+
+QString portChangeProblem(const DeviceProgrammer::PortChange &change, const QString &answer,
+                          qint16 port, const QString &paramIni)
+{
+    using Outcome = DeviceProgrammer::PortChange::Outcome;
+    switch (change.outcome) {
+    case Outcome::Refused:
+        return refusedPort(answer, change.answer.problem, port);
+    case Outcome::PortOpen:
+        return portIsOpen(port);
+    case Outcome::Changed:
+        return change.kept ? QString() : FileMessages::portNotKept(port, paramIni, change.kept);
+    case Outcome::Cancelled:
+        break;
+    }
+    return {};
+}
+
+QString unsentOnQuit(int changed)
+{
+    const QString what = changed == 1
+        ? QStringLiteral("1 réglage modifié à la main n'a pas été envoyé à l'appareil.")
+        : QStringLiteral("%1 réglages modifiés à la main n'ont pas été envoyés à l'appareil.")
+              .arg(changed);
+    return what
+        + QStringLiteral("\n\nSans « Envoi », ils sont perdus : au prochain démarrage, la "
+                         "fenêtre affichera les réglages du dernier envoi.\n\nLes envoyer "
+                         "avant de quitter ?");
+}
+
 } // namespace Tensiova::LinkMessages

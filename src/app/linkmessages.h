@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/deviceprogrammer.h"
 #include "link/portanswer.h"
 #include "link/programmingmessage.h"
 #include "link/seriallink.h"
@@ -24,5 +25,21 @@ QString fieldProblem(const FieldProblem &problem);
 QString refusedPort(const QString &answer, PortAnswer::Problem problem, qint16 kept);
 // The port is open, so its number cannot change now.
 QString portIsOpen(qint16 port);
+// A message box's words; no title: nothing to say.
+struct Warning
+{
+    QString title;
+    QString text;
+};
+// What "Envoi" tells the user: the fields it refused, the port it could not open, the settings
+// param.ini did not keep.
+Warning envoiOutcome(const DeviceProgrammer::Envoi &envoi, const PortOpenFailure &failure,
+                     const QString &paramIni);
+// What a change of port tells: the answer refused, the port in use, the number not kept.
+QString portChangeProblem(const DeviceProgrammer::PortChange &change, const QString &answer,
+                          qint16 port, const QString &paramIni);
+
+// Asked before the program ends when settings typed by hand have not been sent.
+QString unsentOnQuit(int changed);
 
 } // namespace Tensiova::LinkMessages

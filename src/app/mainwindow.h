@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/paneldesign.h"
 #include "link/exchangejournal.h"
 #include "model/monitoringsetup.h"
 #include "settings/settingslocation.h"
@@ -8,33 +7,28 @@
 #include <QLocale>
 #include <QMainWindow>
 
-#include <QTime>
-
-#include <array>
 #include <memory>
-#include <optional>
 
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
 class QTimer;
 
 namespace Tensiova {
 
-class ActionComboBox;
+class AnswerBatch;
 class DeviceProgrammer;
+class GuideWindow;
 class HistoryRecorder;
 class HistoryWindow;
 class JournalWindow;
+class MainMenus;
+class ProgrammingPanel;
 struct HistoryProblem;
-class AnswerBox;
 class SerialLink;
+class SetupFiles;
+class StatusLine;
 class UserDialogs;
 
-// The main window (Form1): the programming panel with both channel grids, the device link's
-// buttons, the answers box and the clock, and the menus. The controls are the one store of the
-// settings; setup() and setSetup() read and write them all at once.
+// The main window (Form1): the programming panel, the menus and the status line. Its handlers
+// are named after their control and event, and each asks the core and shows what it answers.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -56,11 +50,12 @@ public:
     QString answers() const;
     SerialLink &serialLink() { return *m_link; }
     QString paramIniPath() const { return m_location.paramIniPath(); }
+    ProgrammingPanel &panel() { return *m_panel; }
+    MainMenus &menus() { return *m_menus; }
 
     void setPanelVisible(bool visible);
     bool isPanelVisible() const;
 
-    // Event handlers, named after their control and event.
     void Form_Load();
     void Command6_Click();
     void Command5_Click();
@@ -75,13 +70,19 @@ public:
     void n_quit_Click();
     void n_journal_Click();
     void n_historique_Click();
+    void n_aide_Click();
+    void n_a_propos_de_Click();
+
     HistoryRecorder &history() { return *m_history; }
     HistoryWindow *historyWindow() const { return m_historyWindow; }
     // The set-up file the settings came from: the last one opened or saved, or param.ini.
     const QString &setupFile() const { return m_setupFile; }
     ExchangeJournal &journal() { return *m_journal; }
     JournalWindow *journalWindow() const { return m_journalWindow; }
-    void n_a_propos_de_Click();
+    GuideWindow *guideWindow() const { return m_guideWindow; }
+    SetupFiles &setupFiles() { return *m_files; }
+    // Fields typed by hand since the last "Envoi" or opened file, that closing would lose.
+    int unsentTyping() const;
 
 signals:
     // A programming message went out on the port, whole.
@@ -90,23 +91,20 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
-    void buildPanel();
-    void buildMenus();
-    void buildFocusOrder();
-    QLineEdit *textBox(Family family, int channel) const;
-    QWidget *control(Family family, int channel) const;
-    QWidget *panelControl(const PanelDesign::Row &row) const;
-    // The marks of wrong and unsent fields, and the line that counts what was not sent.
-    void refreshMarks();
+    void connectMenus();
     void record(ExchangeJournal::Kind kind, const QByteArray &bytes = {},
                 const QString &cause = {});
-    ActionComboBox *actionList(Family family, int channel) const;
-    void showPendingAnswer();
+    void showAnswer(const QByteArray &received);
     void tellHistoryProblem(const HistoryProblem &problem);
     // Completes the last record and writes what is kept; says what could not be written.
     void finishHistory();
+    // Asks before closing on typed settings; false when the user stays.
+    bool mayQuit();
+    void endLink();
 
     SettingsLocation m_location;
     UserDialogs &m_dialogs;
@@ -117,25 +115,17 @@ private:
     JournalWindow *m_journalWindow = nullptr;
     HistoryRecorder *m_history = nullptr;
     HistoryWindow *m_historyWindow = nullptr;
+    GuideWindow *m_guideWindow = nullptr;
     QString m_setupFile;
-    QLabel *m_historyLine = nullptr; // while records wait to be written
-
-    QGroupBox *m_panel = nullptr;
-    std::array<std::array<QLineEdit *, ChannelCount>, 4> m_textBoxes {}; // min, max, coeff, et
-    std::array<std::array<ActionComboBox *, ChannelCount>, 2> m_actionLists {}; // Combo2, Combo1
-    AnswerBox *m_answers = nullptr;
-    QLabel *m_clock = nullptr;
-    QPushButton *m_send = nullptr;
-    QPushButton *m_closePanel = nullptr;
+    MainMenus *m_menus = nullptr;
+    ProgrammingPanel *m_panel = nullptr;
+    SetupFiles *m_files = nullptr;
+    StatusLine *m_statusLine = nullptr;
     QTimer *m_clockTimer = nullptr;
     QTimer *m_closeTimer = nullptr;
-    QTimer *m_answerBatch = nullptr; // gathers what arrives between two paints
-    QByteArray m_pendingAnswer;
+    AnswerBatch *m_answerBatch = nullptr;
     bool m_placed = false;
-    MonitoringSetup m_sentSetup; // what the device last received from here, or param.ini's
-    std::optional<QTime> m_sentAt;
-    QLabel *m_unsentLine = nullptr;
-    bool m_settingUp = false;
+    bool m_quitAsked = false; // the question was answered: closing goes on without it
 };
 
 } // namespace Tensiova

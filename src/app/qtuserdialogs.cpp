@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace Tensiova {
 
@@ -49,6 +50,23 @@ QString QtUserDialogs::askPort(QWidget *parent, const QString &title, const QStr
 void QtUserDialogs::inform(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox::information(parent, title, text);
+}
+
+UserDialogs::QuitChoice QtUserDialogs::askBeforeQuit(QWidget *parent, const QString &title,
+                                                     const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QPushButton *send = box.addButton(QStringLiteral("&Envoyer"), QMessageBox::AcceptRole);
+    QPushButton *quit =
+        box.addButton(QStringLiteral("&Quitter sans envoyer"), QMessageBox::DestructiveRole);
+    QPushButton *cancel = box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
+    box.setDefaultButton(send);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == send) {
+        return QuitChoice::Send;
+    }
+    return box.clickedButton() == quit ? QuitChoice::QuitWithoutSending : QuitChoice::Cancel;
 }
 
 void QtUserDialogs::warn(QWidget *parent, const QString &title, const QString &text)

@@ -17,6 +17,7 @@ public:
     QString askPort(QWidget *parent, const QString &title, const QString &prompt,
                     const QString &proposed, const QString &settingsFolder,
                     const QString &deviceInUse) override;
+    QuitChoice askBeforeQuit(QWidget *parent, const QString &title, const QString &text) override;
     void inform(QWidget *parent, const QString &title, const QString &text) override;
     void warn(QWidget *parent, const QString &title, const QString &text) override;
 };

@@ -14,6 +14,7 @@ class UserDialogs
 {
 public:
     enum class FileMode { Save, Open };
+    enum class QuitChoice { Send, QuitWithoutSending, Cancel };
 
     virtual ~UserDialogs() = default;
 
@@ -32,6 +33,10 @@ public:
     virtual QString askPort(QWidget *parent, const QString &title, const QString &prompt,
                             const QString &proposed, const QString &settingsFolder,
                             const QString &deviceInUse) = 0;
+    // Before the program ends with settings typed and not sent: "Envoyer", "Quitter sans
+    // envoyer" or "Annuler" (Escape, the box's close button).
+    virtual QuitChoice askBeforeQuit(QWidget *parent, const QString &title,
+                                     const QString &text) = 0;
     virtual void inform(QWidget *parent, const QString &title, const QString &text) = 0;
     virtual void warn(QWidget *parent, const QString &title, const QString &text) = 0;
 };

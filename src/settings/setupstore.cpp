@@ -83,7 +83,7 @@ LoadedSetup LoadSetup(const QString &path, const QLocale &locale)
 {
     const ProfileFile::ReadResult file = ProfileFile::read(path);
     const IniDocument &document = file.document;
-    LoadedSetup loaded {{}, file.status};
+    LoadedSetup loaded {{}, file.status, 0};
     QList<LoadedEntry> &entries = loaded.entries;
     for (const Family family : FamilyOrder) {
         for (int channel = 0; channel < ChannelCount; ++channel) {
@@ -91,6 +91,9 @@ LoadedSetup LoadSetup(const QString &path, const QLocale &locale)
                 readValue(document, sectionName(family, channel), readCapacity(family)).trimmed();
             const double number = LeadingNumber(value);
             LoadedEntry entry {family, channel, {}, {}, value};
+            if (document.value(sectionName(family, channel).toLatin1(), ValueKey)) {
+                ++loaded.found;
+            }
             if (isActionFamily(family)) {
                 if (const auto index = RoundToInt16(number)) {
                     entry.index = *index;

@@ -47,6 +47,8 @@ struct LoadedSetup
     QList<LoadedEntry> entries;
     // A file that exists but could not be read loads as empty, with the reason here.
     FileStatus status;
+    // How many of the 48 entries the file holds: with none, it is no set-up file.
+    int found = 0;
 };
 
 // The file is read once.

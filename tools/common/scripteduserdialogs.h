@@ -18,6 +18,8 @@ public:
     QStringList exportQuestions; // title | proposed name | filter
     QString textAnswer; // empty: the user cancels
     QStringList textQuestions; // title | prompt | proposed
+    QuitChoice quitChoice = QuitChoice::Cancel;
+    QStringList quitQuestions; // title | text
     QStringList warnings; // title | text
     QStringList informations;
     // Called with each message box's title and text, to show it elsewhere.
@@ -45,6 +47,11 @@ public:
                     const QString &proposed, const QString &, const QString &) override
     {
         return askText(parent, title, prompt, proposed);
+    }
+    QuitChoice askBeforeQuit(QWidget *, const QString &title, const QString &text) override
+    {
+        quitQuestions.append(title + QLatin1Char('|') + text);
+        return quitChoice;
     }
     void inform(QWidget *, const QString &title, const QString &text) override
     {

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QStatusBar>
+
+class QLabel;
+
+namespace Tensiova {
+
+// The main window's status line, below the design's panel: how many settings have not been sent,
+// and, in red at its right, the history's records waiting to be written.
+class StatusLine : public QStatusBar
+{
+    Q_OBJECT
+
+public:
+    explicit StatusLine(QWidget *parent = nullptr);
+
+    void showUnsent(const QString &line);
+    // words: the few words kept at the right ("2 envois non inscrits"), empty when all is
+    // written; text: the whole message, shown for a while and as the words' tip.
+    void showHistoryProblem(const QString &words, const QString &text);
+
+private:
+    QLabel *m_unsent;
+    QLabel *m_history;
+};
+
+} // namespace Tensiova
