@@ -6,7 +6,8 @@ BUILD="$ROOT/build"
 
 PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n libsqlite3-dev poppler-utils
           qt6-image-formats-plugins libgl-dev fonts-dejavu-core fonts-dejavu-extra locales
-          lintian appstream desktop-file-utils dpkg-dev)
+          lintian appstream desktop-file-utils dpkg-dev python3
+          xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0)
 
 # The C-library locales our users run (French) and the English one some tests compare with.
 LOCALES=(fr_FR.UTF-8 en_US.UTF-8)

@@ -272,9 +272,10 @@ detach_device() {
     fi
 }
 
-# shoot_window PROGRAM PNG [history]: starts the program, clicks its splash away, waits for the
-# main window and takes its picture from the X server; with "history", opens Paramètrage ▸
-# Historique des envois (the menu's last entry) and takes that window's picture instead.
+# shoot_window PROGRAM PNG [history|guide]: starts the program, clicks its splash away, waits for
+# the main window and takes its picture from the X server; with "history", opens Paramètrage ▸
+# Historique des envois by its Alt letter, with "guide" the guide by F1, and takes that window's
+# picture instead.
 shoot_window() {
     local program=$1 png=$2 what=${3:-main} pid window splash status=1
     (cd "$(dirname "$program")" && exec wine "$program") >/dev/null 2>&1 &
@@ -288,15 +289,22 @@ shoot_window() {
             [ -n "$window" ] && break
             sleep 0.5
         done
-        if [ -n "$window" ] && [ "$what" = history ]; then
+        if [ -n "$window" ] && [ "$what" != main ]; then
             sleep 2
-            # "Paramètrage" stands second in the menu bar; Up from its title reaches its last entry.
-            xdotool mousemove --window "$window" 85 10 click 1
-            sleep 1
-            xdotool key Up Return
+            local title="Aide - Tensiova"
+            if [ "$what" = history ]; then
+                # "Paramètrage" stands second in the menu bar; "h" is its entry's Alt letter.
+                title="Historique des envois"
+                xdotool mousemove --window "$window" 85 10 click 1
+                sleep 1
+                xdotool key h
+            else
+                xdotool mousemove --window "$window" 300 200 click 1
+                xdotool key F1
+            fi
             window=
             for _ in $(seq 30); do
-                window=$(xdotool search --onlyvisible --name "Historique des envois" 2>/dev/null | head -1)
+                window=$(xdotool search --onlyvisible --name "$title" 2>/dev/null | head -1)
                 [ -n "$window" ] && break
                 sleep 0.5
             done
