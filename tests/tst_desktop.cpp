@@ -399,6 +399,13 @@ private slots:
             ++pictures;
         }
         QVERIFY(pictures >= 2);
+        // Its table of contents leads to its sections.
+        const QString html = QString::fromUtf8(readBytes(QStringLiteral(":/guide/guide.html")));
+        const QRegularExpression link(QStringLiteral("href=\"#([^\"]+)\""));
+        for (const auto &match : link.globalMatch(html)) {
+            QVERIFY2(html.contains(QStringLiteral("name=\"%1\"").arg(match.captured(1))),
+                     qPrintable(match.captured(1)));
+        }
     }
 };
 

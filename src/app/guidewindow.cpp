@@ -24,7 +24,7 @@ GuideWindow::GuideWindow(QWidget *parent)
     layout->addWidget(m_browser);
     auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(close, &QShortcut::activated, this, &QWidget::close);
-    resize(760, 640);
+    resize(820, 680); // the window's pictures at their size
 }
 
 } // namespace Tensiova

@@ -52,21 +52,30 @@ void QtUserDialogs::inform(QWidget *parent, const QString &title, const QString 
     QMessageBox::information(parent, title, text);
 }
 
+std::unique_ptr<QMessageBox> QtUserDialogs::quitQuestion(QWidget *parent, const QString &title,
+                                                         const QString &text)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Question, title, text,
+                                             QMessageBox::NoButton, parent);
+    box->setDefaultButton(box->addButton(QStringLiteral("&Envoyer"), QMessageBox::AcceptRole));
+    box->addButton(QStringLiteral("&Quitter sans envoyer"), QMessageBox::DestructiveRole);
+    box->setEscapeButton(box->addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole));
+    return box;
+}
+
 UserDialogs::QuitChoice QtUserDialogs::askBeforeQuit(QWidget *parent, const QString &title,
                                                      const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
-    QPushButton *send = box.addButton(QStringLiteral("&Envoyer"), QMessageBox::AcceptRole);
-    QPushButton *quit =
-        box.addButton(QStringLiteral("&Quitter sans envoyer"), QMessageBox::DestructiveRole);
-    QPushButton *cancel = box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
-    box.setDefaultButton(send);
-    box.setEscapeButton(cancel);
-    box.exec();
-    if (box.clickedButton() == send) {
+    const std::unique_ptr<QMessageBox> box = quitQuestion(parent, title, text);
+    box->exec();
+    switch (box->buttonRole(box->clickedButton())) {
+    case QMessageBox::AcceptRole:
         return QuitChoice::Send;
+    case QMessageBox::DestructiveRole:
+        return QuitChoice::QuitWithoutSending;
+    default:
+        return QuitChoice::Cancel;
     }
-    return box.clickedButton() == quit ? QuitChoice::QuitWithoutSending : QuitChoice::Cancel;
 }
 
 void QtUserDialogs::warn(QWidget *parent, const QString &title, const QString &text)

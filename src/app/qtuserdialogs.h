@@ -2,6 +2,10 @@
 
 #include "app/userdialogs.h"
 
+#include <memory>
+
+class QMessageBox;
+
 namespace Tensiova {
 
 // The dialogs a person sees: Qt's input box and message boxes, and the settings file dialog.
@@ -18,6 +22,9 @@ public:
                     const QString &proposed, const QString &settingsFolder,
                     const QString &deviceInUse) override;
     QuitChoice askBeforeQuit(QWidget *parent, const QString &title, const QString &text) override;
+    // The box askBeforeQuit shows, with its three buttons, "Envoyer" first.
+    static std::unique_ptr<QMessageBox> quitQuestion(QWidget *parent, const QString &title,
+                                                     const QString &text);
     void inform(QWidget *parent, const QString &title, const QString &text) override;
     void warn(QWidget *parent, const QString &title, const QString &text) override;
 };

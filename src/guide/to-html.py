@@ -19,7 +19,7 @@ def inline(text):
 
 
 def anchor(title):
-    return re.sub(r"[^a-z0-9]+", "-", title.lower()).strip("-")
+    return re.sub(r"\W+", "-", title.lower()).strip("-")
 
 
 def convert(lines):

@@ -3,11 +3,14 @@
 // answer and tells what happened, with screenshots of each step.
 
 #include "app/design.h"
+#include "app/guidewindow.h"
 #include "app/historywindow.h"
 #include "app/journalwindow.h"
+#include "app/linkmessages.h"
 #include "app/mainwindow.h"
 #include "app/portdialog.h"
 #include "app/programstart.h"
+#include "app/qtuserdialogs.h"
 #include "link/messagedescription.h"
 #include "link/seriallink.h"
 #include "scripteduserdialogs.h"
@@ -20,6 +23,10 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QTest>
 
@@ -39,6 +46,33 @@ QString saveScreenshot(QWidget *window, const QString &folder, const QString &na
 {
     const QString path = QDir(folder).absoluteFilePath(name);
     window->grab().save(path);
+    return path;
+}
+
+// The window with its Fichier menu open on "Réglages récents": the menus are windows of their
+// own, drawn here over the window where they stand.
+QString saveMenuScreenshot(MainWindow *window, const QString &folder)
+{
+    auto *file = window->findChild<QMenu *>(QStringLiteral("n_fichier"));
+    auto *recent = window->findChild<QMenu *>(QStringLiteral("n_recents"));
+    QMenuBar *bar = window->menuBar();
+    file->popup(bar->mapToGlobal(bar->actionGeometry(file->menuAction()).bottomLeft()));
+    QTest::qWaitForWindowExposed(file);
+    file->setActiveAction(recent->menuAction());
+    recent->popup(file->mapToGlobal(file->actionGeometry(recent->menuAction()).topRight()));
+    QTest::qWaitForWindowExposed(recent);
+    recent->setActiveAction(recent->actions().value(0));
+    QTest::qWait(100);
+    QImage picture = window->grab().toImage();
+    QPainter painter(&picture);
+    for (QMenu *menu : {file, recent}) {
+        painter.drawPixmap(window->mapFromGlobal(menu->mapToGlobal(QPoint(0, 0))), menu->grab());
+    }
+    painter.end();
+    recent->close();
+    file->close();
+    const QString path = QDir(folder).absoluteFilePath(QStringLiteral("file-menu.png"));
+    picture.save(path);
     return path;
 }
 
@@ -204,9 +238,36 @@ int main(int argc, char *argv[])
     }
     terminal->exportChoice = QDir(screenshots).absoluteFilePath(QStringLiteral("fiche.pdf"));
     history->exportSheet();
+    history->close();
+
+    // Two set-ups saved, then the Fichier menu open on its recent set-ups.
+    for (const char *name : {"armoire-nord.txt", "armoire-sud.txt"}) {
+        terminal->fileChoice = QFileInfo(window->paramIniPath()).absoluteDir().filePath(name);
+        window->n_enregistrer_Click();
+    }
+    const QString menuShot = saveMenuScreenshot(window, screenshots);
+
+    // The question before typed settings are lost, as the window asks it.
+    type("coeff(5)", QStringLiteral("9"));
+    const auto question = QtUserDialogs::quitQuestion(
+        window, QStringLiteral("Quitter"), LinkMessages::unsentOnQuit(window->unsentTyping()));
+    question->show();
+    QTest::qWaitForWindowExposed(question.get());
+    const QString questionShot =
+        saveScreenshot(question.get(), screenshots, QStringLiteral("quit-question.png"));
+    question->close();
+
+    // The guide (F1).
+    window->n_aide_Click();
+    QString guideShot;
+    if (window->guideWindow() && QTest::qWaitForWindowExposed(window->guideWindow())) {
+        QTest::qWait(100);
+        guideShot = saveScreenshot(window->guideWindow(), screenshots, QStringLiteral("guide.png"));
+    }
     out(QStringLiteral("Captures : %1")
             .arg(QStringList {splashShot, beforeShot, afterShot, marksShot, journalShot, portShot,
-                              historyShot, comparisonShot, *terminal->exportChoice}
+                              historyShot, comparisonShot, *terminal->exportChoice, menuShot,
+                              questionShot, guideShot}
                      .join(QStringLiteral(", "))));
     if (!answered) {
         out(window->answers().isEmpty() ? QStringLiteral("échec : l'appareil n'a pas répondu")
