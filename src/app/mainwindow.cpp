@@ -194,8 +194,7 @@ void MainWindow::Form_Load()
     // An unreadable param.ini restores nothing; the next "Envoi" says why it cannot keep settings.
     const MonitoringSetup restored =
         SetupStore::applyLoadedEntries(setup(), SetupStore::LoadSetup(path, m_locale));
-    m_panel->setSentSetup(restored, std::nullopt);
-    setSetup(restored);
+    m_panel->showSent(restored, std::nullopt);
     m_panel->settle();
 
     // A port number that names no port (0 when param.ini has none) leaves the design's port 1.
@@ -218,13 +217,12 @@ void MainWindow::Command6_Click()
     if (envoi.problems.isEmpty()) {
         m_history->recordEnvoi(envoi, *m_link, m_link->commPort(), m_setupFile);
     }
-    if (envoi.statesCorrected) {
-        setSetup(envoi.setup);
-    }
     if (envoi.portOpened && !envoi.sent.isEmpty()) {
-        m_panel->setSentSetup(envoi.setup, QTime::currentTime());
+        m_panel->showSent(envoi.setup, QTime::currentTime());
         m_panel->settle();
         emit messageSent(envoi.sent);
+    } else if (envoi.statesCorrected) {
+        setSetup(envoi.setup);
     }
     const LinkMessages::Warning warning =
         LinkMessages::envoiOutcome(envoi, m_link->openFailure(), m_programmer->paramIniPath());

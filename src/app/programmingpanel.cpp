@@ -305,11 +305,11 @@ void ProgrammingPanel::refreshMarks()
         FieldMarks::unsentLine(changedFields(current, m_sentSetup), m_sentAt, m_locale));
 }
 
-void ProgrammingPanel::setSentSetup(const MonitoringSetup &sent, std::optional<QTime> sentAt)
+void ProgrammingPanel::showSent(const MonitoringSetup &sent, std::optional<QTime> sentAt)
 {
     m_sentSetup = sent;
     m_sentAt = sentAt;
-    refreshMarks();
+    setSetup(sent);
 }
 
 int ProgrammingPanel::typedSinceSettled() const

@@ -40,8 +40,9 @@ public:
 
     MonitoringSetup setup() const;
     void setSetup(const MonitoringSetup &values);
-    // What the device last received from here, or param.ini's, and when it was sent, if it was.
-    void setSentSetup(const MonitoringSetup &sent, std::optional<QTime> sentAt);
+    // Shows what the device last received from here, or param.ini's, and when it was sent, if it
+    // was: the fields take those values, unmarked.
+    void showSent(const MonitoringSetup &sent, std::optional<QTime> sentAt);
     const MonitoringSetup &sentSetup() const { return m_sentSetup; }
 
     // Once the panel is in its window: the first field of the design's focus order.
