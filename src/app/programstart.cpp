@@ -2,8 +2,6 @@
 
 #include "app/userdialogs.h"
 
-#include <cstdio>
-__attribute__((weak)) void mark(const char *) { }
 namespace Tensiova {
 
 ProgramStart::ProgramStart(std::unique_ptr<UserDialogs> dialogs, const QLocale &locale,
@@ -45,12 +43,9 @@ void ProgramStart::openMainWindow()
         m_splash->deleteLater();
     }
     const SettingsLocation location = m_location.value_or(SettingsLocation::forThisProgram());
-    mark("hidden splash");
     m_mainWindow = MainWindow::load(location, *m_dialogs, m_locale).release();
     m_mainWindow->setAttribute(Qt::WA_DeleteOnClose);
-    mark("loaded");
     m_mainWindow->show();
-    mark("show");
     emit mainWindowShown(m_mainWindow);
 }
 
