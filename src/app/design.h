@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPixmap>
 #include <QRect>
 #include <QString>
 
@@ -23,13 +22,6 @@ constexpr QRect rect(int left, int top, int width, int height)
 // enough for every caption and entry to show whole inside the controls at their design sizes,
 // and Qt's own dialog texts in French.
 void prepareApplication();
-
-// A picture of the resources at its design size: its "@2x" drawing where the screens are dense
-// enough for it to show sharper.
-QPixmap picture(const QString &resource);
-
-// A PNG or PPM file or resource, read without asking the image plugins.
-QPixmap builtInPicture(const QString &path);
 
 // Shrinks a top-level window that would not fit on the screen it is about to appear on.
 void fitOnScreen(QWidget *window);

@@ -1,6 +1,6 @@
 #include "app/designstyle.h"
 
-#include "app/design.h"
+#include "app/pictures.h"
 
 #include <QGroupBox>
 #include <QGuiApplication>

@@ -6,6 +6,7 @@
 #include "app/fieldmarks.h"
 #include "app/framebox.h"
 #include "app/picturebutton.h"
+#include "app/pictures.h"
 #include "link/fieldcheck.h"
 #include "model/actionchoice.h"
 

@@ -2,6 +2,7 @@
 
 #include "app/design.h"
 #include "app/picturebox.h"
+#include "app/pictures.h"
 
 #include <QLabel>
 #include <QMouseEvent>
