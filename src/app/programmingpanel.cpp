@@ -170,7 +170,7 @@ void ProgrammingPanel::build()
         case Control::Clock:
             widget = m_clock = new QLabel(QStringLiteral("..."), parent);
             m_clock->setObjectName(QStringLiteral("Label5"));
-            m_clock->setAccessibleName(QStringLiteral("Date et heure"));
+            m_clock->setAccessibleDescription(QStringLiteral("Date et heure"));
             break;
         case Control::Answers:
             widget = m_answers = new AnswerBox(parent);

@@ -8,11 +8,12 @@ namespace {
 
 constexpr int MessageMs = 15000;
 
-QLabel *namedLabel(QWidget *parent, const QString &name, const QString &spokenName)
+// A screen reader names a label by its text: what it is for is its description.
+QLabel *namedLabel(QWidget *parent, const QString &name, const QString &description)
 {
     auto *label = new QLabel(parent);
     label->setObjectName(name);
-    label->setAccessibleName(spokenName);
+    label->setAccessibleDescription(description);
     return label;
 }
 
@@ -20,10 +21,10 @@ QLabel *namedLabel(QWidget *parent, const QString &name, const QString &spokenNa
 
 StatusLine::StatusLine(QWidget *parent)
     : QStatusBar(parent)
-    , m_unsent(
-          namedLabel(this, QStringLiteral("UnsentLine"), QStringLiteral("Réglages non envoyés")))
-    , m_history(
-          namedLabel(this, QStringLiteral("HistoryLine"), QStringLiteral("Historique des envois")))
+    , m_unsent(namedLabel(this, QStringLiteral("UnsentLine"),
+                          QStringLiteral("Réglages modifiés et non envoyés")))
+    , m_history(namedLabel(this, QStringLiteral("HistoryLine"),
+                           QStringLiteral("Envois que l'historique n'a pas encore inscrits")))
 {
     setAccessibleName(QStringLiteral("Ligne d'état"));
     setSizeGripEnabled(false);

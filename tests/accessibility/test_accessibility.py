@@ -58,8 +58,11 @@ for role, names in ((pyatspi.ROLE_COMBO_BOX, "action"), (pyatspi.ROLE_TEXT, "seu
 frames = [n.name for n in nodes if n.getRole() == pyatspi.ROLE_PANEL and n.name]
 for name in ("Programmation des surveillances", "Voies analogiques", "Voies logiques"):
     check(name in frames, f"the frame '{name}' is named")
-for name in ("Réponses de l'appareil", "Réglages non envoyés", "Envoi", "Quitter"):
+for name in ("Réponses de l'appareil", "Ligne d'état", "Envoi", "Quitter"):
     check(any(n.name == name for n in nodes), f"'{name}' is named")
+# A label is heard by its text; what it is for, by its description.
+line = next((n for n in nodes if n.description == "Réglages modifiés et non envoyés"), None)
+check(line is not None and "envoi" in (line.name or ""), f"the status line reads '{line and line.name}'")
 
 low = fields["Voie analogique AN0, seuil bas"]
 value = low.queryText().getText(0, -1)
