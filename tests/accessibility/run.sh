@@ -6,6 +6,12 @@ set -euo pipefail
 program=$1 devsim=$2 example=$3 expected=$4
 here=$(cd "$(dirname "$0")" && pwd)
 
+# ./scripts/test installs what this needs; elsewhere, say what is missing and skip.
+for tool in Xvfb xdotool dbus-run-session /usr/libexec/at-spi-bus-launcher; do
+    command -v "$tool" >/dev/null || { echo "absent : $tool"; exit 77; }
+done
+/usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "absent : python3-pyatspi"; exit 77; }
+
 work=$(mktemp -d)
 cleanup() {
     kill "${pids[@]}" 2>/dev/null || true
