@@ -121,6 +121,7 @@ private slots:
         QCOMPARE(recent->actions().size(), 2);
         QCOMPARE(withoutMnemonic(recent->actions().at(0)->text()), QStringLiteral("1 sud.txt"));
         QCOMPARE(recent->actions().at(1)->toolTip(), QDir::toNativeSeparators(first));
+        QVERIFY(recent->toolTipsVisible());
         type(fixture, QStringLiteral("min(0)"), QStringLiteral("5"));
         recent->actions().at(1)->trigger();
         QCOMPARE(window.setup().text(Family::Min, 0), QStringLiteral("11"));

@@ -6,6 +6,7 @@
 #include "app/journalwindow.h"
 #include "app/linkmessages.h"
 #include "app/picturebox.h"
+#include "app/pictures.h"
 #include "app/portdialog.h"
 #include "app/programstart.h"
 #include "app/qtuserdialogs.h"
@@ -129,6 +130,40 @@ private slots:
         QCOMPARE(QPixmap(QStringLiteral(":/pictures/splash.ppm")).size(), QSize(704, 338));
         QCOMPARE(QPixmap(QStringLiteral(":/pictures/splash@2x.ppm")).size(), QSize(1408, 676));
         QCOMPARE(QPixmap(QStringLiteral(":/pictures/button.png")).size(), QSize(107, 27));
+    }
+
+    // A PPM read as it lies: its pixels exactly, and nothing past the file's end.
+    void rawPictures_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("read");
+        QTest::newRow("two pixels") << QByteArray("P6\n2 1\n255\n\x10\x20\x30\xF0\xE0\xD0") << true;
+        QTest::newRow("blanks of all kinds")
+            << QByteArray("P6 2\t1\r\n255\n\x10\x20\x30\xF0\xE0\xD0") << true;
+        QTest::newRow("one pixel short") << QByteArray("P6\n2 1\n255\n\x10\x20\x30") << false;
+        QTest::newRow("one byte short")
+            << QByteArray("P6\n2 1\n255\n\x10\x20\x30\xF0\xE0") << false;
+        QTest::newRow("16-bit samples")
+            << QByteArray("P6\n1 1\n65535\n\x10\x20\x30\x40\x50\x60") << false;
+        QTest::newRow("text samples") << QByteArray("P3\n1 1\n255\n16 32 48\n") << false;
+        QTest::newRow("no width") << QByteArray("P6\n0 1\n255\n") << false;
+        QTest::newRow("header cut") << QByteArray("P6\n2") << false;
+    }
+
+    void rawPictures()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, read);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("photo.ppm"));
+        writeBytes(path, file);
+        const QImage picture = Design::builtInPicture(path).toImage();
+        QCOMPARE(!picture.isNull(), read);
+        if (read) {
+            QCOMPARE(picture.size(), QSize(2, 1));
+            QCOMPARE(picture.pixelColor(0, 0), QColor(0x10, 0x20, 0x30));
+            QCOMPARE(picture.pixelColor(1, 0), QColor(0xF0, 0xE0, 0xD0));
+        }
     }
 
     // The splash draws its photo from its corner, clipped to its box, and its banner.
