@@ -32,6 +32,7 @@
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyleFactory>
 #include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTreeView>
@@ -164,6 +165,40 @@ private slots:
             QCOMPARE(picture.pixelColor(0, 0), QColor(0x10, 0x20, 0x30));
             QCOMPARE(picture.pixelColor(1, 0), QColor(0xF0, 0xE0, 0xD0));
         }
+    }
+
+    // The frames and the menu bar's arrow, drawn without Fusion's picture reading, look as Fusion
+    // draws them.
+    void styleDrawsAsFusion()
+    {
+        std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+        const auto drawn = [](QStyle *style) {
+            QGroupBox box(QStringLiteral("Programmation des surveillances"));
+            box.setStyle(style);
+            box.resize(301, 203);
+            return box.grab().toImage();
+        };
+        // Filled, not stretched: a blend may round one step apart.
+        const QImage ours = drawn(QApplication::style()), theirs = drawn(fusion.get());
+        QCOMPARE(ours.size(), theirs.size());
+        int largest = 0;
+        for (int y = 0; y < ours.height(); ++y) {
+            for (int x = 0; x < ours.width(); ++x) {
+                const QColor a = ours.pixelColor(x, y), b = theirs.pixelColor(x, y);
+                largest =
+                    std::max({largest, std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                              std::abs(a.blue() - b.blue())});
+            }
+        }
+        QVERIFY2(largest <= 1, qPrintable(QString::number(largest)));
+        const QSize size(16, 16);
+        QCOMPARE(QApplication::style()
+                     ->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton)
+                     .pixmap(size)
+                     .toImage(),
+                 fusion->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton)
+                     .pixmap(size)
+                     .toImage());
     }
 
     // The splash draws its photo from its corner, clipped to its box, and its banner.

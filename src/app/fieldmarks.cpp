@@ -70,9 +70,8 @@ void apply(QWidget *control, FieldCheck check, bool unsent)
     if (unsent) {
         tips.append(QStringLiteral("Modifié depuis le dernier envoi."));
     }
-    // The same words for the eye (the tip) and for a screen reader (the description).
+    // A screen reader hears the tip as the field's description: the same words as for the eye.
     control->setToolTip(tips.join(QLatin1Char('\n')));
-    control->setAccessibleDescription(control->toolTip());
 }
 
 QString unsentLine(int changed, std::optional<QTime> sentAt, const QLocale &locale)
