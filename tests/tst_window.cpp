@@ -100,8 +100,9 @@ private slots:
     {
         QTemporaryDir folder;
         writeBytes(folder.filePath(QStringLiteral("param.ini")), iniBytes({{"min3", "42"}}));
-        for (const QString &target : {QStringLiteral("Label1"), QStringLiteral("Picture3"),
-                                      QStringLiteral("Picture1"), QString()}) {
+        for (const QString &target :
+             {QStringLiteral("Label1"), QStringLiteral("Picture3"), QStringLiteral("Picture1"),
+              QString(), QStringLiteral("Return")}) {
             ProgramStart start(std::make_unique<ScriptedUserDialogs>(), QLocale::c());
             start.setSettingsLocation(SettingsLocation(folder.path(), folder.path()));
             start.showSplash();
@@ -117,8 +118,13 @@ private slots:
                      Design::rect(1140, 2460, 6855, 4305));
             QCOMPARE(splash->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
                      QStringLiteral("Brevanne"));
-            QWidget *clicked = target.isEmpty() ? splash : splash->findChild<QWidget *>(target);
-            QTest::mouseClick(clicked, Qt::LeftButton, {}, QPoint(5, 5));
+            // The keyboard opens the main window as a click does.
+            if (target == QLatin1String("Return")) {
+                QTest::keyClick(splash, Qt::Key_Return);
+            } else {
+                QWidget *clicked = target.isEmpty() ? splash : splash->findChild<QWidget *>(target);
+                QTest::mouseClick(clicked, Qt::LeftButton, {}, QPoint(5, 5));
+            }
             if (target == QLatin1String("Label1")) {
                 QTest::qWait(50);
                 QVERIFY(!start.mainWindow());

@@ -4,6 +4,7 @@
 #include "app/picturebox.h"
 #include "app/pictures.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 
@@ -15,6 +16,8 @@ SplashWindow::SplashWindow(QWidget *parent)
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Surveillance de tensions - BREVANNE  - Tensiova"));
     setFixedSize(Design::pixels(8775), Design::pixels(7590));
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleDescription(QStringLiteral("Cliquez ou appuyez sur Entrée pour continuer."));
 
     auto *banner = new PictureBox(this);
     banner->setObjectName(QStringLiteral("Picture3"));
@@ -45,6 +48,19 @@ void SplashWindow::mouseReleaseEvent(QMouseEvent *event)
     m_pressed = false;
     if (click) {
         emit clicked();
+    }
+}
+
+void SplashWindow::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+        emit clicked();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
     }
 }
 
