@@ -2,10 +2,12 @@
 
 #include "settings/fileaccess.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QThread>
 
 #include <sqlite3.h>
 
@@ -174,6 +176,23 @@ bool HistoryStore::execute(const char *sql)
     return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK || fail({});
 }
 
+bool HistoryStore::useWriteAheadLog()
+{
+    // Turning a new file to WAL takes it whole for a moment, and SQLite answers "locked" at once,
+    // without its busy wait, to a program doing it while another writes: it tries again, as long
+    // as it would wait for another writer.
+    const QDeadlineTimer deadline(BusyWaitMs);
+    while (sqlite3_exec(m_db, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr)
+           != SQLITE_OK) {
+        const int code = sqlite3_errcode(m_db);
+        if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || deadline.hasExpired()) {
+            return fail({});
+        }
+        QThread::msleep(10);
+    }
+    return true;
+}
+
 bool HistoryStore::open(Access access)
 {
     if (m_db && (access == Access::Read || m_writable)) {
@@ -198,8 +217,7 @@ bool HistoryStore::open(Access access)
     // WAL lets readers and other writers work beside a writer; NORMAL synchronisation keeps
     // every committed record through a crash of the program.
     const bool ready = found >= 0
-        && (!m_writable
-            || (execute("PRAGMA journal_mode = WAL") && execute("PRAGMA synchronous = NORMAL")))
+        && (!m_writable || (useWriteAheadLog() && execute("PRAGMA synchronous = NORMAL")))
         && (found == SchemaVersion || (m_writable && migrate()));
     if (!ready) {
         fail(m_error.isEmpty() && found >= 0 ? QStringLiteral("read-only file of an older schema")

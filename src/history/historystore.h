@@ -73,6 +73,7 @@ private:
     bool migrate();
     bool fail(const QString &what);
     bool execute(const char *sql);
+    bool useWriteAheadLog();
     bool ensureWritable();
     // The records the filter takes, newest first, or how many there are (counting).
     Statement selection(const HistoryFilter &filter, int limit, qint64 beforeId, bool counting);
