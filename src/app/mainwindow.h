@@ -51,7 +51,6 @@ public:
     SerialLink &serialLink() { return *m_link; }
     QString paramIniPath() const { return m_location.paramIniPath(); }
     ProgrammingPanel &panel() { return *m_panel; }
-    MainMenus &menus() { return *m_menus; }
 
     void setPanelVisible(bool visible);
     bool isPanelVisible() const;

@@ -76,13 +76,14 @@ ProgrammingPanel::ProgrammingPanel(const QLocale &locale, QWidget *parent)
                 connect(list, &QComboBox::currentIndexChanged, this,
                         &ProgrammingPanel::refreshMarks);
                 connect(list, &QComboBox::editTextChanged, this, &ProgrammingPanel::refreshMarks);
-                connect(list, &QComboBox::activated, this, [this] { m_typed = true; });
-                connect(list->lineEdit(), &QLineEdit::textEdited, this, [this] { m_typed = true; });
+                connect(list, &QComboBox::activated, this, [this] { m_editedByHand = true; });
+                connect(list->lineEdit(), &QLineEdit::textEdited, this,
+                        [this] { m_editedByHand = true; });
             } else {
                 connect(textBox(family, channel), &QLineEdit::textChanged, this,
                         &ProgrammingPanel::refreshMarks);
                 connect(textBox(family, channel), &QLineEdit::textEdited, this,
-                        [this] { m_typed = true; });
+                        [this] { m_editedByHand = true; });
             }
         }
     }
@@ -315,12 +316,12 @@ void ProgrammingPanel::showSent(const MonitoringSetup &sent, std::optional<QTime
 
 int ProgrammingPanel::typedSinceSettled() const
 {
-    return m_typed ? changedFields(setup(), m_settledSetup) : 0;
+    return m_editedByHand ? changedFields(setup(), m_settledSetup) : 0;
 }
 
 void ProgrammingPanel::settle()
 {
-    m_typed = false;
+    m_editedByHand = false;
     m_settledSetup = setup();
 }
 

@@ -43,7 +43,6 @@ public:
     // Shows what the device last received from here, or param.ini's, and when it was sent, if it
     // was: the fields take those values, unmarked.
     void showSent(const MonitoringSetup &sent, std::optional<QTime> sentAt);
-    const MonitoringSetup &sentSetup() const { return m_sentSetup; }
 
     // Once the panel is in its window: the first field of the design's focus order.
     void focusFirstField();
@@ -87,7 +86,7 @@ private:
     MonitoringSetup m_sentSetup;
     std::optional<QTime> m_sentAt;
     bool m_settingUp = false;
-    bool m_typed = false; // by hand, since settle()
+    bool m_editedByHand = false; // since settle()
     MonitoringSetup m_settledSetup;
 };
 
