@@ -4,11 +4,10 @@
 
 #include <QGroupBox>
 #include <QGuiApplication>
-#include <QStyleFactory>
-#include <QStyleOption>
-
 #include <QList>
 #include <QPainter>
+#include <QStyleFactory>
+#include <QStyleOption>
 
 namespace Tensiova {
 
