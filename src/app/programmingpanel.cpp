@@ -57,7 +57,7 @@ QString spokenFieldName(Family family, int channel)
         QStringLiteral("seuil bas"),   QStringLiteral("seuil haut"),
         QStringLiteral("coefficient"), QStringLiteral("état à surveiller"),
         QStringLiteral("action"),      QStringLiteral("action")};
-    const bool logic = family == Family::Et || family == Family::LogicAction;
+    const bool logic = isLogicFamily(family);
     return QStringLiteral("%1 %2, %3")
         .arg(logic ? QStringLiteral("Voie logique") : QStringLiteral("Voie analogique"),
              rowCaption(family, channel), Columns.at(std::size_t(family)));

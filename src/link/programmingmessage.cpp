@@ -48,7 +48,7 @@ int ProgrammingTable::entryOf(Family family, int channel)
     const auto position = [](const auto &fields, Family wanted) {
         return int(std::find(fields.begin(), fields.end(), wanted) - fields.begin());
     };
-    if (family == Family::Et || family == Family::LogicAction) {
+    if (isLogicFamily(family)) {
         return LogicStart + channel * LogicFieldsPerChannel + position(LogicFields, family);
     }
     return channel * AnalogFieldsPerChannel + position(AnalogFields, family);

@@ -38,9 +38,8 @@ QString fieldCaption(Family family, int channel)
 
 QString gridCaption(Family family)
 {
-    return family == Family::Et || family == Family::LogicAction
-        ? QStringLiteral("Paramétrage surveillance voies logiques")
-        : QStringLiteral("Paramétrage surveillance voies analogiques");
+    return isLogicFamily(family) ? QStringLiteral("Paramétrage surveillance voies logiques")
+                                 : QStringLiteral("Paramétrage surveillance voies analogiques");
 }
 
 QString MonitoringSetup::text(Family family, int channel) const

@@ -21,6 +21,12 @@ constexpr bool isActionFamily(Family family)
     return family == Family::AnalogAction || family == Family::LogicAction;
 }
 
+// The fields of the logic channels: the state to watch and its action.
+constexpr bool isLogicFamily(Family family)
+{
+    return family == Family::Et || family == Family::LogicAction;
+}
+
 // "AN0".."AN7" for analogue rows, "ET1".."ET8" for logic rows (logic channel 0 is "ET1").
 QString rowCaption(Family family, int channel);
 // The column heading of the family's field: "Valeur min", "Etat à surveiller", "Action", ...
