@@ -1,11 +1,11 @@
 // tensiova-bench: the program's figures, each beside its baseline measured in the same run.
 // Prints one line per figure, "name: value unit"; every value is the median of several runs.
 
-#include "app/answerbox.h"
-#include "app/design.h"
-#include "app/historywindow.h"
-#include "app/journalwindow.h"
-#include "app/mainwindow.h"
+#include "app/dialogs/journalwindow.h"
+#include "app/historywindow/historywindow.h"
+#include "app/mainwindow/mainwindow.h"
+#include "app/widgets/answerbox.h"
+#include "app/widgets/design.h"
 #include "history/historyrecorder.h"
 #include "link/exchangejournal.h"
 #include "link/seriallink.h"

@@ -2,9 +2,9 @@
 //   tensiova-startup-probe program FOLDER   the splash, a click, the main window on FOLDER
 //   tensiova-startup-probe bare             an empty QMainWindow of the same libraries
 
-#include "app/design.h"
+#include "app/dialogs/qtuserdialogs.h"
 #include "app/programstart.h"
-#include "app/qtuserdialogs.h"
+#include "app/widgets/design.h"
 #include "processmemory.h"
 
 #include <QApplication>

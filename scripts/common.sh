@@ -53,7 +53,7 @@ ensure_locales() {
 build_in() {
     local folder=$1
     shift
-    cmake -S "$ROOT" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
+    cmake -S "$ROOT" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE="${BUILD_TYPE:-RelWithDebInfo}" -DTENSIOVA_WERROR=ON "$@" >/dev/null
     echo "Compilation dans $folder…"
     cmake --build "$folder" -- --quiet -j"$(nproc)"
 }

@@ -126,7 +126,7 @@ MINGW_RUNTIME_DIRS=(/usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-min
 build_tensiova_for_windows() {
     echo "Compilation pour Windows dans $WINDOWS_BUILD/build…"
     "$QT_WINDOWS/bin/qt-cmake" -S "$ROOT" -B "$WINDOWS_BUILD/build" -G Ninja \
-        -DCMAKE_BUILD_TYPE=Release -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/wine \
+        -DCMAKE_BUILD_TYPE=Release -DTENSIOVA_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/wine \
         -DSQLite3_INCLUDE_DIR="$SQLITE_WINDOWS/include" -DSQLite3_LIBRARY="$SQLITE_WINDOWS/lib/libsqlite3.a" \
         >/dev/null
     cmake --build "$WINDOWS_BUILD/build" -- --quiet -j"$(nproc)"

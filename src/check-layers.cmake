@@ -1,7 +1,12 @@
-# Fails when a file of a layer includes a header of a layer above it, or (below app/) a widget
-# header. Run with -DSOURCE=<src folder> -DLAYERS=model,conversions,settings,link,app (lowest first).
+# Fails when a file of a layer includes a header of a layer above it, or (below the first layer
+# that may draw) a widget header. Run with -DSOURCE=<src folder>, -DLAYERS=model,…,app (lowest
+# first; a room under app/ is named app/room) and -DFIRST_WIDGET_LAYER=<the lowest that may draw>.
 string(REPLACE "," ";" LAYERS "${LAYERS}")
 set(widget_headers "QWidget|QtWidgets|QApplication|QDialog|QMainWindow|QLabel|QLineEdit|QComboBox|QPushButton|QMessageBox|QFileDialog|QMenu|QAction|QPainter|QPixmap|QScrollArea")
+list(FIND LAYERS "${FIRST_WIDGET_LAYER}" first_widget_index)
+if(first_widget_index LESS 0)
+    message(FATAL_ERROR "FIRST_WIDGET_LAYER ${FIRST_WIDGET_LAYER} is not among the layers")
+endif()
 set(failures "")
 list(LENGTH LAYERS count)
 math(EXPR last "${count} - 1")
@@ -15,17 +20,19 @@ foreach(index RANGE ${last})
             list(APPEND above ${name})
         endforeach()
     endif()
+    # A layer's own files only: a room below it is a layer of its own.
     file(GLOB files ${SOURCE}/${layer}/*.h ${SOURCE}/${layer}/*.cpp)
     foreach(file ${files})
         file(STRINGS ${file} includes REGEX "^#include")
         foreach(line ${includes})
             foreach(name ${above})
-                if(line MATCHES "\"${name}/")
+                # The folder named exactly: "app/x.h" is the top, "app/widgets/x.h" a room.
+                if(line MATCHES "\"${name}/[^/\"]+\"")
                     list(APPEND failures "${file}: ${line} (${name}/ is above ${layer}/)")
                 endif()
             endforeach()
-            if(NOT layer STREQUAL "app" AND line MATCHES "<(${widget_headers})>")
-                list(APPEND failures "${file}: ${line} (no widget below app/)")
+            if(index LESS first_widget_index AND line MATCHES "<(${widget_headers})>")
+                list(APPEND failures "${file}: ${line} (no widget below ${FIRST_WIDGET_LAYER}/)")
             endif()
         endforeach()
     endforeach()

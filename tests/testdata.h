@@ -6,6 +6,10 @@
 #include <QString>
 #include <QTest>
 
+// A wait on an event ends when the event comes; it lasts this long only when it never does, so
+// that a busy machine slows a test down without failing it.
+constexpr int LongWaitMs = 60000;
+
 // Small helpers of the tests: files, settings, and tables of cases kept under tests/data/.
 QByteArray readBytes(const QString &path);
 void writeBytes(const QString &path, const QByteArray &bytes);

@@ -1,10 +1,10 @@
 // The habits of a desktop program: recent set-ups, a dropped file, the question before typed
 // settings are lost, shortcuts and Alt letters, the guide.
 
-#include "app/guidewindow.h"
-#include "app/mainmenus.h"
-#include "app/programmingpanel.h"
-#include "app/setupfiles.h"
+#include "app/dialogs/guidewindow.h"
+#include "app/mainwindow/mainmenus.h"
+#include "app/mainwindow/programmingpanel.h"
+#include "app/mainwindow/setupfiles.h"
 #include "ptypair.h"
 #include "settings/recentsetups.h"
 #include "settings/setupstore.h"

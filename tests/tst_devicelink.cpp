@@ -1,11 +1,11 @@
 // The window and the device on a pseudo-terminal: what goes out on the wire, what param.ini keeps,
 // what the window shows and says.
 
-#include "app/actioncombobox.h"
-#include "app/historywindow.h"
-#include "app/journalwindow.h"
-#include "app/portdialog.h"
-#include "app/setupgrid.h"
+#include "app/dialogs/journalwindow.h"
+#include "app/dialogs/portdialog.h"
+#include "app/historywindow/historywindow.h"
+#include "app/widgets/actioncombobox.h"
+#include "app/widgets/setupgrid.h"
 #include "history/historyrecorder.h"
 #include "link/programmingmessage.h"
 #include "ptypair.h"
@@ -266,7 +266,7 @@ private slots:
         window.Command5_Click();
         QTest::qWait(4450);
         fixture.device->write("tard");
-        QTRY_VERIFY_WITH_TIMEOUT(!window.serialLink().portOpen(), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.serialLink().portOpen(), LongWaitMs);
         QVERIFY(sinceQuitter.elapsed() >= 4500);
         QCOMPARE(window.answers(), QStringLiteral("tard"));
     }
@@ -607,7 +607,8 @@ private slots:
         QCOMPARE(row(QStringLiteral("COM7")), -1);
         dialog.show();
         QVERIFY(QFile::link(device->devicePath(), link));
-        QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM7 — ") + device->devicePath()) >= 0, 1500);
+        QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM7 — ") + device->devicePath()) >= 0,
+                                 LongWaitMs);
         const QString line = list->item(row(QStringLiteral("COM7")))->text();
         QVERIFY2(line.contains(QStringLiteral("en service"))
                      && line.contains(QStringLiteral("lien")),
@@ -616,16 +617,16 @@ private slots:
         QCOMPARE(dialog.answer(), QStringLiteral("7"));
         // A port that comes leaves the choice as it was.
         QVERIFY(QFile::link(QStringLiteral("/dev/null"), folder.filePath(QStringLiteral("COM9"))));
-        QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM9")) >= 0, 1500);
+        QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM9")) >= 0, LongWaitMs);
         QVERIFY(list->currentItem()->text().startsWith(QStringLiteral("COM7")));
         // The first port too.
         QVERIFY(QFile::link(QStringLiteral("/dev/null"), folder.filePath(QStringLiteral("COM1"))));
-        QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM1 — /dev/null")) >= 0, 1500);
+        QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM1 — /dev/null")) >= 0, LongWaitMs);
         list->setCurrentRow(row(QStringLiteral("COM1 — /dev/null")));
         QCOMPARE(dialog.answer(), QStringLiteral("1"));
         QFile::remove(link);
         device.reset();
-        QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM7")) < 0, 1500);
+        QTRY_VERIFY_WITH_TIMEOUT(row(QStringLiteral("COM7")) < 0, LongWaitMs);
     }
 
     void clockShowsDateAndTime()

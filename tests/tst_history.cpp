@@ -1,10 +1,10 @@
 // The history of "Envoi": records written and read back byte-exact, searched, exported, and kept
 // through every fault of the file: unwritable, damaged, newer, killed mid-write, shared.
 
-#include "app/historymessages.h"
-#include "app/historymodel.h"
-#include "app/historysheet.h"
-#include "app/setupgrid.h"
+#include "app/historywindow/historymodel.h"
+#include "app/historywindow/historysheet.h"
+#include "app/sentences/historymessages.h"
+#include "app/widgets/setupgrid.h"
 #include "conversions/windows1252.h"
 #include "history/historycsv.h"
 #include "history/historyrecorder.h"
@@ -23,12 +23,24 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <sqlite3.h>
+
+#include <atomic>
+#include <thread>
 
 using namespace Tensiova;
 
 namespace {
+
+// What a search typed in the window asks for.
+HistoryFilter textFilter(const QString &text)
+{
+    HistoryFilter filter;
+    filter.text = text;
+    return filter;
+}
 
 // A record as a technician's station would write it, different for each n.
 SendRecord sample(int n)
@@ -389,9 +401,9 @@ private slots:
         QVERIFY(!model.canFetchMore({}));
         QCOMPARE(model.recordAt(449).id, 1);
         QCOMPARE(model.rowOf(3), 447);
-        model.setFilter({QStringLiteral("armoire-6.ini")});
+        model.setFilter(textFilter(QStringLiteral("armoire-6.ini")));
         QCOMPARE(model.total(), 64);
-        QCOMPARE(model.data(model.index(0, HistoryModel::SetupFileColumn), Qt::DisplayRole),
+        QCOMPARE(model.data(model.index(0, SetupFileColumn), Qt::DisplayRole),
                  QStringLiteral("armoire-6.ini"));
     }
 
@@ -420,7 +432,7 @@ private slots:
         recorder.recordEnvoi(envoi(Reached::Device), link, 2, {}); // ends the last answer
         QCOMPARE(stored(1).answer.size(), SendRecord::AnswerCapacity);
         QCOMPARE(stored(1).label, QStringLiteral("Armoire 5"));
-        QCOMPARE(recorder.store().count({QStringLiteral("armoire 5")}), 1);
+        QCOMPARE(recorder.store().count(textFilter(QStringLiteral("armoire 5"))), 1);
         QVERIFY(stored(1).answerText.endsWith(QLatin1Char('z')));
         QCOMPARE(stored(0).outcome, SendRecord::Outcome::NoAnswer);
         recorder.endAnswer(SendRecord::Outcome::NotWaited);
@@ -482,6 +494,42 @@ private slots:
         QVERIFY(!QFileInfo::exists(locked.path()));
         QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 #endif
+    }
+
+    // Another program keeps the file past the busy wait (a busy machine, several writers): the
+    // record is kept, said busy, and a program that ends waits its turn instead of losing it.
+    void busyHistoryKeepsItsRecordUntilItsTurn()
+    {
+        QTemporaryDir folder;
+        const QString path = historyIn(folder);
+        SendRecord first = sample(0);
+        QVERIFY(HistoryStore(path).append(first));
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        // The other program ends its transaction a while after the record meets it.
+        std::atomic<bool> busyMet = false;
+        std::thread otherProgram([&] {
+            while (!busyMet) {
+                QThread::msleep(10);
+            }
+            QThread::msleep(HistoryStore::BusyWaitMs + 500); // longer than one try waits
+            sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+        });
+
+        HistoryRecorder recorder(path, SendRecord::Origin::Script, QStringLiteral("1.0.0"));
+        SerialLink link(folder.path());
+        recorder.recordEnvoi(envoi(Reached::Nothing), link, 4, QStringLiteral("reglage.ini"));
+        QCOMPARE(recorder.unsavedCount(), 1);
+        QVERIFY2(recorder.store().isBusy(), qPrintable(recorder.store().error()));
+        busyMet = true;
+        const bool flushed = recorder.flush(HistoryRecorder::ExitPatienceMs);
+        otherProgram.join();
+        sqlite3_close(other);
+        QVERIFY(flushed);
+        QCOMPARE(recorder.unsavedCount(), 0);
+        QCOMPARE(allRecords(path).size(), 2);
+        QCOMPARE(allRecords(path).front().port, 4);
     }
 
     // A file that is not a database, or whose pages are damaged: set aside under a dated name,
@@ -587,7 +635,8 @@ private slots:
                      {path, QStringLiteral("tué"), QStringLiteral("0")});
         QVERIFY(writer.waitForStarted());
         QByteArray said;
-        QTRY_VERIFY_WITH_TIMEOUT((said += writer.readAllStandardOutput()).count('\n') >= 20, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT((said += writer.readAllStandardOutput()).count('\n') >= 20,
+                                 LongWaitMs);
         writer.kill();
         writer.waitForFinished();
         said += writer.readAllStandardOutput();
@@ -622,8 +671,9 @@ private slots:
             QVERIFY2(window.append(record), qPrintable(window.error()));
         }
         for (QProcess &writer : writers) {
-            QVERIFY(writer.waitForFinished(30000));
-            QCOMPARE(writer.exitCode(), 0);
+            QVERIFY(writer.waitForFinished(2 * LongWaitMs));
+            QVERIFY2(writer.exitStatus() == QProcess::NormalExit && writer.exitCode() == 0,
+                     writer.readAllStandardError().constData());
         }
         QSet<QString> labels;
         for (const SendRecord &record : window.records({})) {

@@ -51,7 +51,7 @@ struct SimulatedDeviceFixture : WindowFixture
         }
         QElapsedTimer waited;
         waited.start();
-        while (!QFileInfo::exists(link) && waited.elapsed() < 5000) {
+        while (!QFileInfo::exists(link) && waited.elapsed() < 30000) {
             QTest::qWait(10);
         }
         return QFileInfo::exists(link);
@@ -59,13 +59,20 @@ struct SimulatedDeviceFixture : WindowFixture
 
     // Waits with the event loop running: the window's pauses are measured meanwhile, and a
     // simulated device under LeakSanitizer takes a while to end.
-    void stopDevice()
+    [[nodiscard]] bool stopDevice()
     {
         device.terminate();
-        QTest::qWaitFor([this] { return device.state() == QProcess::NotRunning; }, 5000);
+        return QTest::qWaitFor([this] { return device.state() == QProcess::NotRunning; }, 30000);
     }
 
-    ~SimulatedDeviceFixture() { stopDevice(); }
+    // A device that would not end is killed: the next test must not meet it on its terminal.
+    ~SimulatedDeviceFixture()
+    {
+        if (!stopDevice()) {
+            device.kill();
+            device.waitForFinished();
+        }
+    }
 
     MainWindow &openWindow()
     {
@@ -111,9 +118,9 @@ private slots:
         QVERIFY(window.serialLink().portOpen());
         if (stopByHand) {
             QTRY_COMPARE(window.answers(), QStringLiteral("OK\r\n"));
-            fixture.stopDevice();
+            QVERIFY(fixture.stopDevice());
         }
-        QTRY_COMPARE_WITH_TIMEOUT(fixture.dialogs.warnings.size(), 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.dialogs.warnings.size(), 1, LongWaitMs);
         QTest::qWait(200);
         QCOMPARE(fixture.dialogs.warnings.size(), 1);
         QVERIFY(fixture.dialogs.warnings.first().startsWith(QStringLiteral("Liaison perdue|")));
@@ -121,7 +128,7 @@ private slots:
         QVERIFY2(heartbeat.longestGap() < LongestPauseMs,
                  qPrintable(QString::number(heartbeat.longestGap())));
 
-        fixture.stopDevice();
+        QVERIFY(fixture.stopDevice());
         QVERIFY(fixture.startDevice());
         window.Command6_Click();
         QTRY_COMPARE(window.answers(), QStringLiteral("OK\r\n"));

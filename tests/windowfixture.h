@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/design.h"
-#include "app/mainwindow.h"
+#include "app/mainwindow/mainwindow.h"
+#include "app/widgets/design.h"
 #include "link/seriallink.h"
 #include "scripteduserdialogs.h"
 #include "testdata.h"

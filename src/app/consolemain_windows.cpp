@@ -2,8 +2,8 @@
 // .com before .exe. A program built for the window would hand the console back at once, without
 // its output or exit status; this one runs the command line in the console. Without a command
 // line it starts the window, as the Start menu would, and hands the console back.
-#include "app/console.h"
-#include "app/sendcommand.h"
+#include "app/commandline/console.h"
+#include "app/commandline/sendcommand.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "app/design.h"
+#include "app/commandline/sendcommand.h"
+#include "app/dialogs/qtuserdialogs.h"
 #include "app/programstart.h"
-#include "app/qtuserdialogs.h"
-#include "app/sendcommand.h"
+#include "app/widgets/design.h"
 
 #include <QApplication>
 

@@ -1,6 +1,6 @@
 #include "app/programstart.h"
 
-#include "app/userdialogs.h"
+#include "app/dialogs/userdialogs.h"
 
 namespace Tensiova {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/mainwindow.h"
-#include "app/splashwindow.h"
+#include "app/dialogs/splashwindow.h"
+#include "app/mainwindow/mainwindow.h"
 #include "settings/settingslocation.h"
 
 #include <QLocale>

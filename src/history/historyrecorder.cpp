@@ -2,8 +2,10 @@
 
 #include "link/seriallink.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QSysInfo>
+#include <QThread>
 
 namespace Tensiova {
 
@@ -102,13 +104,18 @@ void HistoryRecorder::endAnswer(SendRecord::Outcome silent)
     }
 }
 
-bool HistoryRecorder::flush()
+bool HistoryRecorder::flush(int busyPatienceMs)
 {
+    const QDeadlineTimer patience(busyPatienceMs);
     while (!m_unsaved.isEmpty()) {
         SendRecord &record = m_unsaved.front();
         const bool written = record.id == 0 ? m_store.append(record) : m_store.updateAnswer(record);
         if (!written) {
-            return false;
+            if (!m_store.isBusy() || patience.hasExpired()) {
+                return false;
+            }
+            QThread::msleep(20); // a lock SQLite does not wait for must not be asked for at once
+            continue;
         }
         m_unsaved.removeFirst();
     }

@@ -54,8 +54,13 @@ public:
     // The answer is over (the port closed, the script stops waiting): its record is completed.
     // silent: the outcome when nothing came.
     void endAnswer(SendRecord::Outcome silent = SendRecord::Outcome::NoAnswer);
-    // Tries again to write what is kept; true when nothing is left.
-    bool flush();
+    // How long a program that ends waits its turn when other programs keep the history busy:
+    // past it, the records kept are said unsaved.
+    static constexpr int ExitPatienceMs = 30000;
+
+    // Tries again to write what is kept; true when nothing is left. While other programs keep
+    // the file busy, tries again for up to busyPatienceMs.
+    bool flush(int busyPatienceMs = 0);
     int unsavedCount() const;
 
     HistoryStore &store() { return m_store; }

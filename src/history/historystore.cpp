@@ -167,7 +167,22 @@ void HistoryStore::close()
 
 bool HistoryStore::fail(const QString &what)
 {
-    m_error = what.isEmpty() && m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : what;
+    const bool fromSqlite = what.isEmpty() && m_db;
+    m_error = fromSqlite ? QString::fromUtf8(sqlite3_errmsg(m_db)) : what;
+    // SQLITE_PROTOCOL: the write-ahead log's locks kept by others through all of SQLite's tries.
+    const int code = fromSqlite ? sqlite3_extended_errcode(m_db) & 0xFF : SQLITE_OK;
+    m_busy = code == SQLITE_BUSY || code == SQLITE_LOCKED || code == SQLITE_PROTOCOL;
+    return false;
+}
+
+bool HistoryStore::rollBack()
+{
+    // The failure said is the one that stopped the transaction, not the undoing's.
+    const QString error = std::exchange(m_error, {});
+    const bool busy = m_busy;
+    sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_error = error;
+    m_busy = busy;
     return false;
 }
 
@@ -220,8 +235,9 @@ bool HistoryStore::open(Access access)
         && (!m_writable || (useWriteAheadLog() && execute("PRAGMA synchronous = NORMAL")))
         && (found == SchemaVersion || (m_writable && migrate()));
     if (!ready) {
-        fail(m_error.isEmpty() && found >= 0 ? QStringLiteral("read-only file of an older schema")
-                                             : m_error);
+        if (m_error.isEmpty()) {
+            fail(QStringLiteral("read-only file of an older schema"));
+        }
         close();
     }
     return ready;
@@ -332,15 +348,11 @@ bool HistoryStore::migrate()
     // Read again inside the transaction: another program may have just done it.
     const qint64 found = schemaVersion();
     if (found < 0) {
-        const QString error = m_error;
-        execute("ROLLBACK");
-        return fail(error);
+        return rollBack();
     }
     for (qint64 step = found; step < SchemaVersion; ++step) {
         if (!execute(Migrations.at(std::size_t(step)))) {
-            const QString error = m_error;
-            execute("ROLLBACK");
-            return fail(error);
+            return rollBack();
         }
     }
     return execute(QByteArray("PRAGMA user_version = ")

@@ -48,6 +48,9 @@ public:
     QString takeSetAsidePath() { return std::exchange(m_setAside, {}); }
     // Why the last operation failed, in the system's or SQLite's words.
     const QString &error() const { return m_error; }
+    // The last operation failed only because other programs kept the file past BusyWaitMs: on a
+    // busy machine with several writers, one may wait its turn longer. Trying again later works.
+    bool isBusy() const { return m_busy; }
 
     // Each in a transaction of its own; the store is opened for writing first when needed.
     bool append(SendRecord &record); // gives the record its id
@@ -73,6 +76,7 @@ private:
     bool migrate();
     bool fail(const QString &what);
     bool execute(const char *sql);
+    bool rollBack(); // false, with the failure that led to it
     bool useWriteAheadLog();
     bool ensureWritable();
     // The records the filter takes, newest first, or how many there are (counting).
@@ -82,6 +86,7 @@ private:
     sqlite3 *m_db = nullptr;
     bool m_writable = false;
     bool m_newer = false;
+    bool m_busy = false;
     QString m_setAside;
     QString m_error;
 };

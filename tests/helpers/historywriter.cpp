@@ -4,6 +4,8 @@
 #include "history/historystore.h"
 #include "testdata.h"
 
+#include <QDeadlineTimer>
+
 #include <cstdio>
 
 using namespace Tensiova;
@@ -22,9 +24,15 @@ int main(int argc, char *argv[])
         record.sentAt = QDateTime::currentDateTimeUtc();
         record.message = workedExampleBytes();
         record.label = QStringLiteral("%1-%2").arg(name).arg(n);
-        if (!store.append(record)) {
-            std::fprintf(stderr, "%s\n", qPrintable(store.error()));
-            return 1;
+        // As the program's recorder does, a record that meets a file kept busy by the other
+        // writers is tried again; anything else is a fault, said with its reason.
+        const QDeadlineTimer patience(LongWaitMs);
+        while (!store.append(record)) {
+            std::fprintf(stderr, "%s-%ld : %s%s\n", argv[2], n, qPrintable(store.error()),
+                         store.isBusy() ? " (occupé, nouvel essai)" : "");
+            if (!store.isBusy() || patience.hasExpired()) {
+                return 1;
+            }
         }
         std::printf("%lld\n", record.id);
         std::fflush(stdout);

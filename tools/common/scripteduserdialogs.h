@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/userdialogs.h"
+#include "app/dialogs/userdialogs.h"
 
 #include <QStringList>
 

@@ -2,15 +2,15 @@
 // clicks it, lets the main window restore its settings, presses "Envoi ", waits for the device's
 // answer and tells what happened, with screenshots of each step.
 
-#include "app/design.h"
-#include "app/guidewindow.h"
-#include "app/historywindow.h"
-#include "app/journalwindow.h"
-#include "app/linkmessages.h"
-#include "app/mainwindow.h"
-#include "app/portdialog.h"
+#include "app/dialogs/guidewindow.h"
+#include "app/dialogs/journalwindow.h"
+#include "app/dialogs/portdialog.h"
+#include "app/dialogs/qtuserdialogs.h"
+#include "app/historywindow/historywindow.h"
+#include "app/mainwindow/mainwindow.h"
 #include "app/programstart.h"
-#include "app/qtuserdialogs.h"
+#include "app/sentences/linkmessages.h"
+#include "app/widgets/design.h"
 #include "link/messagedescription.h"
 #include "link/seriallink.h"
 #include "scripteduserdialogs.h"
@@ -57,10 +57,14 @@ QString saveMenuScreenshot(MainWindow *window, const QString &folder)
     auto *recent = window->findChild<QMenu *>(QStringLiteral("n_recents"));
     QMenuBar *bar = window->menuBar();
     file->popup(bar->mapToGlobal(bar->actionGeometry(file->menuAction()).bottomLeft()));
-    QTest::qWaitForWindowExposed(file);
+    if (!QTest::qWaitForWindowExposed(file)) {
+        out(QStringLiteral("échec : le menu Fichier ne s'affiche pas"));
+    }
     file->setActiveAction(recent->menuAction());
     recent->popup(file->mapToGlobal(file->actionGeometry(recent->menuAction()).topRight()));
-    QTest::qWaitForWindowExposed(recent);
+    if (!QTest::qWaitForWindowExposed(recent)) {
+        out(QStringLiteral("échec : le menu des réglages récents ne s'affiche pas"));
+    }
     recent->setActiveAction(recent->actions().value(0));
     QTest::qWait(100);
     QImage picture = window->grab().toImage();
@@ -217,7 +221,9 @@ int main(int argc, char *argv[])
     }
     // The ports are listed on a thread of their own: the list fills a moment later.
     const auto *ports = portBox.findChild<QListWidget *>(QStringLiteral("PortList"));
-    QTest::qWaitFor([ports] { return ports->count() > 0; }, 2000);
+    if (!QTest::qWaitFor([ports] { return ports->count() > 0; }, 5000)) {
+        out(QStringLiteral("échec : la boîte du port ne liste aucun port"));
+    }
     const QString portShot = saveScreenshot(&portBox, screenshots, QStringLiteral("port-box.png"));
     portBox.close();
 
@@ -252,7 +258,9 @@ int main(int argc, char *argv[])
     const auto question = QtUserDialogs::quitQuestion(
         window, QStringLiteral("Quitter"), LinkMessages::unsentOnQuit(window->unsentTyping()));
     question->show();
-    QTest::qWaitForWindowExposed(question.get());
+    if (!QTest::qWaitForWindowExposed(question.get())) {
+        out(QStringLiteral("échec : la question avant de quitter ne s'affiche pas"));
+    }
     const QString questionShot =
         saveScreenshot(question.get(), screenshots, QStringLiteral("quit-question.png"));
     question->close();

@@ -9,9 +9,9 @@
 // and the answers box, the event loop never paused 100 ms and the program used under a tenth of a
 // core.
 
-#include "app/design.h"
-#include "app/journalwindow.h"
-#include "app/mainwindow.h"
+#include "app/dialogs/journalwindow.h"
+#include "app/mainwindow/mainwindow.h"
+#include "app/widgets/design.h"
 #include "heartbeat.h"
 #include "history/historyrecorder.h"
 #include "link/seriallink.h"

@@ -1,0 +1,383 @@
+#include "app/commandline/sendcommand.h"
+
+#include "app/commandline/console.h"
+#include "app/commandline/historycommand.h"
+#include "app/sentences/filemessages.h"
+#include "app/sentences/historymessages.h"
+#include "app/sentences/linkmessages.h"
+#include "conversions/windows1252.h"
+#include "history/historyrecorder.h"
+#include "link/deviceprogrammer.h"
+#include "link/messagedescription.h"
+#include "link/portanswer.h"
+#include "link/portmap.h"
+#include "link/seriallink.h"
+#include "model/actionchoice.h"
+#include "settings/settingslocation.h"
+#include "settings/setupstore.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimer>
+
+#include <algorithm>
+
+#include <cstdio>
+
+namespace Tensiova::SendCommand {
+
+namespace {
+
+// Once the answer has begun, a quiet line this long ends it.
+constexpr int AnswerQuietMs = 100;
+
+const QString HelpText = QStringLiteral(
+    "Usage : tensiova --send FICHIER [--port PORT] [--wait MS] [--label TEXTE] [--json]\n"
+    "                       [--settings DOSSIER]\n"
+    "        tensiova --history [--since DATE] [--port COMn] [--label TEXTE] [--limit N]\n"
+    "                           [--csv | --json]\n"
+    "        tensiova --help | --version\n"
+    "        tensiova                      (la fenêtre)\n"
+    "\n"
+    "Programme l'appareil de surveillance de tensions sans fenêtre, depuis un script.\n"
+    "\n"
+    "  --send FICHIER      Fichier de réglages (présentation de param.ini, « Enregistrer sous »).\n"
+    "                      Il est lu comme « Ouvrir » le lit, puis envoyé comme « Envoi »\n"
+    "                      l'enverrait : mêmes corrections, mêmes contrôles, mêmes 52 octets.\n"
+    "                      Une action hors de la liste (au-delà de -1 à 3) est un champ erroné.\n"
+    "                      param.ini n'est jamais écrit.\n"
+    "  --port PORT         Numéro COM (3 ou COM3), comme dans « Port COM », ou chemin d'un\n"
+    "                      périphérique (/dev/ttyUSB0). Par défaut, le port de param.ini.\n"
+    "  --wait MS           Attente de la réponse après le dernier octet envoyé, en\n"
+    "                      millisecondes (2000 par défaut ; 0 : ne pas attendre). La réponse\n"
+    "                      se termine quand la ligne reste muette 100 ms.\n"
+    "  --label TEXTE       Repère de l'envoi dans l'historique (site, armoire, n° d'appareil).\n"
+    "  --json              Un seul objet JSON sur la sortie : port, device, bytes (hexadécimal),\n"
+    "                      answer, answer_hex, status, et message en cas d'échec.\n"
+    "  --settings DOSSIER  Dossier de param.ini et des liens COMn (par défaut, celui du\n"
+    "                      programme, ou ~/.config/tensiova, %APPDATA%\\tensiova sous\n"
+    "                      Windows, pour un programme installé).\n"
+    "  --help, --version   Cette aide ; la version.\n"
+    "\n"
+    "Chaque envoi qui passe les contrôles des champs est inscrit dans l'historique, comme\n"
+    "ceux de la fenêtre ; s'il ne peut pas l'être, l'envoi se fait quand même et l'erreur\n"
+    "standard le dit.\n"
+    "\n"
+    "Code de sortie :\n"
+    "  0  envoyé, et l'appareil a répondu (ou envoyé, avec --wait 0)\n"
+    "  1  envoyé, mais pas de réponse dans le temps donné\n"
+    "  2  ligne de commande incorrecte, ou fichier illisible\n"
+    "  3  un champ ne peut pas être envoyé (chacun est nommé)\n"
+    "  4  le port ne s'ouvre pas (la raison et les ports présents sont donnés)\n"
+    "\n"
+    "Exemple, plusieurs appareils à la suite :\n"
+    "  for port in COM1 COM2 COM3; do tensiova --send reglage.txt --port $port || echo \"$port : "
+    "échec\"; done\n"
+    "  (cmd.exe : for %p in (COM1 COM2 COM3) do @tensiova --send reglage.txt --port %p || echo %p "
+    ": échec)\n");
+
+struct Outcome
+{
+    int exit = Answered;
+    QString status;
+    QString message; // what went wrong, in French
+    QString port; // "COM3", or empty when no number names the device
+    QString portLabel; // "COM3 (/dev/ttyUSB0)", "COM3" on Windows, or the device alone
+    QString device;
+    QByteArray bytes;
+    QByteArray answer;
+};
+
+QString hex(const QByteArray &bytes, char separator)
+{
+    return QString::fromLatin1(bytes.toHex(separator).toUpper());
+}
+
+bool hasControlCharacters(const QByteArray &bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(),
+                       [](char c) { return uchar(c) < 0x20 || uchar(c) == 0x7F; });
+}
+
+void report(const Outcome &outcome, bool json)
+{
+    if (json) {
+        QJsonObject object {{QStringLiteral("port"), outcome.port},
+                            {QStringLiteral("device"), outcome.device},
+                            {QStringLiteral("bytes"), hex(outcome.bytes, '\0')},
+                            {QStringLiteral("answer"), Windows1252::decode(outcome.answer)},
+                            {QStringLiteral("answer_hex"), hex(outcome.answer, '\0')},
+                            {QStringLiteral("status"), outcome.status}};
+        if (!outcome.message.isEmpty()) {
+            object.insert(QStringLiteral("message"), outcome.message);
+        }
+        Console::write(stdout,
+                       QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact))
+                           + QLatin1Char('\n'));
+        return;
+    }
+    if (!outcome.device.isEmpty()) {
+        Console::write(stdout, QStringLiteral("Port : %1\n").arg(outcome.portLabel));
+    }
+    if (!outcome.bytes.isEmpty()) {
+        QString rows;
+        for (const QString &row : hexRows(outcome.bytes)) {
+            rows += QStringLiteral("  ") + row + QLatin1Char('\n');
+        }
+        Console::write(stdout,
+                       QStringLiteral("Message envoyé (%1 octets) :\n").arg(outcome.bytes.size())
+                           + rows);
+    }
+    if (!outcome.answer.isEmpty()) {
+        Console::write(stdout,
+                       QStringLiteral("Réponse de l'appareil : « %1 »\n")
+                           .arg(escapedText(Windows1252::decode(outcome.answer))));
+        if (hasControlCharacters(outcome.answer)) {
+            Console::write(
+                stdout,
+                QStringLiteral("Réponse en hexadécimal : %1\n").arg(hex(outcome.answer, ' ')));
+        }
+    }
+    if (!outcome.message.isEmpty()) {
+        Console::write(stderr, outcome.message + QLatin1Char('\n'));
+    }
+}
+
+Outcome failure(int exit, const QString &status, const QString &message)
+{
+    Outcome outcome;
+    outcome.exit = exit;
+    outcome.status = status;
+    outcome.message = message;
+    return outcome;
+}
+
+// The set-up as "Ouvrir" puts it into the window; an action the list would refuse is a wrong
+// field, as there is no earlier selection to keep.
+MonitoringSetup loadedSetup(const SetupStore::LoadedSetup &loaded, QList<FieldProblem> &problems)
+{
+    MonitoringSetup setup;
+    for (const SetupStore::LoadedEntry &entry : loaded.entries) {
+        if (!isActionFamily(entry.family)) {
+            setup.setText(entry.family, entry.channel, entry.text);
+        } else if (entry.index && ActionChoice::isSelectable(*entry.index)) {
+            setup.setAction(entry.family, entry.channel, *entry.index);
+        } else {
+            problems.append({entry.family, entry.channel, entry.stored});
+        }
+    }
+    return setup;
+}
+
+// The device named by --port, as the window maps a COM number, or a device path as it stands.
+bool choosePort(SerialLink &link, const QString &port, const DeviceProgrammer &programmer)
+{
+    if (port.isEmpty()) {
+        if (const auto stored = programmer.storedPort()) {
+            link.setCommPort(*stored);
+        }
+        return true;
+    }
+    if (port.contains(QLatin1Char('/'))) {
+        link.setDevice(port);
+        return true;
+    }
+    QString number = port;
+    if (number.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) {
+        number = number.mid(3);
+    }
+    const PortAnswer answer = PortAnswer::parse(number, QLocale::system());
+    return answer.port && link.setCommPort(*answer.port);
+}
+
+Outcome send(const QCommandLineParser &parser, const QString &file, int waitMs,
+             HistoryRecorder &history)
+{
+    const QString folderOption = parser.value(QStringLiteral("settings"));
+    const SettingsLocation location = folderOption.isEmpty()
+        ? SettingsLocation::forThisProgram(SettingsLocation::Seeding::None)
+        : SettingsLocation(folderOption, folderOption, SettingsLocation::Seeding::None);
+    if (!QFileInfo::exists(file)) {
+        return failure(BadCommandLine, QStringLiteral("unreadable file"),
+                       QStringLiteral("Le fichier « %1 » n'existe pas.").arg(file));
+    }
+    const SetupStore::LoadedSetup loaded = SetupStore::LoadSetup(file, QLocale::system());
+    if (!loaded.status) {
+        return failure(BadCommandLine, QStringLiteral("unreadable file"),
+                       FileMessages::notOpened(file, loaded.status));
+    }
+
+    SerialLink link(location.folder());
+    // Without a window there is time to wait for the ports present, which a refusal lists.
+    link.portWatch().waitForListing(2000);
+    DeviceProgrammer programmer(link, location.paramIniPath(), QLocale::system());
+    const QString portOption = parser.value(QStringLiteral("port"));
+    if (!choosePort(link, portOption, programmer)) {
+        return failure(BadCommandLine, QStringLiteral("bad command line"),
+                       QStringLiteral("« %1 » n'est ni un numéro de port ni un périphérique.")
+                           .arg(portOption));
+    }
+    Outcome outcome;
+    outcome.device = link.deviceName();
+    const int number = portOption.contains(QLatin1Char('/'))
+        ? PortMap::portNumberOf(outcome.device, location.folder())
+        : link.commPort();
+    outcome.port = number > 0 ? QStringLiteral("COM%1").arg(number) : QString();
+    outcome.portLabel = number > 0 ? PortMap::portLabel(number, outcome.device) : outcome.device;
+
+    QList<FieldProblem> problems;
+    const MonitoringSetup setup = loadedSetup(loaded, problems);
+    if (!problems.isEmpty()) {
+        // Every wrong field is named, the others' too, in the order of the message.
+        problems += programmer.send(setup, DeviceProgrammer::Keeping::Nowhere, true).problems;
+        std::sort(problems.begin(), problems.end(), [](const auto &a, const auto &b) {
+            return ProgrammingTable::entryOf(a.family, a.channel)
+                < ProgrammingTable::entryOf(b.family, b.channel);
+        });
+    }
+    const DeviceProgrammer::Envoi envoi = problems.isEmpty()
+        ? programmer.send(setup, DeviceProgrammer::Keeping::Nowhere)
+        : DeviceProgrammer::Envoi {};
+    problems += envoi.problems;
+    if (!problems.isEmpty()) {
+        outcome.exit = WrongFields;
+        outcome.status = QStringLiteral("wrong fields");
+        outcome.message = LinkMessages::wrongFields(problems, LinkMessages::Saving::No);
+        return outcome;
+    }
+    history.recordEnvoi(envoi, link, number, QFileInfo(file).absoluteFilePath(),
+                        parser.value(QStringLiteral("label")));
+    if (!envoi.portOpened) {
+        outcome.exit = PortNotOpened;
+        outcome.status = QStringLiteral("port not opened");
+        outcome.message = LinkMessages::openFailure(link.openFailure());
+        return outcome;
+    }
+    if (envoi.sent.isEmpty()) {
+        // The device went away as the message was written.
+        outcome.exit = PortNotOpened;
+        outcome.status = QStringLiteral("link lost");
+        outcome.message = LinkMessages::connectionLost(link.commPort(), link.deviceName());
+        return outcome;
+    }
+    outcome.bytes = envoi.sent;
+
+    if (waitMs > 0) {
+        QEventLoop loop;
+        QTimer deadline;
+        QTimer quiet;
+        deadline.setSingleShot(true);
+        quiet.setSingleShot(true);
+        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
+        QObject::connect(&link, &SerialLink::connectionLost, &loop, &QEventLoop::quit);
+        QObject::connect(&link, &SerialLink::commEvent, &loop, [&](int event) {
+            if (event == SerialLink::Received) {
+                const QByteArray received = link.input();
+                history.received(received);
+                outcome.answer += received;
+                deadline.stop();
+                quiet.start(std::min(waitMs, AnswerQuietMs));
+            }
+        });
+        deadline.start(waitMs);
+        loop.exec();
+    }
+    link.close();
+    if (waitMs > 0 && outcome.answer.isEmpty()) {
+        outcome.exit = NoAnswer;
+        outcome.status = QStringLiteral("no answer");
+        outcome.message =
+            QStringLiteral("Message envoyé, mais l'appareil n'a pas répondu en %1 ms.").arg(waitMs);
+    } else {
+        outcome.status = waitMs > 0 ? QStringLiteral("answered") : QStringLiteral("sent");
+    }
+    return outcome;
+}
+
+} // namespace
+
+bool isWanted(const QStringList &arguments)
+{
+    // Qt's own window options (-platform, -style…) take one dash and go to the window.
+    return std::any_of(arguments.begin() + std::min<qsizetype>(1, arguments.size()),
+                       arguments.end(), [](const QString &argument) {
+                           return argument.startsWith(QLatin1String("--"))
+                               || argument == QLatin1String("-h");
+                       });
+}
+
+int run(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.addOptions({{QStringLiteral("send"), {}, QStringLiteral("fichier")},
+                       {QStringLiteral("port"), {}, QStringLiteral("port")},
+                       {QStringLiteral("wait"), {}, QStringLiteral("ms"), QStringLiteral("2000")},
+                       {QStringLiteral("label"), {}, QStringLiteral("texte")},
+                       {QStringLiteral("json"), {}},
+                       {QStringLiteral("settings"), {}, QStringLiteral("dossier")},
+                       {{QStringLiteral("h"), QStringLiteral("help")}, {}},
+                       {QStringLiteral("version"), {}}});
+    parser.addOptions(HistoryCommand::options());
+    const bool json = arguments.contains(QStringLiteral("--json"));
+    const auto refuse = [json](const QString &why) {
+        report(failure(BadCommandLine, QStringLiteral("bad command line"),
+                       why + QStringLiteral("\nVoir « tensiova --help ».")),
+               json);
+        return int(BadCommandLine);
+    };
+    if (!parser.parse(arguments)) {
+        return refuse(parser.unknownOptionNames().isEmpty()
+                          ? QStringLiteral("Ligne de commande incorrecte : une option attend une "
+                                           "valeur.")
+                          : QStringLiteral("Option inconnue : %1.")
+                                .arg(parser.unknownOptionNames().join(QStringLiteral(", "))));
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        Console::write(stdout, HelpText + QLatin1Char('\n') + HistoryCommand::help());
+        return Answered;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        Console::write(stdout,
+                       QStringLiteral("tensiova %1\n").arg(QStringLiteral(TENSIOVA_VERSION)));
+        return Answered;
+    }
+    if (parser.isSet(QStringLiteral("history")) && parser.positionalArguments().isEmpty()) {
+        return HistoryCommand::run(parser);
+    }
+    if (!parser.isSet(QStringLiteral("send")) || !parser.positionalArguments().isEmpty()) {
+        return refuse(QStringLiteral("Ligne de commande incorrecte : il faut --send FICHIER ou "
+                                     "--history, sans autre argument."));
+    }
+    bool isNumber = false;
+    const int waitMs = parser.value(QStringLiteral("wait")).toInt(&isNumber);
+    if (!isNumber || waitMs < 0) {
+        return refuse(QStringLiteral("--wait attend un nombre de millisecondes (0 ou plus)."));
+    }
+    HistoryRecorder history(HistoryStore::defaultPath(), SendRecord::Origin::Script,
+                            QStringLiteral(TENSIOVA_VERSION));
+    // What could not be written is said once, at the end.
+    QObject::connect(&history, &HistoryRecorder::problem, [](const HistoryProblem &problem) {
+        if (problem.kind != HistoryProblem::Kind::CannotWrite) {
+            Console::write(stderr, HistoryMessages::problem(problem) + QLatin1Char('\n'));
+        }
+    });
+    const Outcome outcome = send(parser, parser.value(QStringLiteral("send")), waitMs, history);
+    history.endAnswer(waitMs > 0 ? SendRecord::Outcome::NoAnswer : SendRecord::Outcome::NotWaited);
+    report(outcome, json);
+    if (const int unsaved = history.unsavedCount();
+        unsaved > 0 && !history.flush(HistoryRecorder::ExitPatienceMs)) {
+        Console::write(
+            stderr,
+            HistoryMessages::problem({HistoryProblem::Kind::Unsaved, history.store().path(),
+                                      history.store().error(), unsaved})
+                + QLatin1Char('\n'));
+    }
+    return outcome.exit;
+}
+
+} // namespace Tensiova::SendCommand
