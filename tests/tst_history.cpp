@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -33,6 +34,24 @@
 using namespace Tensiova;
 
 namespace {
+
+// What a tool of poppler's prints of a PDF file.
+QString pdfTool(const QString &tool, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(tool, arguments);
+    if (!process.waitForFinished(LongWaitMs)) {
+        return {};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The text of a PDF file as laid out on its pages, each ended by a form feed.
+QString pdfText(const QString &pdf)
+{
+    return pdfTool(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+}
 
 // What a search typed in the window asks for.
 HistoryFilter textFilter(const QString &text)
@@ -283,7 +302,7 @@ private slots:
         QVERIFY(!HistoryCsv::write(store, {}, [](const QByteArray &) { return false; }));
     }
 
-    // The sheet is one A4 page whose text a reader gets back.
+    // The sheet is one A4 page whose text a reader gets back, with room to sign at its foot.
     void pdfSheet()
     {
 #ifdef Q_OS_WIN
@@ -295,12 +314,20 @@ private slots:
         SendRecord record = sample(1);
         record.port = 1;
         QVERIFY(HistorySheet::write(record, QStringLiteral("1.0.0"), pdf, error));
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"),
-                   {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        QVERIFY(text.waitForFinished(10000));
-        const QString page = QString::fromUtf8(text.readAllStandardOutput());
+        const QString page = pdfText(pdf);
         QCOMPARE(page.count(QLatin1Char('\f')), 1); // one page
+        QVERIFY2(pdfTool(QStringLiteral("pdfinfo"), {pdf}).contains(QStringLiteral("(A4)")),
+                 "not an A4 page");
+        // The header reads as a table: each name beside its value, on one line.
+        QVERIFY2(page.contains(QRegularExpression(QStringLiteral("Repère +Site Nord"))),
+                 qPrintable(page));
+        for (const QString &foot :
+             {QStringLiteral("Visa du technicien"), QStringLiteral("Visa du client"),
+              QStringLiteral("Nom :"), QStringLiteral("Signature :"), QStringLiteral("Page 1 / 1"),
+              QStringLiteral("Fiche établie le")}) {
+            QVERIFY2(page.contains(foot), qPrintable(foot));
+        }
+        QCOMPARE(page.count(QStringLiteral("Visa du")), 2);
         for (const QString &expected :
              {QStringLiteral("Fiche de programmation"), QStringLiteral("Site Nord; armoire \"B1\""),
               QStringLiteral("07/12/2026 15:31:12"), QStringLiteral("COM1 (/dev/ttyUSB1)"),
@@ -312,6 +339,20 @@ private slots:
         }
         QVERIFY(!HistorySheet::write(sample(1), {}, folder.filePath("absent/fiche.pdf"), error));
         QVERIFY(!error.isEmpty());
+
+        // A long answer goes on over a second page, numbered, instead of being cut off.
+        record.answer = QByteArray(SendRecord::AnswerCapacity, 'z');
+        record.answerText = QString(SendRecord::AnswerCapacity, QLatin1Char('z'));
+        QVERIFY(HistorySheet::write(record, QStringLiteral("1.0.0"), pdf, error));
+        const QString pages = pdfText(pdf);
+        QCOMPARE(pages.count(QLatin1Char('\f')), 2);
+        QVERIFY(pages.contains(QStringLiteral("Page 1 / 2"))
+                && pages.contains(QStringLiteral("Page 2 / 2")));
+        // Every character of the answer is there (a line drawn at a page's edge may be read twice
+        // from the file, never seen twice), and the boxes to sign come after it.
+        QVERIFY(pages.count(QLatin1Char('z')) - page.count(QLatin1Char('z'))
+                >= SendRecord::AnswerCapacity);
+        QVERIFY(pages.indexOf(QStringLiteral("Visa du client")) > pages.indexOf(QLatin1Char('\f')));
     }
 
     // What the window and the command line say of the history.

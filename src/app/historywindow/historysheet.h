@@ -8,8 +8,6 @@
 // station, the date, the port and adapter, the repère, both grids, the bytes and the answer.
 namespace Tensiova::HistorySheet {
 
-// The page as rich text.
-QString html(const SendRecord &record, const QString &programVersion);
 // Writes it as PDF; on failure, error says why in the system's words.
 bool write(const SendRecord &record, const QString &programVersion, const QString &path,
            QString &error);
