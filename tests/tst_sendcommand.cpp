@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -148,6 +149,74 @@ private slots:
         const QByteArray text = run({QStringLiteral("--history")}).second;
         QVERIFY2(text.contains("répondu : « OK\\r\\n »  |  Poste Nord, armoire 2\n"),
                  text.constData());
+    }
+
+    // Several ports at once: a device that answers, a silent one, one that hangs up as it gets
+    // the message, and a port with no device. Each gets its own outcome and record, as if alone.
+    void sendsToEveryPortAtOnce()
+    {
+        QTemporaryDir folder;
+        const QString file = folder.filePath(QStringLiteral("reglage.txt"));
+        writeBytes(file, readBytes(testDataPath(QStringLiteral("worked-example.ini"))));
+        const QList<std::pair<QString, QStringList>> devices {
+            {QStringLiteral("COM2"), {}},
+            {QStringLiteral("COM3"), {QStringLiteral("--silent")}},
+            {QStringLiteral("COM4"),
+             {QStringLiteral("--silent"), QStringLiteral("--hangup-after"), QStringLiteral("1")}}};
+        std::array<QProcess, 3> simulated;
+        for (std::size_t n = 0; n < simulated.size(); ++n) {
+            const QString link = folder.filePath(devices[n].first);
+            simulated[n].start(QStringLiteral(DEVSIM),
+                               devices[n].second + QStringList {QStringLiteral("--link"), link});
+            QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(link), LongWaitMs);
+        }
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"),
+                           folder.filePath(QStringLiteral("data")));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(PROGRAM),
+                      QStringList {"--send", file, "--settings", folder.path(), "--json", "--wait",
+                                   "1500", "--port", "COM2", "--port", "com3", "--port", "COM4",
+                                   "--port", "COM9", "--label", "COM3=Armoire 3", "--label",
+                                   "Banc 1"});
+        QVERIFY(program.waitForFinished(LongWaitMs));
+        QCOMPARE(program.exitCode(), 4); // the worst: a port that did not open
+        QMap<QString, QJsonObject> lines;
+        for (const QByteArray &line : program.readAllStandardOutput().trimmed().split('\n')) {
+            const QJsonObject object = QJsonDocument::fromJson(line).object();
+            lines.insert(object.value("port").toString(), object);
+        }
+        QCOMPARE(lines.keys(), QStringList({"COM2", "COM3", "COM4", "COM9"}));
+        QCOMPARE(lines["COM2"].value("status").toString(), QStringLiteral("answered"));
+        QCOMPARE(lines["COM2"].value("answer").toString(), QStringLiteral("OK\r\n"));
+        QCOMPARE(lines["COM3"].value("status").toString(), QStringLiteral("no answer"));
+        QCOMPARE(lines["COM4"].value("status").toString(), QStringLiteral("link lost"));
+        QCOMPARE(lines["COM9"].value("status").toString(), QStringLiteral("port not opened"));
+        QCOMPARE(lines["COM3"].value("label").toString(), QStringLiteral("Armoire 3"));
+        QCOMPARE(lines["COM2"].value("label").toString(), QStringLiteral("Banc 1"));
+        // Every device got the same 52 bytes, whole.
+        for (QProcess &device : simulated) {
+            device.terminate();
+            QVERIFY(device.waitForFinished(LongWaitMs));
+            QVERIFY(device.readAllStandardOutput().contains("AN0  min  10"));
+        }
+        // One record a port, each with its repère.
+        QProcess history;
+        history.setProcessEnvironment(environment);
+        history.start(QStringLiteral(PROGRAM),
+                      {QStringLiteral("--history"), QStringLiteral("--json")});
+        QVERIFY(history.waitForFinished(LongWaitMs));
+        QMap<QString, QString> labels;
+        for (const QByteArray &line : history.readAllStandardOutput().trimmed().split('\n')) {
+            const QJsonObject record = QJsonDocument::fromJson(line).object();
+            labels.insert(record.value("port").toString(), record.value("label").toString());
+        }
+        QCOMPARE(labels,
+                 (QMap<QString, QString> {{"COM2", "Banc 1"},
+                                          {"COM3", "Armoire 3"},
+                                          {"COM4", "Banc 1"},
+                                          {"COM9", "Banc 1"}}));
     }
 };
 

@@ -59,10 +59,10 @@ DeviceProgrammer::PortChange DeviceProgrammer::changePort(const QString &answer)
     return change;
 }
 
-std::optional<qint16> DeviceProgrammer::storedPort() const
+std::optional<qint16> DeviceProgrammer::storedPort(const QString &paramIniPath)
 {
-    const QString stored = SetupStore::ReadEntry(m_paramIniPath, SetupStore::portSection(),
-                                                 SetupStore::NumberCapacity);
+    const QString stored =
+        SetupStore::ReadEntry(paramIniPath, SetupStore::portSection(), SetupStore::NumberCapacity);
     const std::optional<qint16> port = RoundToInt16(LeadingNumber(stored.trimmed()));
     if (port && *port >= 1) {
         return port;

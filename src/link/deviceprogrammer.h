@@ -53,7 +53,8 @@ public:
     PortChange changePort(const QString &answer);
 
     // The port number param.ini keeps; empty when it names no port (0 when it has none).
-    std::optional<qint16> storedPort() const;
+    std::optional<qint16> storedPort() const { return storedPort(m_paramIniPath); }
+    static std::optional<qint16> storedPort(const QString &paramIniPath);
 
     const QString &paramIniPath() const { return m_paramIniPath; }
 

@@ -12,9 +12,15 @@ constexpr int FirstListingDelayMs = 1000;
 } // namespace
 
 SerialLink::SerialLink(const QString &settingsFolder, QObject *parent)
+    : SerialLink(settingsFolder, *new PortWatch(settingsFolder, FirstListingDelayMs), parent)
+{
+    m_ownWatch.reset(m_portWatch);
+}
+
+SerialLink::SerialLink(const QString &settingsFolder, PortWatch &watch, QObject *parent)
     : QObject(parent)
     , m_settingsFolder(settingsFolder)
-    , m_portWatch(settingsFolder, FirstListingDelayMs)
+    , m_portWatch(&watch)
 {
     setObjectName(QStringLiteral("Comm1"));
     connect(&m_port, &QSerialPort::readyRead, this, [this] { emit commEvent(Received); });
@@ -68,9 +74,9 @@ bool SerialLink::failToOpen(const QString &device, QSerialPort::SerialPortError 
                      device,
                      error,
                      reason,
-                     PortMap::presentPorts(m_portWatch.latest()),
-                     m_portWatch.hasListed()};
-    m_portWatch.refresh();
+                     PortMap::presentPorts(m_portWatch->latest()),
+                     m_portWatch->hasListed()};
+    m_portWatch->refresh();
     return false;
 }
 

@@ -8,6 +8,8 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <memory>
+
 namespace Tensiova {
 
 // Why a port could not be opened, and what the user could choose instead.
@@ -34,6 +36,9 @@ public:
     static constexpr qint16 DesignPort = 1;
 
     explicit SerialLink(const QString &settingsFolder, QObject *parent = nullptr);
+    // Many links at once (a production bench) share one listing of the ports: watch outlives
+    // the link.
+    SerialLink(const QString &settingsFolder, PortWatch &watch, QObject *parent = nullptr);
     ~SerialLink() override;
 
     qint16 commPort() const { return m_commPort; }
@@ -59,7 +64,7 @@ public:
     // Names the device itself (a script's "/dev/ttyUSB0"), whatever the port number names.
     void setDevice(const QString &device) { m_device = device; }
     const QSerialPort &port() const { return m_port; }
-    PortWatch &portWatch() { return m_portWatch; }
+    PortWatch &portWatch() { return *m_portWatch; }
 
 signals:
     void commEvent(int code);
@@ -75,7 +80,8 @@ private:
 
     QString m_settingsFolder;
     QSerialPort m_port;
-    PortWatch m_portWatch;
+    std::unique_ptr<PortWatch> m_ownWatch; // unless shared
+    PortWatch *m_portWatch;
     qint16 m_commPort = DesignPort;
     PortOpenFailure m_openFailure;
     QString m_openedDevice;

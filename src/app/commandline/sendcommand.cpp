@@ -13,6 +13,7 @@
 #include "link/portmap.h"
 #include "link/seriallink.h"
 #include "model/actionchoice.h"
+#include "multisend/multisend.h"
 #include "settings/settingslocation.h"
 #include "settings/setupstore.h"
 
@@ -25,15 +26,13 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <set>
 
 #include <cstdio>
 
 namespace Tensiova::SendCommand {
 
 namespace {
-
-// Once the answer has begun, a quiet line this long ends it.
-constexpr int AnswerQuietMs = 100;
 
 const QString HelpText = QStringLiteral(
     "Usage : tensiova --send FICHIER [--port PORT] [--wait MS] [--label TEXTE] [--json]\n"
@@ -88,6 +87,7 @@ struct Outcome
     QString port; // "COM3", or empty when no number names the device
     QString portLabel; // "COM3 (/dev/ttyUSB0)", "COM3" on Windows, or the device alone
     QString device;
+    QString label; // the repère, said when several ports are sent to
     QByteArray bytes;
     QByteArray answer;
 };
@@ -114,6 +114,9 @@ void report(const Outcome &outcome, bool json)
                             {QStringLiteral("status"), outcome.status}};
         if (!outcome.message.isEmpty()) {
             object.insert(QStringLiteral("message"), outcome.message);
+        }
+        if (!outcome.label.isEmpty()) {
+            object.insert(QStringLiteral("label"), outcome.label);
         }
         Console::write(stdout,
                        QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact))
@@ -173,130 +176,236 @@ MonitoringSetup loadedSetup(const SetupStore::LoadedSetup &loaded, QList<FieldPr
     return setup;
 }
 
-// The device named by --port, as the window maps a COM number, or a device path as it stands.
-bool choosePort(SerialLink &link, const QString &port, const DeviceProgrammer &programmer)
+// The port a --port value names: a COM number as the window maps it ("3", "COM3"), or a device
+// path as it stands. Empty when it names none.
+std::optional<PortSend::Target> portTarget(const QString &value)
 {
-    if (port.isEmpty()) {
-        if (const auto stored = programmer.storedPort()) {
-            link.setCommPort(*stored);
-        }
-        return true;
+    if (value.contains(QLatin1Char('/'))) {
+        return PortSend::Target {0, value, {}};
     }
-    if (port.contains(QLatin1Char('/'))) {
-        link.setDevice(port);
-        return true;
-    }
-    QString number = port;
+    QString number = value;
     if (number.startsWith(QLatin1String("COM"), Qt::CaseInsensitive)) {
         number = number.mid(3);
     }
     const PortAnswer answer = PortAnswer::parse(number, QLocale::system());
-    return answer.port && link.setCommPort(*answer.port);
+    if (!answer.port || *answer.port < 1) {
+        return std::nullopt;
+    }
+    return PortSend::Target {*answer.port, {}, {}};
 }
 
-Outcome send(const QCommandLineParser &parser, const QString &file, int waitMs,
-             HistoryRecorder &history)
+bool sameTarget(const PortSend::Target &a, const PortSend::Target &b)
+{
+    return a.port == b.port && a.device == b.device;
+}
+
+// A --label value: "PORT=TEXT" for the port it names among those given, else TEXT for all.
+void applyLabel(const QString &value, QList<PortSend::Target> &targets)
+{
+    const qsizetype equals = value.indexOf(QLatin1Char('='));
+    if (equals > 0) {
+        if (const auto named = portTarget(value.left(equals))) {
+            for (PortSend::Target &target : targets) {
+                if (sameTarget(target, *named)) {
+                    target.label = value.mid(equals + 1);
+                    return;
+                }
+            }
+        }
+    }
+    for (PortSend::Target &target : targets) {
+        if (target.label.isEmpty()) {
+            target.label = value;
+        }
+    }
+}
+
+Outcome portOutcome(const PortSend &port, int waitMs)
+{
+    Outcome outcome;
+    outcome.device = port.deviceName();
+    const int number = port.portNumber();
+    outcome.port = number > 0 ? QStringLiteral("COM%1").arg(number) : QString();
+    outcome.portLabel = LinkMessages::portSendName(port);
+    outcome.label = port.target().label;
+    outcome.bytes = port.sent();
+    outcome.answer = port.answer();
+    switch (port.state()) {
+    case PortSend::State::Answered:
+        outcome.status = QStringLiteral("answered");
+        break;
+    case PortSend::State::Sent:
+    case PortSend::State::Ready:
+    case PortSend::State::Sending:
+        outcome.status = QStringLiteral("sent");
+        break;
+    case PortSend::State::NoAnswer:
+        outcome.exit = NoAnswer;
+        outcome.status = QStringLiteral("no answer");
+        outcome.message =
+            QStringLiteral("Message envoyé, mais l'appareil n'a pas répondu en %1 ms.").arg(waitMs);
+        break;
+    case PortSend::State::PortNotOpened:
+        outcome.exit = PortNotOpened;
+        outcome.status = QStringLiteral("port not opened");
+        outcome.message = LinkMessages::openFailure(port.openFailure());
+        break;
+    case PortSend::State::LinkLost:
+        outcome.exit = PortNotOpened;
+        outcome.status = QStringLiteral("link lost");
+        outcome.message = LinkMessages::connectionLost(qint16(number), outcome.device);
+        break;
+    }
+    return outcome;
+}
+
+// Several ports: one line a port as each ends, its state in a few words.
+void reportPort(const PortSend &port, const Outcome &outcome, bool json)
+{
+    if (json) {
+        report(outcome, true);
+        return;
+    }
+    QString line =
+        QStringLiteral("%1 : %2").arg(outcome.portLabel, LinkMessages::portSendState(port));
+    if (!outcome.label.isEmpty()) {
+        line += QStringLiteral(" (repère « %1 »)").arg(outcome.label);
+    }
+    Console::write(stdout, line + QLatin1Char('\n'));
+}
+
+// Sends the file to every port given at once, or to param.ini's port when none is; reports as
+// each ends, and returns the worst outcome.
+int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool json)
 {
     const QString folderOption = parser.value(QStringLiteral("settings"));
     const SettingsLocation location = folderOption.isEmpty()
         ? SettingsLocation::forThisProgram(SettingsLocation::Seeding::None)
         : SettingsLocation(folderOption, folderOption, SettingsLocation::Seeding::None);
     if (!QFileInfo::exists(file)) {
-        return failure(BadCommandLine, QStringLiteral("unreadable file"),
-                       QStringLiteral("Le fichier « %1 » n'existe pas.").arg(file));
+        report(failure(BadCommandLine, QStringLiteral("unreadable file"),
+                       QStringLiteral("Le fichier « %1 » n'existe pas.").arg(file)),
+               json);
+        return BadCommandLine;
     }
     const SetupStore::LoadedSetup loaded = SetupStore::LoadSetup(file, QLocale::system());
     if (!loaded.status) {
-        return failure(BadCommandLine, QStringLiteral("unreadable file"),
-                       FileMessages::notOpened(file, loaded.status));
+        report(failure(BadCommandLine, QStringLiteral("unreadable file"),
+                       FileMessages::notOpened(file, loaded.status)),
+               json);
+        return BadCommandLine;
     }
 
-    SerialLink link(location.folder());
-    // Without a window there is time to wait for the ports present, which a refusal lists.
-    link.portWatch().waitForListing(2000);
-    DeviceProgrammer programmer(link, location.paramIniPath(), QLocale::system());
-    const QString portOption = parser.value(QStringLiteral("port"));
-    if (!choosePort(link, portOption, programmer)) {
-        return failure(BadCommandLine, QStringLiteral("bad command line"),
-                       QStringLiteral("« %1 » n'est ni un numéro de port ni un périphérique.")
-                           .arg(portOption));
+    QList<PortSend::Target> targets;
+    for (const QString &value : parser.values(QStringLiteral("port"))) {
+        const auto target = portTarget(value);
+        if (!target) {
+            report(failure(BadCommandLine, QStringLiteral("bad command line"),
+                           QStringLiteral("« %1 » n'est ni un numéro de port ni un périphérique.")
+                               .arg(value)),
+                   json);
+            return BadCommandLine;
+        }
+        if (std::any_of(targets.begin(), targets.end(),
+                        [&](const auto &given) { return sameTarget(given, *target); })) {
+            report(failure(BadCommandLine, QStringLiteral("bad command line"),
+                           QStringLiteral("Le port « %1 » est donné deux fois.").arg(value)),
+                   json);
+            return BadCommandLine;
+        }
+        targets.append(*target);
     }
-    Outcome outcome;
-    outcome.device = link.deviceName();
-    const int number = portOption.contains(QLatin1Char('/'))
-        ? PortMap::portNumberOf(outcome.device, location.folder())
-        : link.commPort();
-    outcome.port = number > 0 ? QStringLiteral("COM%1").arg(number) : QString();
-    outcome.portLabel = number > 0 ? PortMap::portLabel(number, outcome.device) : outcome.device;
+    if (targets.isEmpty()) {
+        targets.append(
+            {DeviceProgrammer::storedPort(location.paramIniPath()).value_or(SerialLink::DesignPort),
+             {},
+             {}});
+    }
+    for (const QString &label : parser.values(QStringLiteral("label"))) {
+        applyLabel(label, targets);
+    }
+
+    SendContext context;
+    context.settingsFolder = location.folder();
+    context.historyPath = HistoryStore::defaultPath();
+    context.origin = SendRecord::Origin::Script;
+    context.programVersion = QStringLiteral(TENSIOVA_VERSION);
+    context.setupFile = QFileInfo(file).absoluteFilePath();
+    context.locale = QLocale::system();
+    context.waitMs = waitMs;
+    MultiSend sending(context);
+    // Without a window there is time to wait for the ports present, which a refusal lists and
+    // each record names the adapter from.
+    sending.portWatch().waitForListing(2000);
+    sending.setTargets(targets);
 
     QList<FieldProblem> problems;
     const MonitoringSetup setup = loadedSetup(loaded, problems);
+    const QList<int> every = [&] {
+        QList<int> indexes;
+        for (int index = 0; index < targets.size(); ++index) {
+            indexes.append(index);
+        }
+        return indexes;
+    }();
+    // Every wrong field is named, the others' too, in the order of the message.
+    problems +=
+        problems.isEmpty() ? sending.start(setup, every) : sending.ports().front()->check(setup);
     if (!problems.isEmpty()) {
-        // Every wrong field is named, the others' too, in the order of the message.
-        problems += programmer.send(setup, DeviceProgrammer::Keeping::Nowhere, true).problems;
         std::sort(problems.begin(), problems.end(), [](const auto &a, const auto &b) {
             return ProgrammingTable::entryOf(a.family, a.channel)
                 < ProgrammingTable::entryOf(b.family, b.channel);
         });
+        report(failure(WrongFields, QStringLiteral("wrong fields"),
+                       LinkMessages::wrongFields(problems, LinkMessages::Saving::No)),
+               json);
+        return WrongFields;
     }
-    const DeviceProgrammer::Envoi envoi = problems.isEmpty()
-        ? programmer.send(setup, DeviceProgrammer::Keeping::Nowhere)
-        : DeviceProgrammer::Envoi {};
-    problems += envoi.problems;
-    if (!problems.isEmpty()) {
-        outcome.exit = WrongFields;
-        outcome.status = QStringLiteral("wrong fields");
-        outcome.message = LinkMessages::wrongFields(problems, LinkMessages::Saving::No);
-        return outcome;
-    }
-    history.recordEnvoi(envoi, link, number, QFileInfo(file).absoluteFilePath(),
-                        parser.value(QStringLiteral("label")));
-    if (!envoi.portOpened) {
-        outcome.exit = PortNotOpened;
-        outcome.status = QStringLiteral("port not opened");
-        outcome.message = LinkMessages::openFailure(link.openFailure());
-        return outcome;
-    }
-    if (envoi.sent.isEmpty()) {
-        // The device went away as the message was written.
-        outcome.exit = PortNotOpened;
-        outcome.status = QStringLiteral("link lost");
-        outcome.message = LinkMessages::connectionLost(link.commPort(), link.deviceName());
-        return outcome;
-    }
-    outcome.bytes = envoi.sent;
 
-    if (waitMs > 0) {
-        QEventLoop loop;
-        QTimer deadline;
-        QTimer quiet;
-        deadline.setSingleShot(true);
-        quiet.setSingleShot(true);
-        QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(&quiet, &QTimer::timeout, &loop, &QEventLoop::quit);
-        QObject::connect(&link, &SerialLink::connectionLost, &loop, &QEventLoop::quit);
-        QObject::connect(&link, &SerialLink::commEvent, &loop, [&](int event) {
-            if (event == SerialLink::Received) {
-                const QByteArray received = link.input();
-                history.received(received);
-                outcome.answer += received;
-                deadline.stop();
-                quiet.start(std::min(waitMs, AnswerQuietMs));
+    // What the history could not take is said once for all the ports, at the end.
+    std::set<HistoryProblem::Kind> told;
+    const bool several = targets.size() > 1;
+    int worst = Answered;
+    for (const auto &port : sending.ports()) {
+        QObject::connect(
+            &port->recorder(), &HistoryRecorder::problem, [&told](const HistoryProblem &problem) {
+                if (problem.kind != HistoryProblem::Kind::CannotWrite
+                    && told.insert(problem.kind).second) {
+                    Console::write(stderr, HistoryMessages::problem(problem) + QLatin1Char('\n'));
+                }
+            });
+        const auto ended = [&, port = port.get()] {
+            const Outcome outcome = portOutcome(*port, waitMs);
+            worst = std::max(worst, outcome.exit);
+            if (several) {
+                reportPort(*port, outcome, json);
+            } else {
+                report(outcome, json);
             }
-        });
-        deadline.start(waitMs);
+        };
+        if (port->isOver()) {
+            ended();
+        } else {
+            QObject::connect(port.get(), &PortSend::finished, port.get(), ended);
+        }
+    }
+    if (sending.isRunning()) {
+        QEventLoop loop;
+        QObject::connect(&sending, &MultiSend::finished, &loop, &QEventLoop::quit);
         loop.exec();
     }
-    link.close();
-    if (waitMs > 0 && outcome.answer.isEmpty()) {
-        outcome.exit = NoAnswer;
-        outcome.status = QStringLiteral("no answer");
-        outcome.message =
-            QStringLiteral("Message envoyé, mais l'appareil n'a pas répondu en %1 ms.").arg(waitMs);
-    } else {
-        outcome.status = waitMs > 0 ? QStringLiteral("answered") : QStringLiteral("sent");
+    for (const auto &port : sending.ports()) {
+        HistoryRecorder &history = port->recorder();
+        if (const int unsaved = history.unsavedCount();
+            unsaved > 0 && !history.flush(HistoryRecorder::ExitPatienceMs)) {
+            Console::write(
+                stderr,
+                HistoryMessages::problem({HistoryProblem::Kind::Unsaved, history.store().path(),
+                                          history.store().error(), unsaved})
+                    + QLatin1Char('\n'));
+        }
     }
-    return outcome;
+    return worst;
 }
 
 } // namespace
@@ -358,26 +467,7 @@ int run(const QStringList &arguments)
     if (!isNumber || waitMs < 0) {
         return refuse(QStringLiteral("--wait attend un nombre de millisecondes (0 ou plus)."));
     }
-    HistoryRecorder history(HistoryStore::defaultPath(), SendRecord::Origin::Script,
-                            QStringLiteral(TENSIOVA_VERSION));
-    // What could not be written is said once, at the end.
-    QObject::connect(&history, &HistoryRecorder::problem, [](const HistoryProblem &problem) {
-        if (problem.kind != HistoryProblem::Kind::CannotWrite) {
-            Console::write(stderr, HistoryMessages::problem(problem) + QLatin1Char('\n'));
-        }
-    });
-    const Outcome outcome = send(parser, parser.value(QStringLiteral("send")), waitMs, history);
-    history.endAnswer(waitMs > 0 ? SendRecord::Outcome::NoAnswer : SendRecord::Outcome::NotWaited);
-    report(outcome, json);
-    if (const int unsaved = history.unsavedCount();
-        unsaved > 0 && !history.flush(HistoryRecorder::ExitPatienceMs)) {
-        Console::write(
-            stderr,
-            HistoryMessages::problem({HistoryProblem::Kind::Unsaved, history.store().path(),
-                                      history.store().error(), unsaved})
-                + QLatin1Char('\n'));
-    }
-    return outcome.exit;
+    return send(parser, parser.value(QStringLiteral("send")), waitMs, json);
 }
 
 } // namespace Tensiova::SendCommand

@@ -1,6 +1,8 @@
 #include "app/sentences/linkmessages.h"
 
 #include "app/sentences/filemessages.h"
+#include "conversions/windows1252.h"
+#include "link/messagedescription.h"
 #include "model/actionchoice.h"
 
 #include <QStringList>
@@ -56,6 +58,38 @@ QString connectionLost(qint16 port, const QString &device)
                           "répond plus ou son câble est débranché.\n"
                           "Le port est fermé ; le prochain « Envoi » le rouvrira.")
         .arg(PortMap::portLabel(port, device));
+}
+
+QString portSendName(const PortSend &port)
+{
+    const int number = port.portNumber();
+    return number > 0 ? PortMap::portLabel(number, port.deviceName()) : port.deviceName();
+}
+
+QString portSendState(const PortSend &port)
+{
+    switch (port.state()) {
+    case PortSend::State::Ready:
+        return QStringLiteral("prêt");
+    case PortSend::State::Sending:
+        return QStringLiteral("en cours");
+    case PortSend::State::Answered:
+        return QStringLiteral("répondu « %1 »")
+            .arg(escapedText(Windows1252::decode(port.answer())));
+    case PortSend::State::Sent:
+        return QStringLiteral("envoyé");
+    case PortSend::State::NoAnswer:
+        return QStringLiteral("pas de réponse");
+    case PortSend::State::PortNotOpened: {
+        const PortOpenFailure &failure = port.openFailure();
+        return QStringLiteral("port non ouvert : %1")
+            .arg(failure.device.isEmpty() ? QStringLiteral("aucun périphérique de ce nom")
+                                          : FileMessages::systemWords(failure.reason));
+    }
+    case PortSend::State::LinkLost:
+        return QStringLiteral("appareil perdu");
+    }
+    return {};
 }
 
 QString fieldProblem(const FieldProblem &problem)

@@ -4,6 +4,7 @@
 #include "link/portanswer.h"
 #include "link/programmingmessage.h"
 #include "link/seriallink.h"
+#include "multisend/portsend.h"
 
 #include <QList>
 #include <QString>
@@ -38,6 +39,12 @@ Warning envoiOutcome(const DeviceProgrammer::Envoi &envoi, const PortOpenFailure
 // What a change of port tells: the answer refused, the port in use, the number not kept.
 QString portChangeProblem(const DeviceProgrammer::PortChange &change, const QString &answer,
                           qint16 port, const QString &paramIni);
+
+// A port among several sent to at once: "COM3 (/dev/ttyUSB0)", or its device alone.
+QString portSendName(const PortSend &port);
+// Where its sending stands, in a few words: "en cours", "répondu « OK\r\n »", "pas de
+// réponse", "port non ouvert : raison", "appareil perdu".
+QString portSendState(const PortSend &port);
 
 // Asked before the program ends when settings typed by hand have not been sent.
 QString unsentOnQuit(int changed);
