@@ -55,7 +55,8 @@ bool MultiSend::setTargets(const QList<PortSend::Target> &targets)
     return true;
 }
 
-QList<FieldProblem> MultiSend::start(const MonitoringSetup &setup, const QList<int> &indexes)
+QList<FieldProblem> MultiSend::start(const MonitoringSetup &setup, const QString &setupFile,
+                                     const QList<int> &indexes)
 {
     QList<PortSend *> chosen;
     for (const int index : indexes) {
@@ -72,12 +73,12 @@ QList<FieldProblem> MultiSend::start(const MonitoringSetup &setup, const QList<i
         return problems;
     }
     for (PortSend *port : chosen) {
-        port->start(setup);
+        port->start(setup, setupFile);
     }
     return {};
 }
 
-QList<FieldProblem> MultiSend::retryFailed(const MonitoringSetup &setup)
+QList<FieldProblem> MultiSend::retryFailed(const MonitoringSetup &setup, const QString &setupFile)
 {
     QList<int> failed;
     for (std::size_t index = 0; index < m_ports.size(); ++index) {
@@ -85,7 +86,7 @@ QList<FieldProblem> MultiSend::retryFailed(const MonitoringSetup &setup)
             failed.append(int(index));
         }
     }
-    return start(setup, failed);
+    return start(setup, setupFile, failed);
 }
 
 bool MultiSend::isRunning() const

@@ -26,9 +26,11 @@ public:
 
     // Checks the fields as "Envoi" does; when none is wrong, sends to each port whose index is
     // given, all at once. The wrong fields otherwise, and nothing is sent.
-    QList<FieldProblem> start(const MonitoringSetup &setup, const QList<int> &indexes);
+    // setupFile: where the settings came from, for the records.
+    QList<FieldProblem> start(const MonitoringSetup &setup, const QString &setupFile,
+                              const QList<int> &indexes);
     // Sends again to those whose last sending failed.
-    QList<FieldProblem> retryFailed(const MonitoringSetup &setup);
+    QList<FieldProblem> retryFailed(const MonitoringSetup &setup, const QString &setupFile);
     bool isRunning() const;
 
 signals:

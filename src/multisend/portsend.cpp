@@ -55,7 +55,7 @@ QList<FieldProblem> PortSend::check(const MonitoringSetup &setup)
     return m_programmer.send(setup, DeviceProgrammer::Keeping::Nowhere, true).problems;
 }
 
-void PortSend::start(const MonitoringSetup &setup)
+void PortSend::start(const MonitoringSetup &setup, const QString &setupFile)
 {
     if (m_state == State::Sending) {
         return;
@@ -72,7 +72,7 @@ void PortSend::start(const MonitoringSetup &setup)
         emit stateChanged(m_state);
         return;
     }
-    m_recorder.recordEnvoi(envoi, m_link, portNumber(), m_context.setupFile, m_target.label);
+    m_recorder.recordEnvoi(envoi, m_link, portNumber(), setupFile, m_target.label);
     if (!envoi.portOpened) {
         finish(State::PortNotOpened);
     } else if (envoi.sent.isEmpty()) {

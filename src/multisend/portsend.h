@@ -16,7 +16,6 @@ struct SendContext
     QString historyPath;
     SendRecord::Origin origin = SendRecord::Origin::Script;
     QString programVersion;
-    QString setupFile; // where the settings came from, for the records
     QLocale locale;
     int waitMs = 2000; // for the answer after the message; 0: not waited for
 };
@@ -56,7 +55,8 @@ public:
     QList<FieldProblem> check(const MonitoringSetup &setup);
     // Sends the settings (their fields already checked) and awaits the answer; finished()
     // follows, at once when the port does not open. Again after a failure: a new record.
-    void start(const MonitoringSetup &setup);
+    // setupFile: where the settings came from, for the record.
+    void start(const MonitoringSetup &setup, const QString &setupFile);
 
     const Target &target() const { return m_target; }
     void setLabel(const QString &label) { m_target.label = label; }

@@ -4,6 +4,7 @@
 
 #include "app/dialogs/guidewindow.h"
 #include "app/dialogs/journalwindow.h"
+#include "app/dialogs/multisendwindow.h"
 #include "app/dialogs/portdialog.h"
 #include "app/dialogs/qtuserdialogs.h"
 #include "app/historywindow/historywindow.h"
@@ -16,6 +17,7 @@
 #include "scripteduserdialogs.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCommandLineParser>
 #include <QDeadlineTimer>
 #include <QDialog>
@@ -27,6 +29,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -78,6 +81,85 @@ QString saveMenuScreenshot(MainWindow *window, const QString &folder)
     const QString path = QDir(folder).absoluteFilePath(QStringLiteral("file-menu.png"));
     picture.save(path);
     return path;
+}
+
+// "Envoi à plusieurs appareils" to eight simulated devices beside the window's own: five that
+// answer, one silent, one that hangs up as it gets the message, and a port with no device behind
+// it. Pictured while the silent ones are still awaited, then once every port has ended.
+QStringList saveMultiSendScreenshots(MainWindow *window, const QString &folder)
+{
+    const QDir settings = QFileInfo(window->paramIniPath()).absoluteDir();
+    const QString devsim =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("tensiova-devsim"));
+    std::vector<std::unique_ptr<QProcess>> devices;
+    const QList<QStringList> kinds {
+        {},
+        {},
+        {},
+        {},
+        {},
+        {QStringLiteral("--silent")},
+        {QStringLiteral("--silent"), QStringLiteral("--hangup-after"), QStringLiteral("1")}};
+    for (int n = 0; n < kinds.size(); ++n) {
+        const QString link = settings.filePath(QStringLiteral("COM%1").arg(11 + n));
+        QFile::remove(link);
+        devices.push_back(std::make_unique<QProcess>());
+        devices.back()->start(devsim, kinds.at(n) + QStringList {QStringLiteral("--link"), link});
+    }
+    const QString empty = settings.filePath(QStringLiteral("COM18"));
+    QFile::remove(empty);
+    QFile::link(QStringLiteral("/dev/null"), empty);
+
+    window->n_plusieurs_Click();
+    MultiSendWindow *multi = window->multiSendWindow();
+    QStringList shots;
+    const auto rowOf = [multi](int port) {
+        for (int row = 0;; ++row) {
+            auto *tick = multi->findChild<QCheckBox *>(QStringLiteral("Coche(%1)").arg(row));
+            if (!tick) {
+                return -1;
+            }
+            if (tick->text().startsWith(QStringLiteral("COM%1 ").arg(port))) {
+                return row;
+            }
+        }
+    };
+    const auto everyPortListed = [&] {
+        for (int port = 11; port <= 18; ++port) {
+            if (rowOf(port) < 0) {
+                return false;
+            }
+        }
+        return true;
+    };
+    if (!QTest::qWaitForWindowExposed(multi) || !QTest::qWaitFor(everyPortListed, 10000)) {
+        out(QStringLiteral("échec : l'envoi à plusieurs appareils ne montre pas ses ports"));
+        return shots;
+    }
+    for (int port = 11; port <= 18; ++port) {
+        auto *label = multi->findChild<QLineEdit *>(QStringLiteral("Repere(%1)").arg(rowOf(port)));
+        QTest::keyClicks(label, QStringLiteral("Banc A, poste %1").arg(port - 10));
+    }
+    multi->EnvoyerATous_Click();
+    const auto count = [multi](PortSend::State state) {
+        return std::count_if(multi->sending().ports().begin(), multi->sending().ports().end(),
+                             [state](const auto &port) { return port->state() == state; });
+    };
+    if (QTest::qWaitFor([&] { return count(PortSend::State::Answered) >= 5; }, 5000)) {
+        shots << saveScreenshot(multi, folder, QStringLiteral("multi-send.png"));
+    }
+    if (QTest::qWaitFor([&] { return !multi->sending().isRunning(); }, 10000)) {
+        shots << saveScreenshot(multi, folder, QStringLiteral("multi-send-done.png"));
+    } else {
+        out(QStringLiteral("échec : l'envoi à plusieurs appareils ne se termine pas"));
+    }
+    multi->close();
+    for (auto &device : devices) {
+        device->terminate();
+        device->waitForFinished(5000);
+    }
+    QFile::remove(empty);
+    return shots;
 }
 
 template<typename Condition> bool waitFor(Condition condition, int milliseconds)
@@ -186,6 +268,7 @@ int main(int argc, char *argv[])
                 parser.value(waitOption).toInt());
     QTest::qWait(100);
     const QString afterShot = saveScreenshot(window, screenshots, QStringLiteral("main-after.png"));
+    const MonitoringSetup sentSetup = window->setup();
     out(QStringLiteral("Réponse de l'appareil : \"%1\"").arg(escapedText(window->answers())));
 
     // The marks as a technician typing would see them: a wrong threshold, a state that will be
@@ -265,6 +348,9 @@ int main(int argc, char *argv[])
         saveScreenshot(question.get(), screenshots, QStringLiteral("quit-question.png"));
     question->close();
 
+    window->setSetup(sentSetup); // what was sent, without the wrong fields typed since
+    const QStringList multiShots = saveMultiSendScreenshots(window, screenshots);
+
     // The guide (F1).
     window->n_aide_Click();
     QString guideShot;
@@ -272,11 +358,12 @@ int main(int argc, char *argv[])
         QTest::qWait(100);
         guideShot = saveScreenshot(window->guideWindow(), screenshots, QStringLiteral("guide.png"));
     }
-    out(QStringLiteral("Captures : %1")
-            .arg(QStringList {splashShot, beforeShot, afterShot, marksShot, journalShot, portShot,
-                              historyShot, comparisonShot, *terminal->exportChoice, menuShot,
-                              questionShot, guideShot}
-                     .join(QStringLiteral(", "))));
+    const QStringList shots = QStringList {splashShot,  beforeShot,     afterShot,
+                                           marksShot,   journalShot,    portShot,
+                                           historyShot, comparisonShot, *terminal->exportChoice,
+                                           menuShot,    questionShot,   guideShot}
+        + multiShots;
+    out(QStringLiteral("Captures : %1").arg(shots.join(QStringLiteral(", "))));
     if (!answered) {
         out(window->answers().isEmpty() ? QStringLiteral("échec : l'appareil n'a pas répondu")
                                         : QStringLiteral("échec : réponse incomplète"));

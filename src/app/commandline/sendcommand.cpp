@@ -330,7 +330,6 @@ int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool
     context.historyPath = HistoryStore::defaultPath();
     context.origin = SendRecord::Origin::Script;
     context.programVersion = QStringLiteral(TENSIOVA_VERSION);
-    context.setupFile = QFileInfo(file).absoluteFilePath();
     context.locale = QLocale::system();
     context.waitMs = waitMs;
     MultiSend sending(context);
@@ -349,8 +348,8 @@ int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool
         return indexes;
     }();
     // Every wrong field is named, the others' too, in the order of the message.
-    problems +=
-        problems.isEmpty() ? sending.start(setup, every) : sending.ports().front()->check(setup);
+    problems += problems.isEmpty() ? sending.start(setup, QFileInfo(file).absoluteFilePath(), every)
+                                   : sending.ports().front()->check(setup);
     if (!problems.isEmpty()) {
         std::sort(problems.begin(), problems.end(), [](const auto &a, const auto &b) {
             return ProgrammingTable::entryOf(a.family, a.channel)

@@ -61,6 +61,8 @@ MainMenus::MainMenus(QMenuBar *bar)
     send = addItem(settings, QStringLiteral("&Envoi"), QStringLiteral("n_envoi"));
     send->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
+    multiSend = addItem(settings, QStringLiteral("Envoi à &plusieurs appareils…"),
+                        QStringLiteral("n_plusieurs"));
 
     about = bar->addAction(QStringLiteral("à propos &de ..."));
     about->setObjectName(QStringLiteral("n_a_propos_de"));

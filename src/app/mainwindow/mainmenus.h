@@ -33,6 +33,7 @@ public:
     QAction *journal = nullptr; // n_journal
     QAction *history = nullptr; // n_historique
     QAction *send = nullptr; // n_envoi
+    QAction *multiSend = nullptr; // n_plusieurs
     QAction *guide = nullptr; // n_aide
     QAction *about = nullptr; // n_a_propos_de
 

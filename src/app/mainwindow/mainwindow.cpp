@@ -2,6 +2,7 @@
 
 #include "app/dialogs/guidewindow.h"
 #include "app/dialogs/journalwindow.h"
+#include "app/dialogs/multisendwindow.h"
 #include "app/dialogs/userdialogs.h"
 #include "app/historywindow/historywindow.h"
 #include "app/mainwindow/mainmenus.h"
@@ -136,6 +137,7 @@ void MainWindow::connectMenus()
     connect(m_menus->journal, &QAction::triggered, this, &MainWindow::n_journal_Click);
     connect(m_menus->history, &QAction::triggered, this, &MainWindow::n_historique_Click);
     connect(m_menus->send, &QAction::triggered, this, &MainWindow::Command6_Click);
+    connect(m_menus->multiSend, &QAction::triggered, this, &MainWindow::n_plusieurs_Click);
     connect(m_menus->guide, &QAction::triggered, this, &MainWindow::n_aide_Click);
     connect(m_menus->about, &QAction::triggered, this, &MainWindow::n_a_propos_de_Click);
     connect(m_menus, &MainMenus::recentSetupChosen, m_files, &SetupFiles::openRecent);
@@ -324,6 +326,27 @@ void MainWindow::n_historique_Click()
         m_historyWindow->refresh();
     }
     present(m_historyWindow);
+}
+
+void MainWindow::n_plusieurs_Click()
+{
+    if (!m_multiSendWindow) {
+        SendContext context;
+        context.settingsFolder = m_location.folder();
+        context.historyPath = m_history->store().path();
+        context.origin = SendRecord::Origin::Window;
+        context.programVersion = QStringLiteral(TENSIOVA_VERSION);
+        context.locale = m_locale;
+        m_multiSendWindow = new MultiSendWindow(
+            context, m_dialogs, [this] { return setup(); }, [this] { return m_setupFile; }, this);
+        connect(&m_multiSendWindow->sending(), &MultiSend::finished, this, [this] {
+            if (m_historyWindow && m_historyWindow->isVisible()) {
+                m_historyWindow->refresh();
+            }
+        });
+    }
+    m_multiSendWindow->setDeviceInUse(m_link->openedDevice());
+    present(m_multiSendWindow);
 }
 
 void MainWindow::n_aide_Click()

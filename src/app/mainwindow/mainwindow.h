@@ -20,6 +20,7 @@ class HistoryRecorder;
 class HistoryWindow;
 class JournalWindow;
 class MainMenus;
+class MultiSendWindow;
 class ProgrammingPanel;
 struct HistoryProblem;
 class SerialLink;
@@ -69,6 +70,7 @@ public:
     void n_quit_Click();
     void n_journal_Click();
     void n_historique_Click();
+    void n_plusieurs_Click();
     void n_aide_Click();
     void n_a_propos_de_Click();
 
@@ -79,6 +81,7 @@ public:
     ExchangeJournal &journal() { return *m_journal; }
     JournalWindow *journalWindow() const { return m_journalWindow; }
     GuideWindow *guideWindow() const { return m_guideWindow; }
+    MultiSendWindow *multiSendWindow() const { return m_multiSendWindow; }
     SetupFiles &setupFiles() { return *m_files; }
     // Fields typed by hand since the last "Envoi" or opened file, that closing would lose.
     int unsentTyping() const;
@@ -115,6 +118,7 @@ private:
     HistoryRecorder *m_history = nullptr;
     HistoryWindow *m_historyWindow = nullptr;
     GuideWindow *m_guideWindow = nullptr;
+    MultiSendWindow *m_multiSendWindow = nullptr;
     QString m_setupFile;
     MainMenus *m_menus = nullptr;
     ProgrammingPanel *m_panel = nullptr;
