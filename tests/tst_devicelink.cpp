@@ -2,6 +2,7 @@
 // what the window shows and says.
 
 #include "app/dialogs/journalwindow.h"
+#include "app/dialogs/multisendwindow.h"
 #include "app/dialogs/portdialog.h"
 #include "app/historywindow/historywindow.h"
 #include "app/widgets/actioncombobox.h"
@@ -11,6 +12,7 @@
 #include "ptypair.h"
 #include "windowfixture.h"
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,10 +22,13 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+
+#include <map>
 
 using namespace Tensiova;
 
@@ -585,6 +590,84 @@ private slots:
         window.n_ouvrir_Click();
         QCOMPARE(line->text(), QStringLiteral("1 réglage modifié depuis le dernier envoi"));
         QVERIFY(fixture.find<QLineEdit>(QStringLiteral("min(5)"))->font().bold());
+    }
+
+    // "Envoi à plusieurs appareils": a scanner's Enter moves on without sending; the ticked ports
+    // get the window's 52 bytes at once, each its own outcome and record; "Renvoyer aux échecs"
+    // sends again to those alone; the window's own port and param.ini are left as they were.
+    void multiSendReachesEveryTickedPort()
+    {
+        DeviceFixture fixture;
+        MainWindow &window = fixture.open();
+        window.setSetup(workedExample());
+        const QByteArray paramIni = readBytes(fixture.paramIni());
+        std::map<int, PtyPair> devices; // COM4 answers, COM5 keeps silent, COM6 is not ticked
+        for (const int port : {4, 5, 6}) {
+            QVERIFY(QFile::link(devices[port].devicePath(),
+                                fixture.folder.filePath(QStringLiteral("COM%1").arg(port))));
+        }
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), fixture.folder.filePath("COM7")));
+        window.n_plusieurs_Click();
+        MultiSendWindow *dialog = window.multiSendWindow();
+        const auto row = [dialog](int port) {
+            for (int index = 0;; ++index) {
+                const auto *tick =
+                    dialog->findChild<QCheckBox *>(QStringLiteral("Coche(%1)").arg(index));
+                if (!tick || tick->text().startsWith(QStringLiteral("COM%1 ").arg(port))) {
+                    return tick ? index : -1;
+                }
+            }
+        };
+        const auto field = [&](const char *kind, int port) {
+            return dialog->findChild<QWidget *>(QStringLiteral("%1(%2)").arg(kind).arg(row(port)));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(row(4) >= 0 && row(5) >= 0 && row(6) >= 0 && row(7) >= 0,
+                                 LongWaitMs);
+        QVERIFY(!static_cast<QCheckBox *>(field("Coche", 4))->isChecked());
+
+        for (const int port : {4, 5, 7}) {
+            field("Repere", port)->setFocus();
+            QTest::keyClicks(field("Repere", port), QStringLiteral("Armoire %1").arg(port));
+            QTest::keyClick(field("Repere", port), Qt::Key_Return);
+        }
+        QCOMPARE(QApplication::focusWidget(), dialog->findChild<QWidget *>("EnvoyerATous"));
+        QVERIFY(devices[4].readFor(200).isEmpty()); // Enter sent nothing
+        QVERIFY(static_cast<QCheckBox *>(field("Coche", 7))->isChecked());
+
+        QTest::mouseClick(dialog->findChild<QPushButton *>("EnvoyerATous"), Qt::LeftButton);
+        QCOMPARE(devices[4].read(52), workedExampleBytes());
+        QCOMPARE(devices[5].read(52), workedExampleBytes());
+        QVERIFY(devices[4].write("OK"));
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->sending().isRunning(), LongWaitMs);
+        const auto state = [&](int port) {
+            return static_cast<QLabel *>(field("Etat", port))->text();
+        };
+        QCOMPARE(state(4), QStringLiteral("répondu « OK »"));
+        QCOMPARE(state(5), QStringLiteral("pas de réponse"));
+        QVERIFY2(state(7).startsWith(QStringLiteral("port non ouvert : ")), qPrintable(state(7)));
+        QCOMPARE(state(6), QString());
+        QVERIFY(devices[6].readFor(100).isEmpty());
+
+        QTest::mouseClick(dialog->findChild<QPushButton *>("RenvoyerAuxEchecs"), Qt::LeftButton);
+        QCOMPARE(devices[5].read(52), workedExampleBytes());
+        QVERIFY(devices[5].write("OK"));
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->sending().isRunning(), LongWaitMs);
+        QCOMPARE(state(5), QStringLiteral("répondu « OK »"));
+        QVERIFY(devices[4].readFor(100).isEmpty());
+
+        QList<QString> labels;
+        for (const SendRecord &record : window.history().store().records({})) {
+            labels.append(QStringLiteral("COM%1 %2 %3")
+                              .arg(record.port)
+                              .arg(record.label, outcomeWord(record.outcome)));
+        }
+        std::sort(labels.begin(), labels.end());
+        QCOMPARE(labels,
+                 (QList<QString> {"COM4 Armoire 4 répondu", "COM5 Armoire 5 pas de réponse",
+                                  "COM5 Armoire 5 répondu", "COM7 Armoire 7 port non ouvert",
+                                  "COM7 Armoire 7 port non ouvert"}));
+        QCOMPARE(window.serialLink().commPort(), qint16(1));
+        QCOMPARE(readBytes(fixture.paramIni()), paramIni);
     }
 
     // The port box lists the ports present, following a link that appears and disappears; a line
