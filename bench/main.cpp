@@ -2,12 +2,16 @@
 // Prints one line per figure, "name: value unit"; every value is the median of several runs.
 
 #include "app/dialogs/journalwindow.h"
+#include "app/dialogs/multisendwindow.h"
 #include "app/historywindow/historywindow.h"
 #include "app/mainwindow/mainwindow.h"
 #include "app/widgets/answerbox.h"
 #include "app/widgets/design.h"
+#include "heartbeat.h"
 #include "history/historyrecorder.h"
 #include "link/exchangejournal.h"
+#include "link/messagedescription.h"
+#include "link/programmingmessage.h"
 #include "link/seriallink.h"
 #include "processmemory.h"
 #include "ptypair.h"
@@ -15,9 +19,13 @@
 #include "settings/setupstore.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -25,6 +33,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 using namespace Tensiova;
@@ -399,6 +408,151 @@ void measureHistory(const QString &folder, ScriptedUserDialogs &dialogs)
 
 } // namespace
 
+// A set-up every field of which the device takes, and its 52 bytes.
+MonitoringSetup benchSetup()
+{
+    MonitoringSetup setup;
+    for (int channel = 0; channel < ChannelCount; ++channel) {
+        setup.analog[std::size_t(channel)] = {QString::number(10 + channel), QStringLiteral("200"),
+                                              QStringLiteral("5"), channel % 4};
+        setup.logic[std::size_t(channel)] = {QString::number(channel % 2), channel % 4};
+    }
+    return setup;
+}
+
+QByteArray programmingBytes()
+{
+    ProgrammingTable table;
+    table.fill(benchSetup());
+    return ProgrammingMessage::build(table, QLocale::c()).bytes;
+}
+
+// Simulated devices on pseudo-terminals, each behind a COMn link of the settings folder, from
+// COM21 on; they end with the benchmark.
+struct DeviceBench
+{
+    std::vector<std::unique_ptr<QProcess>> devices;
+
+    bool start(const QString &folder, int count)
+    {
+        const QString devsim = QDir(QCoreApplication::applicationDirPath())
+                                   .filePath(QStringLiteral("../tools/tensiova-devsim"));
+        for (int n = 0; n < count; ++n) {
+            const QString link = QDir(folder).filePath(QStringLiteral("COM%1").arg(21 + n));
+            QFile::remove(link);
+            devices.push_back(std::make_unique<QProcess>());
+            devices.back()->start(devsim, {QStringLiteral("--link"), link});
+            if (!QTest::qWaitFor([&] { return QFileInfo::exists(link); }, 10000)) {
+                std::fprintf(stderr, "simulated device %d did not start\n", n);
+                return false;
+            }
+        }
+        return true;
+    }
+    // Whether every device received the message, byte for byte, as many times as sent.
+    bool allReceived(const QByteArray &message, int times)
+    {
+        const QString rows = hexRows(message).join(QStringLiteral("\n  "));
+        return std::all_of(devices.begin(), devices.end(), [&](auto &device) {
+            return QString::fromUtf8(device->readAllStandardOutput()).count(rows) == times;
+        });
+    }
+    ~DeviceBench()
+    {
+        for (auto &device : devices) {
+            device->terminate();
+            device->waitForFinished(5000);
+        }
+    }
+};
+
+// One set-up to 8 devices at once, beside the same to one; then 16 from the window's dialog,
+// its longest pause measured.
+void measureMultiSend(const QString &folder, ScriptedUserDialogs &dialogs)
+{
+    DeviceBench bench;
+    if (!bench.start(folder, 16)) {
+        return;
+    }
+    QTemporaryDir data;
+    SendContext context;
+    context.settingsFolder = folder;
+    context.historyPath = QDir(data.path()).filePath(QStringLiteral("historique.sqlite"));
+    context.programVersion = QStringLiteral(TENSIOVA_VERSION);
+    context.locale = QLocale::c();
+    MultiSend sending(context);
+    sending.portWatch().waitForListing(10000);
+    const auto programme = [&](int count) {
+        QList<PortSend::Target> targets;
+        QList<int> indexes;
+        for (int n = 0; n < count; ++n) {
+            targets.append({qint16(21 + n), {}, QStringLiteral("banc %1").arg(n)});
+            indexes.append(n);
+        }
+        sending.setTargets(targets);
+        QEventLoop loop;
+        QObject::connect(&sending, &MultiSend::finished, &loop, &QEventLoop::quit);
+        QElapsedTimer timer;
+        timer.start();
+        if (!sending.start(benchSetup(), QStringLiteral("bench.ini"), indexes).isEmpty()) {
+            std::fprintf(stderr, "fields refused\n");
+        }
+        if (sending.isRunning()) {
+            loop.exec();
+        }
+        return milliseconds(timer);
+    };
+    std::vector<double> one, eight;
+    for (int run = 0; run < 9; ++run) {
+        one.push_back(programme(1));
+        eight.push_back(programme(8));
+    }
+    report("gang_one_ms", median(one), "ms");
+    report("gang_eight_ms", median(eight), "ms");
+    report("gang_ratio", median(eight) / median(one), "");
+    bench.devices.front()->readAllStandardOutput(); // counted below from here on
+    for (std::size_t n = 1; n < bench.devices.size(); ++n) {
+        bench.devices[n]->readAllStandardOutput();
+    }
+
+    // Sixteen from the window: the 52 bytes exact on each, a record each, and the window's pauses.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+    const auto window = MainWindow::load(SettingsLocation(folder, folder), dialogs, QLocale::c());
+    window->setSetup(benchSetup());
+    window->show();
+    window->n_plusieurs_Click();
+    MultiSendWindow *dialog = window->multiSendWindow();
+    const auto labelOf = [dialog](int port) -> QLineEdit * {
+        for (int index = 0;; ++index) {
+            const auto *tick =
+                dialog->findChild<QCheckBox *>(QStringLiteral("Coche(%1)").arg(index));
+            if (!tick) {
+                return nullptr;
+            }
+            if (tick->text().startsWith(QStringLiteral("COM%1 ").arg(port))) {
+                return dialog->findChild<QLineEdit *>(QStringLiteral("Repere(%1)").arg(index));
+            }
+        }
+    };
+    if (!QTest::qWaitFor([&] { return labelOf(36) != nullptr; }, 10000)) {
+        std::fprintf(stderr, "the dialog did not list the 16 ports\n");
+        return;
+    }
+    for (int port = 21; port <= 36; ++port) {
+        QTest::keyClicks(labelOf(port), QStringLiteral("armoire %1").arg(port));
+    }
+    const qint64 before = HistoryStore(window->history().store().path()).count({});
+    Heartbeat heartbeat;
+    dialog->EnvoyerATous_Click();
+    if (!QTest::qWaitFor([&] { return !dialog->sending().isRunning(); }, 30000)) {
+        std::fprintf(stderr, "the 16 sendings did not end\n");
+    }
+    report("gang16_longest_pause_ms", double(heartbeat.longestGap()), "ms");
+    const qint64 recorded = HistoryStore(window->history().store().path()).count({}) - before;
+    report("gang16_records", double(recorded), "");
+    report("gang16_bytes_exact", bench.allReceived(programmingBytes(), 1) ? 1.0 : 0.0, "");
+}
+
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -415,12 +569,44 @@ int main(int argc, char *argv[])
     };
 
     std::printf("# tensiova-bench, Qt %s, medians\n", qVersion());
-    measureStartup(probe, folder.path());
-    measureJournal();
-    measureFormLoad(folder.path(), dialogs);
-    measureEnvoi(folder.path(), dialogs);
-    measureAppend();
-    measureLoad(folder.path());
-    measureHistory(folder.path(), dialogs);
+    // "tensiova-bench gang history" measures those alone; no argument, every one.
+    const QStringList chosen = QCoreApplication::arguments().mid(1);
+    const std::vector<std::pair<QString, std::function<void()>>> groups {
+        {QStringLiteral("startup"),
+         [&] {
+             measureStartup(probe, folder.path());
+         }},
+        {QStringLiteral("journal"),
+         [&] {
+             measureJournal();
+         }},
+        {QStringLiteral("formload"),
+         [&] {
+             measureFormLoad(folder.path(), dialogs);
+         }},
+        {QStringLiteral("envoi"),
+         [&] {
+             measureEnvoi(folder.path(), dialogs);
+         }},
+        {QStringLiteral("gang"),
+         [&] {
+             measureMultiSend(folder.path(), dialogs);
+         }},
+        {QStringLiteral("append"),
+         [&] {
+             measureAppend();
+         }},
+        {QStringLiteral("load"),
+         [&] {
+             measureLoad(folder.path());
+         }},
+        {QStringLiteral("history"), [&] {
+             measureHistory(folder.path(), dialogs);
+         }}};
+    for (const auto &[name, measure] : groups) {
+        if (chosen.isEmpty() || chosen.contains(name)) {
+            measure();
+        }
+    }
     return 0;
 }
