@@ -35,8 +35,8 @@ namespace Tensiova::SendCommand {
 namespace {
 
 const QString HelpText = QStringLiteral(
-    "Usage : tensiova --send FICHIER [--port PORT] [--wait MS] [--label TEXTE] [--json]\n"
-    "                       [--settings DOSSIER]\n"
+    "Usage : tensiova --send FICHIER [--port PORT]... [--wait MS] [--label [PORT=]TEXTE]...\n"
+    "                       [--json] [--settings DOSSIER]\n"
     "        tensiova --history [--since DATE] [--port COMn] [--label TEXTE] [--limit N]\n"
     "                           [--csv | --json]\n"
     "        tensiova --help | --version\n"
@@ -51,12 +51,18 @@ const QString HelpText = QStringLiteral(
     "                      param.ini n'est jamais écrit.\n"
     "  --port PORT         Numéro COM (3 ou COM3), comme dans « Port COM », ou chemin d'un\n"
     "                      périphérique (/dev/ttyUSB0). Par défaut, le port de param.ini.\n"
+    "                      Répété (--port COM3 --port COM4 ...), les réglages partent vers\n"
+    "                      tous ces ports en même temps, chacun sur sa liaison : une ligne\n"
+    "                      par port dès qu'il a fini (un objet JSON par ligne avec --json),\n"
+    "                      et le code de sortie du pire.\n"
     "  --wait MS           Attente de la réponse après le dernier octet envoyé, en\n"
     "                      millisecondes (2000 par défaut ; 0 : ne pas attendre). La réponse\n"
     "                      se termine quand la ligne reste muette 100 ms.\n"
     "  --label TEXTE       Repère de l'envoi dans l'historique (site, armoire, n° d'appareil).\n"
+    "  --label PORT=TEXTE  Repère d'un des ports donnés (--label COM3=\"Armoire 3\") ; un\n"
+    "                      repère sans port vaut pour les autres.\n"
     "  --json              Un seul objet JSON sur la sortie : port, device, bytes (hexadécimal),\n"
-    "                      answer, answer_hex, status, et message en cas d'échec.\n"
+    "                      answer, answer_hex, status, label, et message en cas d'échec.\n"
     "  --settings DOSSIER  Dossier de param.ini et des liens COMn (par défaut, celui du\n"
     "                      programme, ou ~/.config/tensiova, %APPDATA%\\tensiova sous\n"
     "                      Windows, pour un programme installé).\n"
@@ -71,13 +77,12 @@ const QString HelpText = QStringLiteral(
     "  1  envoyé, mais pas de réponse dans le temps donné\n"
     "  2  ligne de commande incorrecte, ou fichier illisible\n"
     "  3  un champ ne peut pas être envoyé (chacun est nommé)\n"
-    "  4  le port ne s'ouvre pas (la raison et les ports présents sont donnés)\n"
+    "  4  le port ne s'ouvre pas (la raison et les ports présents sont donnés), ou\n"
+    "     l'appareil est perdu avant de répondre\n"
     "\n"
-    "Exemple, plusieurs appareils à la suite :\n"
-    "  for port in COM1 COM2 COM3; do tensiova --send reglage.txt --port $port || echo \"$port : "
-    "échec\"; done\n"
-    "  (cmd.exe : for %p in (COM1 COM2 COM3) do @tensiova --send reglage.txt --port %p || echo %p "
-    ": échec)\n");
+    "Exemple, trois appareils en même temps, chacun avec son repère :\n"
+    "  tensiova --send reglage.txt --port COM3 --port COM4 --port COM5 \\\n"
+    "      --label \"COM3=Armoire 3\" --label \"COM4=Armoire 4\" --label \"COM5=Armoire 5\"\n");
 
 struct Outcome
 {

@@ -84,7 +84,7 @@ MultiSendWindow::MultiSendWindow(const SendContext &context, UserDialogs &dialog
 
     m_summary = new QLabel(QStringLiteral("Recherche des ports présents…"), this);
     m_summary->setObjectName(QStringLiteral("Bilan"));
-    m_sendToAll = button(QStringLiteral("Envoyer à &tous"), QStringLiteral("EnvoyerATous"), this);
+    m_sendToAll = button(QStringLiteral("&Envoyer à tous"), QStringLiteral("EnvoyerATous"), this);
     m_retry =
         button(QStringLiteral("&Renvoyer aux échecs"), QStringLiteral("RenvoyerAuxEchecs"), this);
     m_retry->setEnabled(false);
