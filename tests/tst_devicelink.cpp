@@ -407,6 +407,11 @@ private slots:
         DeviceFixture fixture;
         MainWindow &window = fixture.open();
         fixture.find<QTimer>(QStringLiteral("Timer3"))->setInterval(200);
+        // Before the first "Envoi", the history window says there is nothing yet.
+        window.n_historique_Click();
+        const auto *summary = fixture.find<QLabel>(QStringLiteral("HistorySummary"));
+        QCOMPARE(summary->text(), QStringLiteral("Aucun envoi n'est encore inscrit."));
+        window.historyWindow()->close();
         window.setSetup(workedExample());
         fixture.send();
         QCOMPARE(fixture.device->read(52), workedExampleBytes());
