@@ -634,7 +634,16 @@ private slots:
         dialogs.inform(nullptr, QStringLiteral("Information"), QStringLiteral("Envoyé"));
         answerNext({}, true);
         dialogs.warn(nullptr, QStringLiteral("Attention"), QStringLiteral("Absent"));
-        QCOMPARE(shown.size(), 8);
+        // A name that does not exist yet is asked about first; "Non" leaves the dialog open.
+        answerNext(folder.filePath(QStringLiteral("nouveau.txt")), true);
+        answerNext({}, false);
+        answerNext({}, false);
+        QCOMPARE(dialogs.chooseSetupFile(nullptr, UserDialogs::FileMode::Open), std::nullopt);
+        QCOMPARE(shown.size(), 11);
+        QVERIFY2(shown[9].endsWith(QStringLiteral("« nouveau.txt » n'existe pas.\nVoulez-vous le "
+                                                  "créer ?")),
+                 qPrintable(shown[9]));
+        shown = shown.mid(0, 8);
         QVERIFY(shown[1].endsWith(" (enr.)") && !shown[0].endsWith(" (enr.)"));
         QCOMPARE(shown.mid(2),
                  (QStringList {"Titre", "Titre", "Port", "Port", "Information : Envoyé",
