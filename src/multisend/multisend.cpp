@@ -1,6 +1,6 @@
 #include "multisend/multisend.h"
 
-#include "link/portmap.h"
+#include <algorithm>
 
 namespace Tensiova {
 
@@ -8,12 +8,6 @@ namespace {
 
 // Listed at once: a bench is set up to send, and a port's record names its adapter.
 constexpr int FirstListingDelayMs = 0;
-
-bool sameTarget(const PortSend::Target &a, const PortSend::Target &b)
-{
-    return a.device.isEmpty() == b.device.isEmpty()
-        && (a.device.isEmpty() ? a.port == b.port : PortMap::sameDevice(a.device, b.device));
-}
 
 } // namespace
 
@@ -31,7 +25,7 @@ bool MultiSend::setTargets(const QList<PortSend::Target> &targets)
     std::vector<std::unique_ptr<PortSend>> ports;
     for (const PortSend::Target &target : targets) {
         const auto kept = std::find_if(m_ports.begin(), m_ports.end(), [&](const auto &port) {
-            return port && sameTarget(port->target(), target);
+            return port && port->target().isSamePort(target);
         });
         if (kept != m_ports.end()) {
             (*kept)->setLabel(target.label);

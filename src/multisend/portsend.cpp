@@ -6,6 +6,12 @@
 
 namespace Tensiova {
 
+bool PortSend::Target::isSamePort(const Target &other) const
+{
+    return device.isEmpty() == other.device.isEmpty()
+        && (device.isEmpty() ? port == other.port : PortMap::sameDevice(device, other.device));
+}
+
 PortSend::PortSend(const Target &target, const SendContext &context, PortWatch &watch,
                    QObject *parent)
     : QObject(parent)

@@ -46,6 +46,9 @@ public:
         qint16 port = 0;
         QString device;
         QString label; // the repère of its record
+
+        // The same port: the same number, or the same device however named.
+        bool isSamePort(const Target &other) const;
     };
 
     PortSend(const Target &target, const SendContext &context, PortWatch &watch,

@@ -199,11 +199,6 @@ std::optional<PortSend::Target> portTarget(const QString &value)
     return PortSend::Target {*answer.port, {}, {}};
 }
 
-bool sameTarget(const PortSend::Target &a, const PortSend::Target &b)
-{
-    return a.port == b.port && a.device == b.device;
-}
-
 // A --label value: "PORT=TEXT" for the port it names among those given, else TEXT for all.
 void applyLabel(const QString &value, QList<PortSend::Target> &targets)
 {
@@ -211,7 +206,7 @@ void applyLabel(const QString &value, QList<PortSend::Target> &targets)
     if (equals > 0) {
         if (const auto named = portTarget(value.left(equals))) {
             for (PortSend::Target &target : targets) {
-                if (sameTarget(target, *named)) {
+                if (target.isSamePort(*named)) {
                     target.label = value.mid(equals + 1);
                     return;
                 }
@@ -312,7 +307,7 @@ int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool
             return BadCommandLine;
         }
         if (std::any_of(targets.begin(), targets.end(),
-                        [&](const auto &given) { return sameTarget(given, *target); })) {
+                        [&](const auto &given) { return given.isSamePort(*target); })) {
             report(failure(BadCommandLine, QStringLiteral("bad command line"),
                            QStringLiteral("Le port « %1 » est donné deux fois.").arg(value)),
                    json);
