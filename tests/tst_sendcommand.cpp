@@ -149,6 +149,13 @@ private slots:
         const QByteArray text = run({QStringLiteral("--history")}).second;
         QVERIFY2(text.contains("répondu : « OK\\r\\n »  |  Poste Nord, armoire 2\n"),
                  text.constData());
+
+        // A history that cannot be read says so, with an exit status of its own.
+        QVERIFY(
+            QDir(folder.path()).mkpath(QStringLiteral("unreadable/tensiova/historique.sqlite")));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"),
+                           folder.filePath(QStringLiteral("unreadable")));
+        QCOMPARE(run({QStringLiteral("--history")}).first, 1);
     }
 
     // Several ports at once: a device that answers, a silent one, one that hangs up as it gets

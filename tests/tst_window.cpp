@@ -17,6 +17,7 @@
 #include "windowfixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -323,6 +324,14 @@ private slots:
                  QStringLiteral("Voie analogique AN3, seuil haut"));
         QCOMPARE(fixture.find<QWidget>(QStringLiteral("Combo1(0)"))->accessibleName(),
                  QStringLiteral("Voie logique ET1, action"));
+        // A screen reader reaches an action list's drop-down and the field it types in.
+        auto *list = fixture.find<ActionComboBox>(QStringLiteral("Combo1(0)"));
+        QAccessibleInterface *heard = QAccessible::queryAccessibleInterface(list);
+        QCOMPARE(heard->childCount(), 2);
+        QCOMPARE(heard->child(0)->object(), static_cast<QObject *>(list->view()));
+        QCOMPARE(heard->child(1)->object(), static_cast<QObject *>(list->lineEdit()));
+        QCOMPARE(heard->indexOfChild(heard->child(1)), 1);
+        QVERIFY(!heard->child(2));
         window.n_a_propos_de_Click();
         const QString about = fixture.dialogs.informations.value(0);
         QVERIFY(about.startsWith(

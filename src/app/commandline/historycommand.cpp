@@ -131,6 +131,8 @@ QString help()
                "  Le plus récent d'abord ; texte, CSV (UTF-8, « ; », comme « Exporter… ») ou un\n"
                "  objet JSON par ligne. DATE : 2026-12-07, « 2026-12-07 14:30 » ou 07/12/2026\n"
                "  (heure du poste). --label garde les envois dont le repère contient TEXTE.\n"
+               "  Code de sortie : 0, 1 si l'historique n'a pas pu être lu en entier, 2 pour\n"
+               "  une option incorrecte.\n"
                "  L'historique : %1\n")
         .arg(QDir::toNativeSeparators(HistoryStore::defaultPath()));
 }
