@@ -202,6 +202,24 @@ private slots:
         QCOMPARE(lines["COM9"].value("status").toString(), QStringLiteral("port not opened"));
         QCOMPARE(lines["COM3"].value("label").toString(), QStringLiteral("Armoire 3"));
         QCOMPARE(lines["COM2"].value("label").toString(), QStringLiteral("Banc 1"));
+
+        // As text, from two ports on: a line each, and nothing more.
+        QProcess text;
+        text.setProcessEnvironment(environment);
+        text.start(QStringLiteral(PROGRAM),
+                   QStringList {"--send", file, "--settings", folder.path(), "--wait", "0",
+                                "--port", "COM2", "--port", "COM9", "--label", "COM2=A 2"});
+        QVERIFY(text.waitForFinished(LongWaitMs));
+        QStringList said = QString::fromUtf8(text.readAllStandardOutput())
+                               .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        said.sort();
+        QCOMPARE(said.size(), 2);
+        QCOMPARE(
+            said.at(0),
+            QStringLiteral("COM2 (%1) : envoyé (repère « A 2 »)").arg(folder.filePath("COM2")));
+        QVERIFY2(said.at(1).startsWith(QStringLiteral("COM9 (/dev/ttyS8) : port non ouvert : ")),
+                 qPrintable(said.at(1)));
+
         // Every device got the same 52 bytes, whole.
         for (QProcess &device : simulated) {
             device.terminate();
