@@ -65,6 +65,7 @@ void drop(QWidget *window, const QMimeData &data)
     QVERIFY(enter.isAccepted());
     QDropEvent event(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(window, &event);
+    QVERIFY(event.isAccepted()); // the program it came from is told the drop was taken
     QCoreApplication::processEvents(); // the answer comes once the drop is over
 }
 
@@ -323,6 +324,8 @@ private slots:
             }
             return QString();
         };
+        // In the window, where its letters are shown, also under a desktop's global menu bar.
+        QVERIFY(!fixture.window->menuBar()->isNativeMenuBar());
         QCOMPARE(letters(fixture.window->menuBar()->actions()), QString());
         for (QAction *top : fixture.window->menuBar()->actions()) {
             if (top->menu() && top->menu()->objectName() != QLatin1String("n_recents")) {

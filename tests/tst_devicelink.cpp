@@ -132,17 +132,20 @@ private slots:
         MonitoringSetup setup = workedExample();
         setup.analog[3].max = QStringLiteral("300");
         setup.analog[1].coeff = QStringLiteral("5\r\n") + QString(100, QLatin1Char('9'));
+        setup.analog[5].min = QStringLiteral("123456789012345678901234"); // shown whole, just
         window.setSetup(setup);
         auto *list = fixture.find<ActionComboBox>(QStringLiteral("Combo1(1)"));
         list->lineEdit()->selectAll();
         QTest::keyClicks(list->lineEdit(), QStringLiteral("sirene"));
         fixture.send();
-        QCOMPARE(fixture.dialogs.warnings,
-                 QStringList {QStringLiteral(
-                     "Envoi impossible|Rien n'a été envoyé ni enregistré : chacun de ces champs "
-                     "doit contenir un nombre entier de 0 à 255, et chaque liste une action "
-                     "choisie.\n\nAN1 – Coeff : « 5  999999999999999999999… »\nAN3 – Valeur max : "
-                     "« 300 »\nET2 – Action : aucune entrée choisie")});
+        QCOMPARE(
+            fixture.dialogs.warnings,
+            QStringList {QStringLiteral(
+                "Envoi impossible|Rien n'a été envoyé ni enregistré : chacun de ces champs "
+                "doit contenir un nombre entier de 0 à 255, et chaque liste une action "
+                "choisie.\n\nAN1 – Coeff : « 5  999999999999999999999… »\nAN3 – Valeur max : "
+                "« 300 »\nAN5 – Valeur min : « 123456789012345678901234 »\nET2 – Action : aucune "
+                "entrée choisie")});
         // Nothing went out: the port was not even opened. (What arrives on the pseudo-terminal
         // proves nothing: its number is soon reused by another test's.)
         QVERIFY(!window.serialLink().portOpen());
@@ -653,6 +656,23 @@ private slots:
         QVERIFY2(state(7).startsWith(QStringLiteral("port non ouvert : ")), qPrintable(state(7)));
         QCOMPARE(state(6), QString());
         QVERIFY(devices[6].readFor(100).isEmpty());
+        // The listing goes on: a port gone since keeps its row and outcome, the others appear
+        // once each, and a number that now names another device shows it.
+        PtyPair other;
+        QVERIFY(QFile::remove(fixture.folder.filePath("COM7")));
+        QVERIFY(QFile::remove(fixture.folder.filePath("COM6")));
+        QVERIFY(QFile::link(other.devicePath(), fixture.folder.filePath("COM6")));
+        QTRY_VERIFY_WITH_TIMEOUT(static_cast<QCheckBox *>(field("Coche", 6))
+                                     ->text()
+                                     .contains(other.devicePath() + QStringLiteral(" ")),
+                                 LongWaitMs);
+        QVERIFY2(state(7).startsWith(QStringLiteral("port non ouvert : ")), qPrintable(state(7)));
+        const auto rows = dialog->findChildren<QCheckBox *>();
+        QCOMPARE(std::count_if(rows.begin(), rows.end(),
+                               [](const QCheckBox *tick) {
+                                   return tick->text().startsWith(QStringLiteral("COM4 "));
+                               }),
+                 1);
 
         QTest::mouseClick(dialog->findChild<QPushButton *>("RenvoyerAuxEchecs"), Qt::LeftButton);
         QCOMPARE(devices[5].read(52), workedExampleBytes());
