@@ -510,9 +510,8 @@ void measureMultiSend(const QString &folder, ScriptedUserDialogs &dialogs)
     report("gang_one_ms", median(one), "ms");
     report("gang_eight_ms", median(eight), "ms");
     report("gang_ratio", median(eight) / median(one), "");
-    bench.devices.front()->readAllStandardOutput(); // counted below from here on
-    for (std::size_t n = 1; n < bench.devices.size(); ++n) {
-        bench.devices[n]->readAllStandardOutput();
+    for (auto &device : bench.devices) {
+        device->readAllStandardOutput(); // counted below from here on
     }
 
     // Sixteen from the window: the 52 bytes exact on each, a record each, and the window's pauses.

@@ -27,6 +27,7 @@ struct PortListing
 
     // "FTDI, FT232R, n° A1"
     QString description() const;
+    friend bool operator==(const PortListing &, const PortListing &) = default;
 };
 
 // The ports present now: the system's serial ports and the COMn links of the settings folder, by

@@ -72,8 +72,6 @@ public:
     const QByteArray &sent() const { return m_sent; }
     const QByteArray &answer() const { return m_answer; }
     const PortOpenFailure &openFailure() const { return m_link.openFailure(); }
-    // Records this port could not write to the history (told by the recorder's problem()).
-    int unsavedRecords() const { return m_recorder.unsavedCount(); }
     HistoryRecorder &recorder() { return m_recorder; }
 
 signals:

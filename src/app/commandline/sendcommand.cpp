@@ -26,6 +26,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <numeric>
 #include <set>
 
 #include <cstdio>
@@ -278,40 +279,37 @@ void reportPort(const PortSend &port, const Outcome &outcome, bool json)
 // each ends, and returns the worst outcome.
 int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool json)
 {
+    // Refused before anything is sent: said at once, with its exit status.
+    const auto refuse = [json](int exit, const QString &status, const QString &message) {
+        report(failure(exit, status, message), json);
+        return exit;
+    };
     const QString folderOption = parser.value(QStringLiteral("settings"));
     const SettingsLocation location = folderOption.isEmpty()
         ? SettingsLocation::forThisProgram(SettingsLocation::Seeding::None)
         : SettingsLocation(folderOption, folderOption, SettingsLocation::Seeding::None);
     if (!QFileInfo::exists(file)) {
-        report(failure(BadCommandLine, QStringLiteral("unreadable file"),
-                       QStringLiteral("Le fichier « %1 » n'existe pas.").arg(file)),
-               json);
-        return BadCommandLine;
+        return refuse(BadCommandLine, QStringLiteral("unreadable file"),
+                      QStringLiteral("Le fichier « %1 » n'existe pas.").arg(file));
     }
     const SetupStore::LoadedSetup loaded = SetupStore::LoadSetup(file, QLocale::system());
     if (!loaded.status) {
-        report(failure(BadCommandLine, QStringLiteral("unreadable file"),
-                       FileMessages::notOpened(file, loaded.status)),
-               json);
-        return BadCommandLine;
+        return refuse(BadCommandLine, QStringLiteral("unreadable file"),
+                      FileMessages::notOpened(file, loaded.status));
     }
 
     QList<PortSend::Target> targets;
     for (const QString &value : parser.values(QStringLiteral("port"))) {
         const auto target = portTarget(value);
         if (!target) {
-            report(failure(BadCommandLine, QStringLiteral("bad command line"),
-                           QStringLiteral("« %1 » n'est ni un numéro de port ni un périphérique.")
-                               .arg(value)),
-                   json);
-            return BadCommandLine;
+            return refuse(
+                BadCommandLine, QStringLiteral("bad command line"),
+                QStringLiteral("« %1 » n'est ni un numéro de port ni un périphérique.").arg(value));
         }
         if (std::any_of(targets.begin(), targets.end(),
                         [&](const auto &given) { return given.isSamePort(*target); })) {
-            report(failure(BadCommandLine, QStringLiteral("bad command line"),
-                           QStringLiteral("Le port « %1 » est donné deux fois.").arg(value)),
-                   json);
-            return BadCommandLine;
+            return refuse(BadCommandLine, QStringLiteral("bad command line"),
+                          QStringLiteral("Le port « %1 » est donné deux fois.").arg(value));
         }
         targets.append(*target);
     }
@@ -340,13 +338,8 @@ int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool
 
     QList<FieldProblem> problems;
     const MonitoringSetup setup = loadedSetup(loaded, problems);
-    const QList<int> every = [&] {
-        QList<int> indexes;
-        for (int index = 0; index < targets.size(); ++index) {
-            indexes.append(index);
-        }
-        return indexes;
-    }();
+    QList<int> every(targets.size());
+    std::iota(every.begin(), every.end(), 0);
     // Every wrong field is named, the others' too, in the order of the message.
     problems += problems.isEmpty() ? sending.start(setup, QFileInfo(file).absoluteFilePath(), every)
                                    : sending.ports().front()->check(setup);
@@ -355,10 +348,8 @@ int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool
             return ProgrammingTable::entryOf(a.family, a.channel)
                 < ProgrammingTable::entryOf(b.family, b.channel);
         });
-        report(failure(WrongFields, QStringLiteral("wrong fields"),
-                       LinkMessages::wrongFields(problems, LinkMessages::Saving::No)),
-               json);
-        return WrongFields;
+        return refuse(WrongFields, QStringLiteral("wrong fields"),
+                      LinkMessages::wrongFields(problems, LinkMessages::Saving::No));
     }
 
     // What the history could not take is said once for all the ports, at the end.

@@ -122,24 +122,20 @@ void MultiSendWindow::showPorts(const QList<PortListing> &present)
     std::copy_if(present.begin(), present.end(), std::back_inserter(shown),
                  [](const PortListing &port) { return port.number > 0; });
     // A port gone since its sending keeps its row and outcome: the user must see what it got.
-    for (const Row &row : std::as_const(m_rows)) {
-        const PortSend *port = portOf(row);
+    // The rows stand in the order of the ports they were last given to the sending as.
+    QList<PortListing> current;
+    for (int index = 0; index < m_rows.size(); ++index) {
+        const PortListing &port = m_rows.at(index).port;
+        current.append(port);
         const bool listed = std::any_of(shown.begin(), shown.end(), [&](const auto &listing) {
-            return listing.number == row.port.number;
+            return listing.number == port.number;
         });
-        if (!listed && port && port->state() != PortSend::State::Ready) {
-            shown.append(row.port);
+        if (!listed && m_sending.ports()[std::size_t(index)]->state() != PortSend::State::Ready) {
+            shown.append(port);
         }
     }
-    std::sort(shown.begin(), shown.end(),
-              [](const auto &a, const auto &b) { return a.number < b.number; });
-    const bool same = shown.size() == m_rows.size()
-        && std::equal(shown.begin(), shown.end(), m_rows.begin(),
-                      [](const PortListing &a, const Row &b) {
-                          return a.number == b.port.number && a.device == b.port.device
-                              && a.adapter == b.port.adapter && a.mayOpen == b.port.mayOpen;
-                      });
-    if (same) {
+    sortByNumber(shown);
+    if (shown == current) {
         return showSummary();
     }
     if (m_sending.isRunning()) {
@@ -209,16 +205,6 @@ void MultiSendWindow::showPorts(const QList<PortListing> &present)
     showSummary();
 }
 
-const PortSend *MultiSendWindow::portOf(const Row &row) const
-{
-    for (const auto &port : m_sending.ports()) {
-        if (port->target().device.isEmpty() && port->target().port == row.port.number) {
-            return port.get();
-        }
-    }
-    return nullptr;
-}
-
 void MultiSendWindow::moveOnFrom(QLineEdit *label)
 {
     for (int index = 0; index < m_rows.size(); ++index) {
@@ -255,9 +241,8 @@ void MultiSendWindow::showState(int index)
         port.state() == PortSend::State::Ready ? QString() : LinkMessages::portSendState(port);
     state->setText(text);
     state->setToolTip(text);
-    state->setStyleSheet(stateColour(port.state()).isEmpty()
-                             ? QString()
-                             : QStringLiteral("color: %1").arg(stateColour(port.state())));
+    const QString colour = stateColour(port.state());
+    state->setStyleSheet(colour.isEmpty() ? QString() : QStringLiteral("color: %1").arg(colour));
     showSummary();
 }
 

@@ -45,7 +45,6 @@ private:
     };
 
     void showPorts(const QList<PortListing> &present);
-    const PortSend *portOf(const Row &row) const;
     void moveOnFrom(QLineEdit *label);
     void showState(int index);
     void showSummary();

@@ -87,12 +87,7 @@ QString PortDialog::lineText(const PortListing &port, bool inUse)
 
 void PortDialog::showPorts(const QList<PortListing> &present)
 {
-    if (present.size() == m_listed.size()
-        && std::equal(present.begin(), present.end(), m_listed.begin(),
-                      [](const PortListing &a, const PortListing &b) {
-                          return a.number == b.number && a.device == b.device
-                              && a.mayOpen == b.mayOpen && a.adapter == b.adapter;
-                      })) {
+    if (present == m_listed) {
         return;
     }
     const QString chosen = m_listed.value(m_ports->currentRow()).device;
