@@ -37,6 +37,9 @@ install(FILES ${generated}/fr/tensiova.1.gz ${generated}/fr/tensiova-devsim.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/fr/man1)
 install(FILES ${packaging}/copyright ${generated}/changelog.gz
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tensiova)
+# The shared history's tables, for the administrator of the workshop's server.
+install(FILES ${CMAKE_SOURCE_DIR}/src/sharedhistory/historique-postgresql.sql
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/tensiova)
 
 set(CPACK_PACKAGE_NAME tensiova)
 set(CPACK_PACKAGE_VENDOR "Tensiova")

@@ -4,7 +4,7 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$ROOT/build"
 
-PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n libsqlite3-dev poppler-utils
+PACKAGES=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev qt6-svg-dev qt6-translations-l10n libsqlite3-dev libpq-dev postgresql-15 openssl poppler-utils
           qt6-image-formats-plugins libgl-dev fonts-dejavu-core fonts-dejavu-extra locales
           lintian appstream desktop-file-utils dpkg-dev python3
           xvfb xdotool dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0)

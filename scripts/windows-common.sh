@@ -117,6 +117,51 @@ build_sqlite_for_windows() {
     touch "$SQLITE_WINDOWS/.complete"
 }
 
+# libpq for Windows, with TLS: Debian's OpenSSL 3.0 (with all of Debian's patches) as static
+# libraries, then Debian's PostgreSQL 15 client library built against it into one libpq.dll
+# (cached like Qt). Only the client library is built; the server is never needed on Windows.
+PQ_VERSION=15.18
+OPENSSL_VERSION=3.0.17
+PQ_WINDOWS="${XDG_CACHE_HOME:-$HOME/.cache}/tensiova/libpq-$PQ_VERSION-openssl-$OPENSSL_VERSION-win64-$(cat "$TOOLCHAIN" | sha256sum | cut -c1-12)"
+
+build_pq_for_windows() {
+    local sources=$1 work tree patch started=$SECONDS
+    (cd "$sources" && sha256sum --quiet -c SHA256SUMS) || { echo "Sommes de contrôle fausses dans $sources"; exit 2; }
+    work=$(mktemp -d "${TMPDIR:-/tmp}/tensiova-pq.XXXXXX")
+    rm -rf "$PQ_WINDOWS"
+    mkdir -p "$PQ_WINDOWS/include" "$PQ_WINDOWS/lib" "$PQ_WINDOWS/bin"
+    echo "OpenSSL pour Windows…"
+    tar -xf "$sources/openssl_$OPENSSL_VERSION.orig.tar.gz" -C "$work"
+    tree="$work/openssl-$OPENSSL_VERSION"
+    tar -xf "$sources"/openssl_"$OPENSSL_VERSION"-*.debian.tar.xz -C "$tree"
+    while read -r patch; do
+        patch -d "$tree" -p1 --quiet --forward <"$tree/debian/patches/$patch" \
+            || { echo "Le correctif OpenSSL $patch ne s'applique pas"; exit 1; }
+    done < <(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$tree/debian/patches/series")
+    (cd "$tree" && ./Configure mingw64 --cross-compile-prefix=x86_64-w64-mingw32- CC=gcc-posix \
+        no-shared no-tests --prefix="$work/openssl" --libdir=lib >"$work/openssl.log" 2>&1 \
+        && make -j"$(nproc)" build_libs >>"$work/openssl.log" 2>&1 \
+        && make install_dev >>"$work/openssl.log" 2>&1) || { tail -40 "$work/openssl.log"; exit 1; }
+    echo "libpq pour Windows…"
+    tar -xf "$sources/postgresql-15_$PQ_VERSION.orig.tar.bz2" -C "$work"
+    tree="$work/postgresql-$PQ_VERSION"
+    (cd "$tree" && ./configure --host=x86_64-w64-mingw32 --without-readline --without-zlib \
+        --without-icu --with-ssl=openssl CC=x86_64-w64-mingw32-gcc-posix \
+        CPPFLAGS="-I$work/openssl/include" LDFLAGS="-L$work/openssl/lib" LIBS="-lws2_32 -lcrypt32" \
+        >"$work/libpq.log" 2>&1 && make -C src/interfaces/libpq -j"$(nproc)" >>"$work/libpq.log" 2>&1) \
+        || { tail -40 "$work/libpq.log"; exit 1; }
+    cp "$tree/src/interfaces/libpq/libpq.dll" "$PQ_WINDOWS/bin/"
+    cp "$tree/src/interfaces/libpq/libpq.a" "$PQ_WINDOWS/lib/libpq.dll.a" 2>/dev/null \
+        || cp "$tree"/src/interfaces/libpq/libpq*.a "$PQ_WINDOWS/lib/libpq.dll.a"
+    cp "$tree/src/interfaces/libpq/libpq-fe.h" "$tree/src/include/postgres_ext.h" \
+        "$tree/src/include/pg_config_ext.h" "$PQ_WINDOWS/include/"
+    cp "$tree/COPYRIGHT" "$PQ_WINDOWS/LICENCE-PostgreSQL.txt"
+    cp "$work/openssl-$OPENSSL_VERSION/LICENSE.txt" "$PQ_WINDOWS/LICENCE-OpenSSL.txt"
+    rm -rf "$work"
+    echo "libpq et OpenSSL $((SECONDS - started)) s" | tee "$PQ_WINDOWS/build-times.txt"
+    touch "$PQ_WINDOWS/.complete"
+}
+
 # The MinGW runtime DLLs live with the compiler; Windows' own DLLs are those Wine provides
 # (besides the api-ms-win-* sets, names of parts of the system).
 WINE_SYSTEM_DLLS=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows
@@ -128,6 +173,7 @@ build_tensiova_for_windows() {
     "$QT_WINDOWS/bin/qt-cmake" -S "$ROOT" -B "$WINDOWS_BUILD/build" -G Ninja \
         -DCMAKE_BUILD_TYPE=Release -DTENSIOVA_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR=/usr/bin/wine \
         -DSQLite3_INCLUDE_DIR="$SQLITE_WINDOWS/include" -DSQLite3_LIBRARY="$SQLITE_WINDOWS/lib/libsqlite3.a" \
+        -DPostgreSQL_INCLUDE_DIR="$PQ_WINDOWS/include" -DPostgreSQL_LIBRARY="$PQ_WINDOWS/lib/libpq.dll.a" \
         >/dev/null
     cmake --build "$WINDOWS_BUILD/build" -- --quiet -j"$(nproc)"
 }
@@ -153,7 +199,7 @@ deploy_dlls() {
         for dll in $(imported_dlls "$file"); do
             [ -n "$(find "$folder" -maxdepth 1 -iname "$dll" -print -quit)" ] && continue
             source=
-            for dir in "$QT_WINDOWS/bin" "${MINGW_RUNTIME_DIRS[@]}"; do
+            for dir in "$QT_WINDOWS/bin" "$PQ_WINDOWS/bin" "${MINGW_RUNTIME_DIRS[@]}"; do
                 source=$(find "$dir" -maxdepth 1 -iname "$dll" -print -quit 2>/dev/null)
                 [ -n "$source" ] && break
             done
@@ -190,6 +236,9 @@ package_for_windows() {
     cp /usr/share/qt6/translations/qtbase_fr.qm "$stage/translations/"
     cp "$ROOT/packaging/windows/qt.conf" "$ROOT/LICENSE" "$stage/"
     cp /usr/share/doc/fonts-dejavu-core/copyright "$stage/LICENCE-DejaVu.txt" # the font inside
+    # The shared history: its client library's licences, and the tables for an administrator.
+    cp "$PQ_WINDOWS"/LICENCE-*.txt "$stage/"
+    cp "$ROOT/src/sharedhistory/historique-postgresql.sql" "$stage/"
     deploy_dlls "$stage"
 
     rm -f "$WINDOWS_BUILD/$name.zip"

@@ -130,3 +130,27 @@ QString processLocaleProblem()
     }
     return {};
 }
+
+// A record as a technician's station would write it, different for each n.
+Tensiova::SendRecord sampleRecord(int n)
+{
+    using namespace Tensiova;
+    SendRecord record;
+    record.sentAt = QDateTime(QDate(2026, 12, 7), QTime(14, 30, 12, 345), Qt::UTC).addSecs(n * 60);
+    record.utcOffsetSeconds = 3600;
+    record.origin = n % 2 ? SendRecord::Origin::Script : SendRecord::Origin::Window;
+    record.programVersion = QStringLiteral("1.0.0");
+    record.account = QStringLiteral("technicien");
+    record.computer = QStringLiteral("POSTE-ATELIER");
+    record.port = 3 + n % 2;
+    record.device = QStringLiteral("/dev/ttyUSB%1").arg(n % 2);
+    record.adapter = {QStringLiteral("FTDI"), QStringLiteral("FT232R USB UART"),
+                      QStringLiteral("A%1").arg(n)};
+    record.setupFile = QStringLiteral("/home/technicien/réglages/armoire-%1.ini").arg(n);
+    record.message = workedExampleBytes();
+    record.message[1] = char(n); // min0
+    record.outcome = SendRecord::Outcome::Answered;
+    record.appendAnswer(QByteArray("OK\r\n\x00\xE9", 6));
+    record.label = QStringLiteral("Site Nord; armoire \"B%1\"").arg(n);
+    return record;
+}

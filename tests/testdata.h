@@ -1,5 +1,6 @@
 #pragma once
 
+#include "history/sendrecord.h"
 #include "model/monitoringsetup.h"
 
 #include <QByteArray>
@@ -35,3 +36,6 @@ QByteArray unescaped(const QString &cell);
 QString processLocaleProblem();
 #define VERIFY_PROCESS_LOCALE()                                                                    \
     QVERIFY2(processLocaleProblem().isEmpty(), qPrintable(processLocaleProblem()))
+
+// A record as a technician's station would write it, different for each n.
+Tensiova::SendRecord sampleRecord(int n);

@@ -61,29 +61,6 @@ HistoryFilter textFilter(const QString &text)
     return filter;
 }
 
-// A record as a technician's station would write it, different for each n.
-SendRecord sample(int n)
-{
-    SendRecord record;
-    record.sentAt = QDateTime(QDate(2026, 12, 7), QTime(14, 30, 12, 345), Qt::UTC).addSecs(n * 60);
-    record.utcOffsetSeconds = 3600;
-    record.origin = n % 2 ? SendRecord::Origin::Script : SendRecord::Origin::Window;
-    record.programVersion = QStringLiteral("1.0.0");
-    record.account = QStringLiteral("technicien");
-    record.computer = QStringLiteral("POSTE-ATELIER");
-    record.port = 3 + n % 2;
-    record.device = QStringLiteral("/dev/ttyUSB%1").arg(n % 2);
-    record.adapter = {QStringLiteral("FTDI"), QStringLiteral("FT232R USB UART"),
-                      QStringLiteral("A%1").arg(n)};
-    record.setupFile = QStringLiteral("/home/technicien/réglages/armoire-%1.ini").arg(n);
-    record.message = workedExampleBytes();
-    record.message[1] = char(n); // min0
-    record.outcome = SendRecord::Outcome::Answered;
-    record.appendAnswer(QByteArray("OK\r\n\x00\xE9", 6));
-    record.label = QStringLiteral("Site Nord; armoire \"B%1\"").arg(n);
-    return record;
-}
-
 // What "Envoi" did: the port not opened, opened but the device gone as it was written, or sent.
 enum class Reached { Nothing, Port, Device };
 DeviceProgrammer::Envoi envoi(Reached reached)
@@ -141,7 +118,7 @@ private slots:
         QVERIFY2(!QFileInfo::exists(store.path()), "nothing is made before the first record");
         QList<SendRecord> written;
         for (int n = 0; n < 3; ++n) {
-            SendRecord record = sample(n);
+            SendRecord record = sampleRecord(n);
             QVERIFY2(store.append(record), qPrintable(store.error()));
             QCOMPARE(record.id, n + 1);
             written.prepend(record);
@@ -241,7 +218,7 @@ private slots:
         QTemporaryDir folder;
         HistoryStore store(historyIn(folder));
         for (int n = 0; n < 4; ++n) {
-            SendRecord record = sample(n);
+            SendRecord record = sampleRecord(n);
             if (n == 0) {
                 record.label = QStringLiteral("Étage 2");
             }
@@ -282,7 +259,7 @@ private slots:
         QTemporaryDir folder;
         HistoryStore store(historyIn(folder));
         for (int n = 0; n < 2; ++n) {
-            SendRecord record = sample(n);
+            SendRecord record = sampleRecord(n);
             QVERIFY(store.append(record));
         }
         const auto exported = [&store](int limit) {
@@ -297,7 +274,7 @@ private slots:
             return written ? csv : QByteArray();
         };
         QCOMPARE(exported(-1), readBytes(testDataPath(QStringLiteral("history-export.csv"))));
-        QCOMPARE(HistoryCsv::header().size(), HistoryCsv::row(sample(0)).size());
+        QCOMPARE(HistoryCsv::header().size(), HistoryCsv::row(sampleRecord(0)).size());
         QCOMPARE(exported(1).count("\r\n"), 2); // the header and one record
         QVERIFY(!HistoryCsv::write(store, {}, [](const QByteArray &) { return false; }));
     }
@@ -311,7 +288,7 @@ private slots:
         QTemporaryDir folder;
         const QString pdf = folder.filePath(QStringLiteral("fiche.pdf"));
         QString error;
-        SendRecord record = sample(1);
+        SendRecord record = sampleRecord(1);
         record.port = 1;
         QVERIFY(HistorySheet::write(record, QStringLiteral("1.0.0"), pdf, error));
         const QString page = pdfText(pdf);
@@ -337,7 +314,8 @@ private slots:
               QStringLiteral("relais"), QStringLiteral("buzzer"), QStringLiteral("4F 4B 0D 0A")}) {
             QVERIFY2(page.contains(expected), qPrintable(expected + QStringLiteral("\n") + page));
         }
-        QVERIFY(!HistorySheet::write(sample(1), {}, folder.filePath("absent/fiche.pdf"), error));
+        QVERIFY(
+            !HistorySheet::write(sampleRecord(1), {}, folder.filePath("absent/fiche.pdf"), error));
         QVERIFY(!error.isEmpty());
 
         // A long answer goes on over a second page, numbered, instead of being cut off.
@@ -426,7 +404,7 @@ private slots:
         QTemporaryDir folder;
         HistoryStore store(historyIn(folder));
         for (int n = 0; n < 450; ++n) {
-            SendRecord record = sample(n % 7);
+            SendRecord record = sampleRecord(n % 7);
             QVERIFY(store.append(record));
         }
         HistoryModel model(store);
@@ -490,7 +468,7 @@ private slots:
     {
         QTemporaryDir folder;
         const QString path = historyIn(folder);
-        SendRecord first = sample(0);
+        SendRecord first = sampleRecord(0);
         QVERIFY(HistoryStore(path).append(first));
         QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser));
         HistoryRecorder recorder(path, SendRecord::Origin::Window, QStringLiteral("1.0.0"));
@@ -529,7 +507,7 @@ private slots:
         QVERIFY(QDir().mkpath(lockedFolder));
         QVERIFY(QFile::setPermissions(lockedFolder, QFile::ReadOwner | QFile::ExeOwner));
         HistoryStore locked(lockedFolder + QStringLiteral("/historique.sqlite"));
-        SendRecord record = sample(1);
+        SendRecord record = sampleRecord(1);
         QVERIFY(!locked.append(record));
         QVERIFY(!locked.error().isEmpty());
         QVERIFY(!QFileInfo::exists(locked.path()));
@@ -543,7 +521,7 @@ private slots:
     {
         QTemporaryDir folder;
         const QString path = historyIn(folder);
-        SendRecord first = sample(0);
+        SendRecord first = sampleRecord(0);
         QVERIFY(HistoryStore(path).append(first));
         sqlite3 *other = nullptr;
         QCOMPARE(sqlite3_open(path.toUtf8().constData(), &other), SQLITE_OK);
@@ -590,7 +568,7 @@ private slots:
         if (damageAt >= 0) {
             HistoryStore store(path);
             for (int n = 0; n < 60; ++n) {
-                SendRecord record = sample(n);
+                SendRecord record = sampleRecord(n);
                 record.appendAnswer(QByteArray(1000, 'x'));
                 QVERIFY(store.append(record));
             }
@@ -626,7 +604,7 @@ private slots:
     {
         QTemporaryDir folder;
         const QString path = historyIn(folder);
-        SendRecord record = sample(0);
+        SendRecord record = sampleRecord(0);
         QVERIFY(HistoryStore(path).append(record));
         sql(path, QStringLiteral("PRAGMA user_version = 99"));
         const QByteArray before = readBytes(path);
@@ -690,7 +668,7 @@ private slots:
             QCOMPARE(records.at(i).label, QStringLiteral("tué-%1").arg(records.size() - i));
             QCOMPARE(records.at(i).message, workedExampleBytes());
         }
-        SendRecord next = sample(0);
+        SendRecord next = sampleRecord(0);
         QVERIFY(store.append(next));
     }
 
@@ -707,7 +685,7 @@ private slots:
         }
         HistoryStore window(path);
         for (int n = 1; n <= Each; ++n) {
-            SendRecord record = sample(n);
+            SendRecord record = sampleRecord(n);
             record.label = QStringLiteral("fenêtre-%1").arg(n);
             QVERIFY2(window.append(record), qPrintable(window.error()));
         }
@@ -733,7 +711,7 @@ private slots:
 #endif
         QTemporaryDir folder;
         const QString path = historyIn(folder);
-        SendRecord record = sample(0);
+        SendRecord record = sampleRecord(0);
         QVERIFY(HistoryStore(path).append(record));
         QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser),
                  QFile::ReadOwner | QFile::WriteOwner);

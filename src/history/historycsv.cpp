@@ -1,6 +1,6 @@
 #include "history/historycsv.h"
 
-#include "history/historystore.h"
+#include "history/historysource.h"
 #include "link/messagedescription.h"
 #include "model/actionchoice.h"
 
@@ -116,7 +116,7 @@ QByteArray line(const QStringList &fields)
     return written.join(QLatin1Char(';')).toUtf8() + "\r\n";
 }
 
-bool write(HistoryStore &store, const HistoryFilter &filter,
+bool write(HistorySource &store, const HistoryFilter &filter,
            const std::function<bool(const QByteArray &)> &sink, int limit)
 {
     bool written = sink("\xEF\xBB\xBF" + line(header()));

@@ -11,7 +11,7 @@
 
 namespace Tensiova {
 
-class HistoryStore;
+class HistorySource;
 
 // The history as CSV that French spreadsheet programs open as it stands: UTF-8 with a byte-order
 // mark, ";" between fields, CR LF between rows, one column a value.
@@ -27,7 +27,7 @@ QByteArray line(const QStringList &fields);
 // The byte-order mark, the header and the records the filter takes, newest first, handed to the
 // sink a line at a time; the first limit records when limit >= 0. False when the store or the
 // sink failed.
-bool write(HistoryStore &store, const HistoryFilter &filter,
+bool write(HistorySource &store, const HistoryFilter &filter,
            const std::function<bool(const QByteArray &)> &sink, int limit = -1);
 
 } // namespace HistoryCsv

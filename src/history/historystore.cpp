@@ -36,6 +36,13 @@ constexpr std::array<const char *, HistoryStore::SchemaVersion> Migrations {
     // 2: when the repère was last set; a device's programmings by its port
     "ALTER TABLE envois ADD COLUMN label_changed_utc TEXT NOT NULL DEFAULT '';"
     "CREATE INDEX envois_by_port ON envois (port, id)",
+    // 3: what the shared history has of each record (every change counts one revision), and the
+    // station's own name there
+    "ALTER TABLE envois ADD COLUMN revision INTEGER NOT NULL DEFAULT 1;"
+    "ALTER TABLE envois ADD COLUMN shared_revision INTEGER NOT NULL DEFAULT 0;"
+    "CREATE INDEX envois_unshared ON envois (id) WHERE revision > shared_revision;"
+    "CREATE TABLE station (key TEXT PRIMARY KEY, value TEXT NOT NULL);"
+    "INSERT INTO station VALUES ('id', lower(hex(randomblob(16))))",
 };
 
 constexpr const char *Columns =
@@ -417,7 +424,7 @@ bool HistoryStore::updateAnswer(const SendRecord &record)
     updated.label = this->record(record.id).value_or(record).label;
     Statement update(m_db,
                      "UPDATE envois SET outcome = ?, answer = ?, answer_text = ?,"
-                     " search = ? WHERE id = ?");
+                     " search = ?, revision = revision + 1 WHERE id = ?");
     update.bind(outcomeKey(updated.outcome))
         .bind(updated.answer)
         .bind(updated.answerText)
@@ -435,16 +442,20 @@ bool HistoryStore::setLabel(qint64 id, const QString &label)
     stored->label = label;
     stored->labelChangedAt = QDateTime::currentDateTimeUtc();
     Statement update(m_db,
-                     "UPDATE envois SET label = ?, label_changed_utc = ?, search = ? WHERE id = ?");
+                     "UPDATE envois SET label = ?, label_changed_utc = ?, search = ?,"
+                     " revision = revision + 1 WHERE id = ?");
     update.bind(label).bind(utcText(stored->labelChangedAt)).bind(stored->searchText()).bind(id);
     return update.run() || fail({});
 }
 
 HistoryStore::Statement HistoryStore::selection(const HistoryFilter &filter, int limit,
-                                                qint64 beforeId, bool counting)
+                                                qint64 beforeId, bool counting, bool latestByLabel)
 {
     QByteArray sql =
         QByteArray("SELECT ") + (counting ? "count(*)" : Columns) + " FROM envois WHERE 1";
+    if (latestByLabel) {
+        sql += " AND id IN (SELECT max(id) FROM envois WHERE label <> '' GROUP BY label)";
+    }
     if (!filter.text.isEmpty()) {
         sql += " AND instr(search, ?) > 0";
     }
@@ -461,7 +472,7 @@ HistoryStore::Statement HistoryStore::selection(const HistoryFilter &filter, int
         sql += " AND id < ?";
     }
     if (!counting) {
-        sql += " ORDER BY id DESC";
+        sql += latestByLabel ? " ORDER BY label" : " ORDER BY id DESC";
     }
     if (limit >= 0) {
         sql += " LIMIT ?";
@@ -488,6 +499,34 @@ HistoryStore::Statement HistoryStore::selection(const HistoryFilter &filter, int
     return select;
 }
 
+// The record in the row's columns from first on, in the order of Columns.
+SendRecord HistoryStore::readRecord(const Statement &select, int first)
+{
+    const auto text = [&](int column) {
+        return select.text(first + column);
+    };
+    SendRecord record;
+    record.id = select.number(first);
+    record.sentAt = utcTime(text(1));
+    record.utcOffsetSeconds = int(select.number(first + 2));
+    record.origin = originFromKey(text(3)).value_or(SendRecord::Origin::Window);
+    record.programVersion = text(4);
+    record.account = text(5);
+    record.computer = text(6);
+    record.port = int(select.number(first + 7));
+    record.device = text(8);
+    record.adapter = {text(9), text(10), text(11)};
+    record.setupFile = text(12);
+    record.message = select.bytes(first + 13);
+    record.outcome = outcomeFromKey(text(14)).value_or(SendRecord::Outcome::NoAnswer);
+    record.reason = text(15);
+    record.answer = select.bytes(first + 16);
+    record.answerText = text(17);
+    record.label = text(18);
+    record.labelChangedAt = utcTime(text(19));
+    return record;
+}
+
 bool HistoryStore::forEach(const HistoryFilter &filter, int limit, qint64 beforeId,
                            const std::function<bool(const SendRecord &)> &take)
 {
@@ -495,42 +534,28 @@ bool HistoryStore::forEach(const HistoryFilter &filter, int limit, qint64 before
         return m_error.isEmpty(); // no history yet: nothing to take
     }
     Statement select = selection(filter, limit, beforeId, false);
+    return readAll(select, take);
+}
+
+bool HistoryStore::forEachLatestByLabel(const HistoryFilter &filter,
+                                        const std::function<bool(const SendRecord &)> &take)
+{
+    if (!open(Access::Read)) {
+        return m_error.isEmpty();
+    }
+    Statement select = selection(filter, -1, 0, false, true);
+    return readAll(select, take);
+}
+
+bool HistoryStore::readAll(Statement &select, const std::function<bool(const SendRecord &)> &take)
+{
     int result = SQLITE_ROW;
     while ((result = select.step()) == SQLITE_ROW) {
-        SendRecord record;
-        record.id = select.number(0);
-        record.sentAt = utcTime(select.text(1));
-        record.utcOffsetSeconds = int(select.number(2));
-        record.origin = originFromKey(select.text(3)).value_or(SendRecord::Origin::Window);
-        record.programVersion = select.text(4);
-        record.account = select.text(5);
-        record.computer = select.text(6);
-        record.port = int(select.number(7));
-        record.device = select.text(8);
-        record.adapter = {select.text(9), select.text(10), select.text(11)};
-        record.setupFile = select.text(12);
-        record.message = select.bytes(13);
-        record.outcome = outcomeFromKey(select.text(14)).value_or(SendRecord::Outcome::NoAnswer);
-        record.reason = select.text(15);
-        record.answer = select.bytes(16);
-        record.answerText = select.text(17);
-        record.label = select.text(18);
-        record.labelChangedAt = utcTime(select.text(19));
-        if (!take(record)) {
+        if (!take(readRecord(select, 0))) {
             return true;
         }
     }
     return result == SQLITE_DONE || fail({});
-}
-
-QList<SendRecord> HistoryStore::records(const HistoryFilter &filter, int limit, qint64 beforeId)
-{
-    QList<SendRecord> found;
-    forEach(filter, limit, beforeId, [&found](const SendRecord &record) {
-        found.append(record);
-        return true;
-    });
-    return found;
 }
 
 std::optional<SendRecord> HistoryStore::record(qint64 id)
@@ -541,6 +566,83 @@ std::optional<SendRecord> HistoryStore::record(qint64 id)
         return std::nullopt;
     }
     return found.front();
+}
+
+QString HistoryStore::stationValue(const char *key)
+{
+    if (!open(Access::Read)) {
+        return {};
+    }
+    Statement select(m_db, "SELECT value FROM station WHERE key = ?");
+    select.bind(QString::fromLatin1(key));
+    return select.step() == SQLITE_ROW ? select.text(0) : QString();
+}
+
+QString HistoryStore::stationId()
+{
+    return ensureWritable() ? stationValue("id") : QString();
+}
+
+bool HistoryStore::followSharedDatabase(const QString &database)
+{
+    if (!ensureWritable()) {
+        return false;
+    }
+    if (stationValue("shared_database") == database) {
+        return true;
+    }
+    // Another server, or one made anew: it has none of the records yet.
+    Statement forget(m_db, "UPDATE envois SET shared_revision = 0 WHERE shared_revision > 0");
+    Statement follow(m_db, "INSERT OR REPLACE INTO station VALUES ('shared_database', ?)");
+    follow.bind(database);
+    return (execute("BEGIN IMMEDIATE") && forget.run() && follow.run() && execute("COMMIT"))
+        || (fail({}), rollBack());
+}
+
+QList<HistoryStore::Unshared> HistoryStore::unshared(int limit)
+{
+    QList<Unshared> found;
+    if (!open(Access::Read) || m_newer) {
+        return found;
+    }
+    QByteArray sql("SELECT revision, ");
+    sql += Columns;
+    sql += " FROM envois WHERE revision > shared_revision ORDER BY id LIMIT ?";
+    Statement select(m_db, sql);
+    select.bind(qint64(limit));
+    while (select.step() == SQLITE_ROW) {
+        found.append({readRecord(select, 1), select.number(0)});
+    }
+    if (select.result() != SQLITE_DONE) {
+        fail({});
+    }
+    return found;
+}
+
+qint64 HistoryStore::unsharedCount()
+{
+    if (!open(Access::Read) || m_newer) {
+        return 0;
+    }
+    Statement total(m_db, "SELECT count(*) FROM envois WHERE revision > shared_revision");
+    return total.step() == SQLITE_ROW ? total.number(0) : (fail({}), 0);
+}
+
+bool HistoryStore::markShared(const QList<Unshared> &records)
+{
+    if (!ensureWritable() || !execute("BEGIN IMMEDIATE")) {
+        return false;
+    }
+    // A change made since the copy was read keeps its record waiting.
+    for (const Unshared &sent : records) {
+        Statement mark(
+            m_db, "UPDATE envois SET shared_revision = ? WHERE id = ? AND shared_revision < ?");
+        mark.bind(sent.revision).bind(sent.record.id).bind(sent.revision);
+        if (!mark.run()) {
+            return fail({}), rollBack();
+        }
+    }
+    return execute("COMMIT") || rollBack();
 }
 
 qint64 HistoryStore::count(const HistoryFilter &filter)

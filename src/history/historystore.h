@@ -1,7 +1,6 @@
 #pragma once
 
-#include "history/historyfilter.h"
-#include "history/sendrecord.h"
+#include "history/historysource.h"
 
 #include <QList>
 #include <QString>
@@ -17,10 +16,10 @@ namespace Tensiova {
 // The history of every "Envoi" in an SQLite file of the user's own: one transaction a record,
 // write-ahead logged, so that a program killed while it writes leaves every earlier record whole
 // and other programs may write beside it. Nothing is made before the first record.
-class HistoryStore
+class HistoryStore : public HistorySource
 {
 public:
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
     static constexpr int BusyWaitMs = 5000; // other writers' turns
 
     // historique.sqlite in the user's data folder: ~/.local/share/tensiova (XDG_DATA_HOME), or
@@ -28,7 +27,7 @@ public:
     static QString defaultPath();
 
     explicit HistoryStore(const QString &path);
-    ~HistoryStore();
+    ~HistoryStore() override;
     HistoryStore(const HistoryStore &) = delete;
     HistoryStore &operator=(const HistoryStore &) = delete;
 
@@ -47,7 +46,7 @@ public:
     // Where a damaged file was set aside since this was last asked; empty when none was.
     QString takeSetAsidePath() { return std::exchange(m_setAside, {}); }
     // Why the last operation failed, in the system's or SQLite's words.
-    const QString &error() const { return m_error; }
+    const QString &error() const override { return m_error; }
     // The last operation failed only because other programs kept the file past BusyWaitMs: on a
     // busy machine with several writers, one may wait its turn longer. Trying again later works.
     bool isBusy() const { return m_busy; }
@@ -57,17 +56,32 @@ public:
     bool updateAnswer(const SendRecord &record); // outcome and answer of a written record
     bool setLabel(qint64 id, const QString &label);
 
-    // Newest first; beforeId > 0 continues a listing after its last record.
-    QList<SendRecord> records(const HistoryFilter &filter, int limit = -1, qint64 beforeId = 0);
-    std::optional<SendRecord> record(qint64 id);
-    qint64 count(const HistoryFilter &filter);
-    // Every record the filter takes (the first limit, when limit >= 0), newest first, without
-    // holding them all; stops when take says so. False when the store failed.
+    std::optional<SendRecord> record(qint64 id) override;
+    qint64 count(const HistoryFilter &filter) override;
     bool forEach(const HistoryFilter &filter, int limit, qint64 beforeId,
-                 const std::function<bool(const SendRecord &)> &take);
+                 const std::function<bool(const SendRecord &)> &take) override;
+    bool forEachLatestByLabel(const HistoryFilter &filter,
+                              const std::function<bool(const SendRecord &)> &take) override;
+
+    // The shared history's side: this history's name among the stations (made with the file),
+    // the records the server does not have as they stand now, oldest first, and their marks once
+    // it has them. A record changed again since it was read stays waiting.
+    struct Unshared
+    {
+        SendRecord record;
+        qint64 revision = 0;
+    };
+    QString stationId();
+    QList<Unshared> unshared(int limit);
+    qint64 unsharedCount();
+    bool markShared(const QList<Unshared> &records);
+    // The server's database the marks refer to: another one has none of the records yet.
+    bool followSharedDatabase(const QString &database);
 
 private:
     class Statement;
+    static SendRecord readRecord(const Statement &select, int first);
+    QString stationValue(const char *key);
     bool openFile(Access access);
     bool openConnection(bool writable);
     bool isSound();
@@ -80,7 +94,9 @@ private:
     bool useWriteAheadLog();
     bool ensureWritable();
     // The records the filter takes, newest first, or how many there are (counting).
-    Statement selection(const HistoryFilter &filter, int limit, qint64 beforeId, bool counting);
+    Statement selection(const HistoryFilter &filter, int limit, qint64 beforeId, bool counting,
+                        bool latestByLabel = false);
+    bool readAll(Statement &select, const std::function<bool(const SendRecord &)> &take);
 
     QString m_path;
     sqlite3 *m_db = nullptr;

@@ -1,0 +1,77 @@
+#include "sharedhistory/backgroundsharing.h"
+
+#include <QTimer>
+
+namespace Tensiova {
+
+BackgroundSharing::BackgroundSharing(const QString &historyPath, const SharedServer &server,
+                                     QObject *parent)
+    : QObject(parent)
+    , m_historyPath(historyPath)
+    , m_server(server)
+{
+    qRegisterMetaType<SharingState>();
+    if (server.isSet()) {
+        m_push = std::make_unique<SharedPush>(historyPath, server);
+    }
+    m_worker = new QObject;
+    m_retry = new QTimer(m_worker);
+    m_retry->setSingleShot(true);
+    connect(m_retry, &QTimer::timeout, m_worker, [this] { pushNow(); });
+    m_worker->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    m_thread.setObjectName(QStringLiteral("historique partagé"));
+    m_thread.start(QThread::LowPriority);
+    nudge(); // what waited from earlier runs
+}
+
+BackgroundSharing::~BackgroundSharing()
+{
+    m_thread.requestInterruption();
+    m_thread.quit();
+    m_thread.wait();
+    m_push.reset(); // the thread is over: no one else uses it
+}
+
+void BackgroundSharing::nudge()
+{
+    QMetaObject::invokeMethod(
+        m_worker, [this] { pushNow(); }, Qt::QueuedConnection);
+}
+
+void BackgroundSharing::setServer(const SharedServer &server)
+{
+    m_server = server;
+    QMetaObject::invokeMethod(
+        m_worker,
+        [this, server] {
+            m_push.reset();
+            m_retryMs = FirstRetryMs;
+            m_retry->stop();
+            if (server.isSet()) {
+                m_push = std::make_unique<SharedPush>(m_historyPath, server);
+                pushNow();
+            } else {
+                emit stateChanged({});
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void BackgroundSharing::pushNow()
+{
+    if (!m_push || m_thread.isInterruptionRequested()) {
+        return;
+    }
+    const SharingState state = m_push->run();
+    emit stateChanged(state);
+    if (state.failed && !m_thread.isInterruptionRequested()) {
+        m_retry->start(m_retryMs);
+        m_retryMs = std::min(m_retryMs * 2, LongestRetryMs);
+    } else if (!state.failed) {
+        m_retry->stop();
+        m_retryMs = FirstRetryMs;
+    }
+}
+
+} // namespace Tensiova

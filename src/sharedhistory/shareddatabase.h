@@ -1,0 +1,74 @@
+#pragma once
+
+#include "history/historysource.h"
+#include "history/historystore.h"
+#include "sharedhistory/serverconnection.h"
+
+#include <QList>
+#include <QString>
+
+namespace Tensiova {
+
+// Where the shared history is and how the user accepted to reach it.
+struct SharedServer
+{
+    QString connection; // libpq's connection text; empty: no shared history
+    bool acceptUnencrypted = false; // records may cross the network in clear to another computer
+    bool isSet() const { return !connection.trimmed().isEmpty(); }
+};
+
+// The workshop's history on its PostgreSQL server: every station's records, each kept once by
+// its station's id and its number there. Made on the server at the first connection when the
+// account may; a schema newer than the program is read, never written. Used by one thread at a
+// time; each call connects when needed and waits at most StatementPatienceMs.
+class SharedDatabase : public HistorySource
+{
+public:
+    static constexpr int SchemaVersion = 1;
+    static constexpr int StatementPatienceMs = 15000;
+    // Records a statement takes when they are sent, and read a page at a time for a long listing.
+    static constexpr int SendBatch = 100;
+    static constexpr int ReadBatch = 2000;
+
+    explicit SharedDatabase(const SharedServer &server);
+
+    // Connected, with the tables there (made when missing and the account may).
+    bool connect();
+    const ServerIdentity &identity() const { return m_server.identity(); }
+    // The server's tables are of a newer program: read, never written.
+    bool isNewer() const { return m_newer; }
+    // Made with the tables: another id means another database, which has none of our records.
+    const QString &databaseId() const { return m_databaseId; }
+
+    // Adds the station's records, or completes those the server has (answers; repères when
+    // changed later than the server's); in one transaction.
+    bool push(const QString &station, const QList<HistoryStore::Unshared> &records);
+
+    bool forEach(const HistoryFilter &filter, int limit, qint64 beforeId,
+                 const std::function<bool(const SendRecord &)> &take) override;
+    qint64 count(const HistoryFilter &filter) override;
+    std::optional<SendRecord> record(qint64 id) override;
+    bool forEachLatestByLabel(const HistoryFilter &filter,
+                              const std::function<bool(const SendRecord &)> &take) override;
+    const QString &error() const override;
+    // SQLSTATE, or the program's own: "password-in-text", "unencrypted", "connection",
+    // "newer-schema", "no-schema".
+    const QString &errorCode() const;
+    bool lostServer() const { return m_server.lostServer(); }
+
+private:
+    bool ensureSchema();
+    bool fail(const QString &code, const QString &error);
+    bool run(const QByteArray &sql, const QList<ServerValue> &values, ServerRows *rows = nullptr);
+    bool readPage(const QByteArray &sql, const QList<ServerValue> &values,
+                  const std::function<bool(const SendRecord &)> &take, int *read = nullptr);
+
+    SharedServer m_settings;
+    ServerConnection m_server;
+    QString m_databaseId;
+    QString m_code;
+    QString m_ownError;
+    bool m_newer = false;
+};
+
+} // namespace Tensiova

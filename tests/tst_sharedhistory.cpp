@@ -1,0 +1,409 @@
+#include "testdata.h"
+#include "testserver.h"
+
+#include "../tools/common/heartbeat.h"
+#include "history/historystore.h"
+#include "sharedhistory/backgroundsharing.h"
+#include "sharedhistory/sharedpush.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <signal.h>
+#include <thread>
+
+using namespace Tensiova;
+
+namespace {
+
+// The event loop while the server fails: the window's budget.
+constexpr qint64 LongestPauseMs = 100;
+
+} // namespace
+
+class SharedHistoryTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestServer m_server;
+    QTemporaryDir m_folder;
+    int m_databases = 0;
+
+    // A database of its own for each test, empty.
+    QString freshDatabase()
+    {
+        const QString name = QStringLiteral("essai%1").arg(++m_databases);
+        return m_server.query(QStringLiteral("CREATE DATABASE %1").arg(name),
+                              QStringLiteral("postgres"))
+            ? name
+            : QString();
+    }
+    QString historyPath(const QString &name) const
+    {
+        return m_folder.filePath(name + QStringLiteral(".sqlite"));
+    }
+    // A station's history with count records, numbered from first.
+    static bool writeRecords(const QString &path, int count, int first = 0)
+    {
+        HistoryStore store(path);
+        for (int n = first; n < first + count; ++n) {
+            SendRecord record = sampleRecord(n);
+            if (!store.append(record)) {
+                return false;
+            }
+        }
+        return true;
+    }
+    qint64 serverCount(const QString &database, const QString &where = QStringLiteral("true"))
+    {
+        return m_server
+            .query(QStringLiteral("SELECT count(*) FROM tensiova_envois WHERE ") + where, database)
+            .value_or(QStringLiteral("-1"))
+            .toLongLong();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_folder.isValid());
+        QVERIFY2(m_server.start(), qPrintable(m_server.error()));
+    }
+
+    void recordsReachTheServerOnceAsTheyStand()
+    {
+        const QString database = freshDatabase();
+        const QString path = historyPath(QStringLiteral("once"));
+        QVERIFY(writeRecords(path, 250));
+        SharedPush push(path, {m_server.connection(QStringLiteral("atelier_admin"), database)});
+        SharingState state = push.run();
+        QVERIFY2(!state.failed, qPrintable(state.reason));
+        QCOMPARE(state.sent, 250);
+        QCOMPARE(state.waiting, 0);
+        QVERIFY(state.server.encrypted);
+        QVERIFY(state.server.certificateChecked);
+        QCOMPARE(state.server.version.section(QLatin1Char('.'), 0, 0), QStringLiteral("15"));
+        QCOMPARE(serverCount(database), 250);
+
+        // Every field comes back as the station wrote it.
+        HistoryStore local(path);
+        const QList<SendRecord> mine = local.records({});
+        const QList<SendRecord> shared = push.database().records({});
+        QCOMPARE(shared.size(), mine.size());
+        for (int n = 0; n < mine.size(); ++n) {
+            SendRecord fromServer = shared.at(n);
+            fromServer.id = mine.at(n).id;
+            QCOMPARE(fromServer, mine.at(n));
+        }
+
+        // Killed after the server's commit, before its own marks: sent again, kept once.
+        QVERIFY(local.followSharedDatabase(QStringLiteral("un autre serveur")));
+        QCOMPARE(local.unsharedCount(), 250);
+        state = push.run();
+        QCOMPARE(state.sent, 250);
+        QCOMPARE(serverCount(database), 250);
+        QCOMPARE(push.run().sent, 0);
+    }
+
+    void answersAndLaterLabelsFollow()
+    {
+        const QString database = freshDatabase();
+        const QString path = historyPath(QStringLiteral("follow"));
+        QVERIFY(writeRecords(path, 3));
+        SharedPush push(path, {m_server.connection(QStringLiteral("atelier_admin"), database)});
+        QCOMPARE(push.run().sent, 3);
+
+        HistoryStore local(path);
+        SendRecord first = *local.record(1);
+        first.outcome = SendRecord::Outcome::NoAnswer;
+        first.answer.clear();
+        first.answerText.clear();
+        first.appendAnswer("ALARME\r\n");
+        QVERIFY(local.updateAnswer(first));
+        QVERIFY(local.setLabel(2, QStringLiteral("Armoire 12")));
+        QCOMPARE(local.unsharedCount(), 2);
+        QCOMPARE(push.run().sent, 2);
+        QCOMPARE(serverCount(database, QStringLiteral("answer = 'ALARME\r\n'::bytea")), 1);
+        QCOMPARE(serverCount(database, QStringLiteral("label = 'Armoire 12'")), 1);
+
+        // The server's repère set later than the station's change stays.
+        QVERIFY(m_server.query(QStringLiteral("UPDATE tensiova_envois SET label = 'Armoire 13',"
+                                              " label_changed_utc = now() + interval '1 hour'"
+                                              " WHERE local_id = 3"),
+                               database));
+        QVERIFY(local.setLabel(3, QStringLiteral("plus ancien")));
+        QCOMPARE(push.run().sent, 1);
+        QCOMPARE(serverCount(database, QStringLiteral("label = 'Armoire 13'")), 1);
+        QCOMPARE(serverCount(database, QStringLiteral("label = 'plus ancien'")), 0);
+    }
+
+    void refusedWithTheReasonNothingLost_data()
+    {
+        QTest::addColumn<QString>("extra");
+        QTest::addColumn<QString>("passwordFile");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("password in the text")
+            << QStringLiteral("password=secret") << QString() << QStringLiteral("password-in-text")
+            << QStringLiteral("password");
+        QTest::newRow("wrong password")
+            << QString() << QStringLiteral("wrong") << QStringLiteral("connection")
+            << QStringLiteral("password authentication failed");
+        QTest::newRow("no password file")
+            << QString() << QStringLiteral("none") << QStringLiteral("connection")
+            << QStringLiteral("no password supplied");
+        QTest::newRow("certificate for another name")
+            << QStringLiteral("host=autre.example hostaddr=127.0.0.1") << QString()
+            << QStringLiteral("connection") << QStringLiteral("does not match host name");
+        QTest::newRow("certificate of another authority")
+            << QStringLiteral("sslrootcert=%1/wrong-ca.crt") << QString()
+            << QStringLiteral("connection") << QStringLiteral("certificate verify failed");
+    }
+
+    void refusedWithTheReasonNothingLost()
+    {
+        QFETCH(QString, extra);
+        QFETCH(QString, passwordFile);
+        QFETCH(QString, code);
+        QFETCH(QString, reason);
+        const QString path = historyPath(QStringLiteral("refused-%1").arg(QTest::currentDataTag()));
+        QVERIFY(writeRecords(path, 2));
+        const QByteArray goodPasswords = qgetenv("PGPASSFILE");
+        if (passwordFile == QLatin1String("wrong")) {
+            const QString wrong = m_folder.filePath(QStringLiteral("wrong-pgpass"));
+            writeBytes(wrong, "*:*:*:*:pas-le-bon\n");
+            QFile::setPermissions(wrong, QFile::ReadOwner | QFile::WriteOwner);
+            qputenv("PGPASSFILE", wrong.toLocal8Bit());
+        } else if (passwordFile == QLatin1String("none")) {
+            qputenv("PGPASSFILE", m_folder.filePath(QStringLiteral("absent")).toLocal8Bit());
+        }
+        SharedPush push(
+            path,
+            {m_server.connection(QStringLiteral("atelier_admin"), QStringLiteral("atelier"),
+                                 QString(extra).replace(QLatin1String("%1"), m_server.folder()))});
+        const SharingState state = push.run();
+        qputenv("PGPASSFILE", goodPasswords);
+        QVERIFY(state.failed);
+        QCOMPARE(state.code, code);
+        QVERIFY2(state.reason.contains(reason), qPrintable(state.reason));
+        QCOMPARE(state.waiting, 2);
+        QCOMPARE(state.sent, 0);
+    }
+
+    void serverWithoutTlsRefusedWhenVerificationIsAsked()
+    {
+        const QString path = historyPath(QStringLiteral("plain"));
+        QVERIFY(writeRecords(path, 1));
+        QVERIFY2(m_server.restart(false), qPrintable(m_server.error()));
+        SharedPush push(path, {m_server.connection()});
+        const SharingState state = push.run();
+        QVERIFY2(m_server.restart(true), qPrintable(m_server.error()));
+        QVERIFY(state.failed);
+        QVERIFY2(state.reason.contains(QLatin1String("SSL")), qPrintable(state.reason));
+        QCOMPARE(state.waiting, 1);
+        QVERIFY(!push.run().failed);
+    }
+
+    void stationRoleMayAddAndCompleteButNotCreateOrDelete()
+    {
+        const QString database = freshDatabase();
+        const QString path = historyPath(QStringLiteral("role"));
+        QVERIFY(writeRecords(path, 2));
+        // Before the administrator made the tables, the station's account cannot.
+        SharedPush station(path, {m_server.connection(QStringLiteral("poste"), database)});
+        SharingState state = station.run();
+        QVERIFY(state.failed);
+        QCOMPARE(state.code, QStringLiteral("no-schema"));
+        QCOMPARE(state.waiting, 2);
+
+        QVERIFY(SharedDatabase({m_server.connection(QStringLiteral("atelier_admin"), database)})
+                    .connect());
+        QVERIFY(m_server.query(QStringLiteral("GRANT tensiova_poste TO poste"), database));
+        state = station.run();
+        QVERIFY2(!state.failed, qPrintable(state.reason));
+        QCOMPARE(state.sent, 2);
+        HistoryStore local(path);
+        QVERIFY(local.setLabel(1, QStringLiteral("Poste 4")));
+        QVERIFY(!station.run().failed);
+        QCOMPARE(serverCount(database, QStringLiteral("label = 'Poste 4'")), 1);
+
+        ServerConnection asStation;
+        QVERIFY(asStation.open(m_server.connection(QStringLiteral("poste"), database), false,
+                               QDeadlineTimer(LongWaitMs)));
+        QVERIFY(!asStation.run("DELETE FROM tensiova_envois", {}, QDeadlineTimer(LongWaitMs)));
+        QCOMPARE(asStation.errorCode(), QStringLiteral("42501"));
+        QVERIFY(!asStation.run("UPDATE tensiova_envois SET message = ''", {},
+                               QDeadlineTimer(LongWaitMs)));
+        QCOMPARE(serverCount(database), 2);
+    }
+
+    void newerSchemaIsReadNeverWritten()
+    {
+        const QString database = freshDatabase();
+        const QString path = historyPath(QStringLiteral("newer"));
+        QVERIFY(writeRecords(path, 2));
+        SharedPush push(path, {m_server.connection(QStringLiteral("atelier_admin"), database)});
+        QCOMPARE(push.run().sent, 2);
+        QVERIFY(
+            m_server.query(QStringLiteral("UPDATE tensiova_schema SET version = 99"), database));
+        QVERIFY(writeRecords(path, 1, 10));
+        SharedPush later(path, {m_server.connection(QStringLiteral("atelier_admin"), database)});
+        const SharingState state = later.run();
+        QVERIFY(state.failed);
+        QCOMPARE(state.code, QStringLiteral("newer-schema"));
+        QCOMPARE(state.waiting, 1);
+        QCOMPARE(later.database().count({}), 2);
+        QCOMPARE(serverCount(database), 2);
+    }
+
+    void hostileTextComesBackExactly_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("search");
+        QTest::newRow("statement")
+            << QStringLiteral("'); DROP TABLE tensiova_envois; --") << QStringLiteral("'); drop");
+        QTest::newRow("quotes") << QStringLiteral("l'armoire \"B\"")
+                                << QStringLiteral("l'armoire \"");
+        QTest::newRow("backslashes")
+            << QStringLiteral("C:\\dossier\\n") << QStringLiteral("dossier\\n");
+        QTest::newRow("percent") << QStringLiteral("100 % chargé") << QStringLiteral("0 %");
+        QTest::newRow("underscore") << QStringLiteral("poste_3") << QStringLiteral("e_3");
+        QTest::newRow("accents, any case")
+            << QStringLiteral("Été à Noël") << QStringLiteral("ÉTÉ À");
+    }
+
+    void hostileTextComesBackExactly()
+    {
+        QFETCH(QString, label);
+        QFETCH(QString, search);
+        const QString database = freshDatabase();
+        const QString path = historyPath(QStringLiteral("hostile-%1").arg(m_databases));
+        // Near misses beside it: a wildcard or a lost backslash would find them too.
+        const QStringList labels {label, QStringLiteral("1000 chargé"), QStringLiteral("poste3"),
+                                  QStringLiteral("C:dossiern"), QStringLiteral("larmoire")};
+        HistoryStore local(path);
+        for (int n = 0; n < labels.size(); ++n) {
+            SendRecord record = sampleRecord(n);
+            record.label = labels.at(n);
+            QVERIFY(local.append(record));
+        }
+        SharedPush push(path, {m_server.connection(QStringLiteral("atelier_admin"), database)});
+        QVERIFY(!push.run().failed);
+        HistoryFilter byText;
+        byText.text = search;
+        HistoryFilter byLabel;
+        byLabel.label = search;
+        for (const HistoryFilter &filter : {byText, byLabel}) {
+            const QList<SendRecord> found = push.database().records(filter);
+            QCOMPARE(found.size(), 1);
+            QCOMPARE(found.first().label, label);
+            QCOMPARE(push.database().count(filter), 1);
+        }
+        QCOMPARE(serverCount(database), labels.size());
+    }
+
+    void latestOfEachLabelAndPagesByDate()
+    {
+        const QString database = freshDatabase();
+        const QString path = historyPath(QStringLiteral("labels"));
+        HistoryStore local(path);
+        // Sent in the order 0..9, the repères taking turns: the last of each is 9, 7 and 8.
+        for (int n = 0; n < 10; ++n) {
+            SendRecord record = sampleRecord(n);
+            record.label = QStringLiteral("Armoire %1").arg(n % 3);
+            QVERIFY(local.append(record));
+        }
+        SharedPush push(path, {m_server.connection(QStringLiteral("atelier_admin"), database)});
+        QVERIFY(!push.run().failed);
+        for (HistorySource *source : {static_cast<HistorySource *>(&local),
+                                      static_cast<HistorySource *>(&push.database())}) {
+            QList<SendRecord> latest;
+            QVERIFY(source->forEachLatestByLabel({}, [&](const SendRecord &record) {
+                latest.append(record);
+                return true;
+            }));
+            QCOMPARE(latest.size(), 3);
+            for (int n = 0; n < 3; ++n) {
+                QCOMPARE(latest.at(n).label, QStringLiteral("Armoire %1").arg(n));
+                QCOMPARE(latest.at(n).sentAt, sampleRecord(9 - (9 - n) % 3).sentAt);
+            }
+            // Newest first, a page after another.
+            const QList<SendRecord> first = source->records({}, 4);
+            const QList<SendRecord> next = source->records({}, 4, first.last().id);
+            QCOMPARE(first.first().sentAt, sampleRecord(9).sentAt);
+            QCOMPARE(next.first().sentAt, sampleRecord(5).sentAt);
+            QCOMPARE(source->record(first.at(1).id)->sentAt, sampleRecord(8).sentAt);
+        }
+    }
+
+    void fourStationsAtOnce()
+    {
+        const QString database = freshDatabase();
+        std::vector<std::thread> stations;
+        std::array<SharingState, 4> states;
+        for (int n = 0; n < 4; ++n) {
+            const QString path = historyPath(QStringLiteral("station%1").arg(n));
+            QVERIFY(writeRecords(path, 50));
+            const SharedServer server {
+                m_server.connection(QStringLiteral("atelier_admin"), database)};
+            stations.emplace_back([&states, n, path, server] {
+                states.at(std::size_t(n)) = SharedPush(path, server).run();
+            });
+        }
+        for (std::thread &station : stations) {
+            station.join();
+        }
+        for (const SharingState &state : states) {
+            QVERIFY2(!state.failed, qPrintable(state.reason));
+            QCOMPARE(state.sent, 50);
+        }
+        QCOMPARE(serverCount(database), 200);
+        QCOMPARE(
+            m_server.query(QStringLiteral("SELECT count(DISTINCT station) FROM tensiova_envois"),
+                           database),
+            QStringLiteral("4"));
+    }
+
+    void serverThatStopsAnsweringCostsTheWindowNothing()
+    {
+        const QString database = freshDatabase();
+        const QString path = historyPath(QStringLiteral("stopped"));
+        QVERIFY(writeRecords(path, 5));
+        BackgroundSharing sharing(path,
+                                  {m_server.connection(QStringLiteral("atelier_admin"), database)});
+        QSignalSpy states(&sharing, &BackgroundSharing::stateChanged);
+        QTRY_VERIFY_WITH_TIMEOUT(!states.isEmpty(), LongWaitMs);
+        QCOMPARE(states.last().at(0).value<SharingState>().waiting, 0);
+
+        // Stopped, then killed: records wait, the loop never stalls.
+        Heartbeat heartbeat;
+        QVERIFY(m_server.signalServer(SIGSTOP));
+        states.clear();
+        QVERIFY(writeRecords(path, 5, 5));
+        sharing.nudge();
+        QTRY_VERIFY_WITH_TIMEOUT(!states.isEmpty(), LongWaitMs);
+        SharingState state = states.last().at(0).value<SharingState>();
+        QVERIFY(state.failed);
+        QCOMPARE(state.waiting, 5);
+        QVERIFY(m_server.signalServer(SIGKILL));
+        QVERIFY(writeRecords(path, 5, 10));
+        sharing.nudge();
+        QTest::qWait(BackgroundSharing::FirstRetryMs);
+        QVERIFY2(heartbeat.longestOwnPause() < LongestPauseMs,
+                 qPrintable(QString::number(heartbeat.longestOwnPause())));
+
+        // Back: everything reaches it, once.
+        QVERIFY2(m_server.restart(true), qPrintable(m_server.error()));
+        const Heartbeat afterRestart;
+        QTRY_VERIFY_WITH_TIMEOUT(!states.last().at(0).value<SharingState>().failed
+                                     && states.last().at(0).value<SharingState>().waiting == 0,
+                                 LongWaitMs + BackgroundSharing::LongestRetryMs);
+        QCOMPARE(serverCount(database), 15);
+        QVERIFY2(afterRestart.longestOwnPause() < LongestPauseMs,
+                 qPrintable(QString::number(afterRestart.longestOwnPause())));
+    }
+};
+
+QTEST_MAIN(SharedHistoryTest)
+#include "tst_sharedhistory.moc"
