@@ -6,6 +6,7 @@
 #include "sharedhistory/backgroundsharing.h"
 #include "sharedhistory/sharedpush.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -318,11 +319,10 @@ private slots:
         QVERIFY(!push.run().failed);
         for (HistorySource *source : {static_cast<HistorySource *>(&local),
                                       static_cast<HistorySource *>(&push.database())}) {
-            QList<SendRecord> latest;
-            QVERIFY(source->forEachLatestByLabel({}, [&](const SendRecord &record) {
-                latest.append(record);
-                return true;
-            }));
+            HistoryFilter byLabel;
+            byLabel.latestByLabel = true;
+            const QList<SendRecord> latest = source->records(byLabel);
+            QCOMPARE(source->count(byLabel), 3);
             QCOMPARE(latest.size(), 3);
             for (int n = 0; n < 3; ++n) {
                 QCOMPARE(latest.at(n).label, QStringLiteral("Armoire %1").arg(n));
@@ -363,6 +363,65 @@ private slots:
             m_server.query(QStringLiteral("SELECT count(DISTINCT station) FROM tensiova_envois"),
                            database),
             QStringLiteral("4"));
+    }
+
+    void commandLineSetsPushesAndReads()
+    {
+        const QString database = freshDatabase();
+        QTemporaryDir home;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+        const auto tensiova = [&](const QStringList &arguments, QString *out = nullptr,
+                                  QString *err = nullptr) {
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(PROGRAM), arguments);
+            const bool finished = program.waitForFinished(LongWaitMs);
+            if (out) {
+                *out = QString::fromUtf8(program.readAllStandardOutput());
+            }
+            if (err) {
+                *err = QString::fromUtf8(program.readAllStandardError());
+            }
+            return finished ? program.exitCode() : -1;
+        };
+        QString out;
+        QString err;
+        QCOMPARE(tensiova({QStringLiteral("--history-server"),
+                           m_server.connection(QStringLiteral("atelier_admin"), database,
+                                               QStringLiteral("password=secret"))},
+                          &out, &err),
+                 2);
+        QVERIFY2(err.contains(QLatin1String("mot de passe")), qPrintable(err));
+        QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--push")}), 2);
+
+        QVERIFY(writeRecords(home.filePath(QStringLiteral("tensiova/historique.sqlite")), 3));
+        QCOMPARE(tensiova({QStringLiteral("--history-server"),
+                           m_server.connection(QStringLiteral("atelier_admin"), database)},
+                          &out),
+                 0);
+        QVERIFY2(out.contains(QStringLiteral("certificat vérifié")), qPrintable(out));
+        QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--push")}, &out), 0);
+        QVERIFY2(out.startsWith(QLatin1String("3 ")), qPrintable(out));
+        QCOMPARE(serverCount(database), 3);
+        QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--shared"),
+                           QStringLiteral("--by-label"), QStringLiteral("--csv")},
+                          &out),
+                 0);
+        QCOMPARE(out.count(QLatin1String("\r\n")), 4); // the header and three repères
+        QVERIFY(out.contains(QLatin1String("POSTE-ATELIER")));
+
+        // A server gone: the records wait and the push says so.
+        QVERIFY(writeRecords(home.filePath(QStringLiteral("tensiova/historique.sqlite")), 1, 3));
+        QCOMPARE(tensiova({QStringLiteral("--history-server"),
+                           QStringLiteral("host=127.0.0.1 port=1 dbname=atelier")},
+                          &out, &err),
+                 1);
+        QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--push")}, &out, &err), 1);
+        QVERIFY2(out.contains(QLatin1String("1 envoi en attente")), qPrintable(out));
+        QVERIFY2(err.startsWith(QLatin1String("Connexion au serveur impossible")), qPrintable(err));
+        QCOMPARE(tensiova({QStringLiteral("--history-server"), QString()}, &out), 0);
+        QVERIFY(!QFile::exists(home.filePath(QStringLiteral("tensiova/historique-partage.ini"))));
     }
 
     void serverThatStopsAnsweringCostsTheWindowNothing()

@@ -12,6 +12,8 @@ struct HistoryFilter
     QDateTime since; // sent at or after; invalid: from the first
     int port = 0; // COM number; 0: any
     QString label; // found in the repère, whatever its case
+    // Only the latest record of each repère, by repère: what each device was last given.
+    bool latestByLabel = false;
 };
 
 } // namespace Tensiova

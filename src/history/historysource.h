@@ -12,7 +12,8 @@
 namespace Tensiova {
 
 // Where records are read from: this station's history, or the workshop's on its server. Newest
-// first; beforeId > 0 continues a listing after its last record.
+// first (by repère for the latest of each); beforeId > 0 continues a listing after its last
+// record.
 class HistorySource
 {
 public:
@@ -25,10 +26,6 @@ public:
     virtual qint64 count(const HistoryFilter &filter) = 0;
     virtual std::optional<SendRecord> record(qint64 id) = 0;
     virtual const QString &error() const = 0;
-    // The latest record of each repère that the filter takes, by repère: what each device was
-    // last given.
-    virtual bool forEachLatestByLabel(const HistoryFilter &filter,
-                                      const std::function<bool(const SendRecord &)> &take) = 0;
 
     QList<SendRecord> records(const HistoryFilter &filter, int limit = -1, qint64 beforeId = 0)
     {

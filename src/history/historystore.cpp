@@ -449,8 +449,9 @@ bool HistoryStore::setLabel(qint64 id, const QString &label)
 }
 
 HistoryStore::Statement HistoryStore::selection(const HistoryFilter &filter, int limit,
-                                                qint64 beforeId, bool counting, bool latestByLabel)
+                                                qint64 beforeId, bool counting)
 {
+    const bool latestByLabel = filter.latestByLabel;
     QByteArray sql =
         QByteArray("SELECT ") + (counting ? "count(*)" : Columns) + " FROM envois WHERE 1";
     if (latestByLabel) {
@@ -534,16 +535,6 @@ bool HistoryStore::forEach(const HistoryFilter &filter, int limit, qint64 before
         return m_error.isEmpty(); // no history yet: nothing to take
     }
     Statement select = selection(filter, limit, beforeId, false);
-    return readAll(select, take);
-}
-
-bool HistoryStore::forEachLatestByLabel(const HistoryFilter &filter,
-                                        const std::function<bool(const SendRecord &)> &take)
-{
-    if (!open(Access::Read)) {
-        return m_error.isEmpty();
-    }
-    Statement select = selection(filter, -1, 0, false, true);
     return readAll(select, take);
 }
 

@@ -60,8 +60,6 @@ public:
     qint64 count(const HistoryFilter &filter) override;
     bool forEach(const HistoryFilter &filter, int limit, qint64 beforeId,
                  const std::function<bool(const SendRecord &)> &take) override;
-    bool forEachLatestByLabel(const HistoryFilter &filter,
-                              const std::function<bool(const SendRecord &)> &take) override;
 
     // The shared history's side: this history's name among the stations (made with the file),
     // the records the server does not have as they stand now, oldest first, and their marks once
@@ -94,8 +92,7 @@ private:
     bool useWriteAheadLog();
     bool ensureWritable();
     // The records the filter takes, newest first, or how many there are (counting).
-    Statement selection(const HistoryFilter &filter, int limit, qint64 beforeId, bool counting,
-                        bool latestByLabel = false);
+    Statement selection(const HistoryFilter &filter, int limit, qint64 beforeId, bool counting);
     bool readAll(Statement &select, const std::function<bool(const SendRecord &)> &take);
 
     QString m_path;

@@ -127,7 +127,8 @@ bool SharedDatabase::connect()
         return fail(QStringLiteral("not-set"), QStringLiteral("no shared history"));
     }
     if (!m_server.open(m_settings.connection, m_settings.acceptUnencrypted,
-                       QDeadlineTimer((ServerConnection::ConnectTimeoutS + 1) * 1000))) {
+                       QDeadlineTimer(std::min((ServerConnection::ConnectTimeoutS + 1) * 1000,
+                                               m_patienceMs)))) {
         return false;
     }
     if (!ensureSchema()) {
@@ -139,7 +140,7 @@ bool SharedDatabase::connect()
 
 bool SharedDatabase::ensureSchema()
 {
-    const QDeadlineTimer deadline(StatementPatienceMs);
+    const QDeadlineTimer deadline(m_patienceMs);
     ServerRows found;
     if (!m_server.run("SELECT to_regclass('tensiova_schema') IS NOT NULL", {}, deadline, &found)) {
         return false;
@@ -251,6 +252,9 @@ bool SharedDatabase::readPage(const QByteArray &sql, const QList<ServerValue> &v
 bool SharedDatabase::forEach(const HistoryFilter &filter, int limit, qint64 beforeId,
                              const std::function<bool(const SendRecord &)> &take)
 {
+    if (filter.latestByLabel) {
+        return forEachLatestByLabel(filter, limit, take);
+    }
     // A long listing comes a page at a time, never whole in memory.
     bool more = true;
     for (int left = limit; more && (limit < 0 || left > 0);) {
@@ -281,6 +285,14 @@ bool SharedDatabase::forEach(const HistoryFilter &filter, int limit, qint64 befo
 
 qint64 SharedDatabase::count(const HistoryFilter &filter)
 {
+    if (filter.latestByLabel) {
+        qint64 found = 0;
+        const bool read = forEachLatestByLabel(filter, -1, [&found](const SendRecord &) {
+            ++found;
+            return true;
+        });
+        return read ? found : 0;
+    }
     QList<ServerValue> values;
     ServerRows rows;
     return run("SELECT count(*) FROM tensiova_envois" + conditions(filter, 0, values), values,
@@ -300,7 +312,7 @@ std::optional<SendRecord> SharedDatabase::record(qint64 id)
     return recordAt(rows, 0);
 }
 
-bool SharedDatabase::forEachLatestByLabel(const HistoryFilter &filter,
+bool SharedDatabase::forEachLatestByLabel(const HistoryFilter &filter, int limit,
                                           const std::function<bool(const SendRecord &)> &take)
 {
     // Each repère found by a skip through its index, then its latest record: a few thousand
@@ -317,7 +329,8 @@ bool SharedDatabase::forEachLatestByLabel(const HistoryFilter &filter,
                                       " FROM tensiova_envois e WHERE e.label = labels.label"
                                       " ORDER BY sent_utc DESC, id DESC LIMIT 1) e"
                                       " WHERE labels.label IS NOT NULL) SELECT ")
-        + Columns + " FROM latest" + where + " ORDER BY label";
+        + Columns + " FROM latest" + where + " ORDER BY label"
+        + (limit >= 0 ? " LIMIT " + QByteArray::number(limit) : QByteArray());
     return readPage(sql, values, take);
 }
 

@@ -32,6 +32,9 @@ public:
 
     explicit SharedDatabase(const SharedServer &server);
 
+    // How long a call may wait for the server: StatementPatienceMs unless a script is in a hurry.
+    void setPatience(int milliseconds) { m_patienceMs = milliseconds; }
+
     // Connected, with the tables there (made when missing and the account may).
     bool connect();
     const ServerIdentity &identity() const { return m_server.identity(); }
@@ -48,8 +51,6 @@ public:
                  const std::function<bool(const SendRecord &)> &take) override;
     qint64 count(const HistoryFilter &filter) override;
     std::optional<SendRecord> record(qint64 id) override;
-    bool forEachLatestByLabel(const HistoryFilter &filter,
-                              const std::function<bool(const SendRecord &)> &take) override;
     const QString &error() const override;
     // SQLSTATE, or the program's own: "password-in-text", "unencrypted", "connection",
     // "newer-schema", "no-schema".
@@ -58,6 +59,8 @@ public:
 
 private:
     bool ensureSchema();
+    bool forEachLatestByLabel(const HistoryFilter &filter, int limit,
+                              const std::function<bool(const SendRecord &)> &take);
     bool fail(const QString &code, const QString &error);
     bool run(const QByteArray &sql, const QList<ServerValue> &values, ServerRows *rows = nullptr);
     bool readPage(const QByteArray &sql, const QList<ServerValue> &values,
@@ -69,6 +72,7 @@ private:
     QString m_code;
     QString m_ownError;
     bool m_newer = false;
+    int m_patienceMs = StatementPatienceMs;
 };
 
 } // namespace Tensiova

@@ -3,9 +3,11 @@
 #include "app/commandline/console.h"
 #include "app/sentences/historycolumns.h"
 #include "app/sentences/historymessages.h"
+#include "app/sentences/sharingmessages.h"
 #include "history/historycsv.h"
 #include "history/historystore.h"
 #include "link/portanswer.h"
+#include "sharedhistory/sharedserversetting.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -110,6 +112,46 @@ QString textLine(const SendRecord &record)
     return columns.join(QStringLiteral("  |  ")) + QLatin1Char('\n');
 }
 
+// The records of a source as text, CSV or JSON lines; 1 when they could not all be read.
+int list(const QCommandLineParser &parser, HistorySource &source, const HistoryFilter &filter,
+         int limit, const std::function<QString()> &why, const QString &name)
+{
+    bool read = true;
+    if (parser.isSet(QStringLiteral("csv"))) {
+        read = HistoryCsv::write(
+            source, filter,
+            [](const QByteArray &line) {
+                Console::writeBytes(stdout, line);
+                return true;
+            },
+            limit);
+    } else {
+        const bool asJson = parser.isSet(QStringLiteral("json"));
+        int shown = 0;
+        read = source.forEach(filter, limit, 0, [&](const SendRecord &record) {
+            ++shown;
+            const QString line = asJson
+                ? QString::fromUtf8(QJsonDocument(json(record)).toJson(QJsonDocument::Compact))
+                    + QLatin1Char('\n')
+                : textLine(record);
+            // A long listing goes out as it comes.
+            Console::write(stdout, line);
+            return true;
+        });
+        if (!asJson && shown == 0 && read) {
+            Console::write(stdout, QStringLiteral("Aucun envoi dans %1.\n").arg(name));
+        }
+    }
+    std::fflush(stdout);
+    if (!read) {
+        Console::write(stderr,
+                       QStringLiteral("%1 n'a pas pu être lu en entier (%2).\n")
+                           .arg(name.left(1).toUpper() + name.mid(1), why()));
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 QList<QCommandLineOption> options()
@@ -117,7 +159,12 @@ QList<QCommandLineOption> options()
     return {{QStringLiteral("history"), {}},
             {QStringLiteral("since"), {}, QStringLiteral("date")},
             {QStringLiteral("limit"), {}, QStringLiteral("n")},
-            {QStringLiteral("csv"), {}}};
+            {QStringLiteral("csv"), {}},
+            {QStringLiteral("shared"), {}},
+            {QStringLiteral("by-label"), {}},
+            {QStringLiteral("push"), {}},
+            {QStringLiteral("history-server"), {}, QStringLiteral("connexion")},
+            {QStringLiteral("accept-unencrypted"), {}}};
 }
 
 QString help()
@@ -133,8 +180,22 @@ QString help()
                "  (heure du poste). --label garde les envois dont le repère contient TEXTE.\n"
                "  Code de sortie : 0, 1 si l'historique n'a pas pu être lu en entier, 2 pour\n"
                "  une option incorrecte.\n"
-               "  L'historique : %1\n")
-        .arg(QDir::toNativeSeparators(HistoryStore::defaultPath()));
+               "  L'historique : %1\n"
+               "\n"
+               "Historique partagé de l'atelier (serveur PostgreSQL) :\n"
+               "  tensiova --history-server CONNEXION [--accept-unencrypted]\n"
+               "  Garde la connexion (service=atelier, « host=… dbname=… user=… » ou\n"
+               "  postgresql://…) et l'essaie ; --history-server '' l'enlève. Jamais de mot de\n"
+               "  passe dans la connexion : il va dans %2. Une liaison\n"
+               "  non chiffrée vers un autre ordinateur est refusée sans --accept-unencrypted.\n"
+               "  Chaque envoi est d'abord inscrit sur ce poste, puis copié sur le serveur.\n"
+               "  tensiova --history --shared [filtres] [--by-label] [--csv | --json]\n"
+               "  Lit l'historique du serveur (tous les postes). --by-label : le dernier envoi\n"
+               "  de chaque repère, ce que chaque appareil a reçu en dernier.\n"
+               "  tensiova --history --push\n"
+               "  Envoie au serveur ce qui attend ; code 0 seulement si rien n'attend plus.\n")
+        .arg(QDir::toNativeSeparators(HistoryStore::defaultPath()),
+             SharingMessages::passwordFile());
 }
 
 int run(const QCommandLineParser &parser)
@@ -174,6 +235,26 @@ int run(const QCommandLineParser &parser)
         }
     }
 
+    filter.latestByLabel = parser.isSet(QStringLiteral("by-label"));
+    if (parser.isSet(QStringLiteral("push"))) {
+        return push();
+    }
+    if (parser.isSet(QStringLiteral("shared"))) {
+        const SharedServer server = SharedServerSetting::load();
+        if (!server.isSet()) {
+            return refuse(QStringLiteral("Aucun historique partagé n'est réglé : tensiova "
+                                         "--history-server CONNEXION."));
+        }
+        SharedDatabase shared(server);
+        return list(
+            parser, shared, filter, limit,
+            [&shared] {
+                return SharingMessages::reason(
+                    {true, 0, 0, shared.error(), shared.errorCode(), {}});
+            },
+            QStringLiteral("l'historique partagé"));
+    }
+
     HistoryStore store(HistoryStore::defaultPath());
     const bool opened = store.open(HistoryStore::Access::Read);
     if (const QString aside = store.takeSetAsidePath(); !aside.isEmpty()) {
@@ -188,41 +269,69 @@ int run(const QCommandLineParser &parser)
             HistoryMessages::problem({HistoryProblem::Kind::NewerSchema, store.path(), {}})
                 + QLatin1Char('\n'));
     }
-    bool read = true;
-    if (parser.isSet(QStringLiteral("csv"))) {
-        read = HistoryCsv::write(
-            store, filter,
-            [](const QByteArray &line) {
-                Console::writeBytes(stdout, line);
-                return true;
-            },
-            limit);
-    } else {
-        const bool asJson = parser.isSet(QStringLiteral("json"));
-        QString text;
-        int shown = 0;
-        read = store.forEach(filter, limit, 0, [&](const SendRecord &record) {
-            ++shown;
-            text += asJson
-                ? QString::fromUtf8(QJsonDocument(json(record)).toJson(QJsonDocument::Compact))
-                    + QLatin1Char('\n')
-                : textLine(record);
-            return true;
-        });
-        if (!asJson && shown == 0 && read) {
-            text = QStringLiteral("Aucun envoi dans l'historique %1.\n")
-                       .arg(QDir::toNativeSeparators(store.path()));
+    return list(
+        parser, store, filter, limit, [&store] { return store.error(); },
+        QStringLiteral("l'historique %1").arg(QDir::toNativeSeparators(store.path())));
+}
+
+int setServer(const QCommandLineParser &parser)
+{
+    const SharedServer server {parser.value(QStringLiteral("history-server")).trimmed(),
+                               parser.isSet(QStringLiteral("accept-unencrypted"))};
+    if (server.isSet()) {
+        if (const QString problem = connectionTextProblem(server.connection); !problem.isEmpty()) {
+            return refuse(SharingMessages::reason({true,
+                                                   0,
+                                                   0,
+                                                   problem,
+                                                   problem == QLatin1String("password")
+                                                       ? QStringLiteral("password-in-text")
+                                                       : QStringLiteral("bad-text"),
+                                                   {}}));
         }
-        Console::write(stdout, text);
     }
-    std::fflush(stdout);
-    if (!read) {
+    if (!SharedServerSetting::save(server)) {
         Console::write(stderr,
-                       QStringLiteral("L'historique %1 n'a pas pu être lu en entier (%2).\n")
-                           .arg(QDir::toNativeSeparators(store.path()), store.error()));
+                       QStringLiteral("Le réglage %1 n'a pas pu être écrit.\n")
+                           .arg(QDir::toNativeSeparators(SharedServerSetting::defaultPath())));
         return 1;
     }
+    if (!server.isSet()) {
+        Console::write(stdout,
+                       QStringLiteral("Historique partagé enlevé : les envois restent "
+                                      "sur ce poste.\n"));
+        return 0;
+    }
+    SharedDatabase shared(server);
+    if (!shared.connect()) {
+        Console::write(stdout, QStringLiteral("Historique partagé réglé.\n"));
+        Console::write(stderr,
+                       SharingMessages::reason({true, 0, 0, shared.error(), shared.errorCode(), {}})
+                           + QLatin1Char('\n'));
+        return 1;
+    }
+    Console::write(stdout,
+                   QStringLiteral("Historique partagé réglé : %1.\n")
+                       .arg(SharingMessages::identity(shared.identity())));
     return 0;
+}
+
+int push()
+{
+    const SharedServer server = SharedServerSetting::load();
+    if (!server.isSet()) {
+        return refuse(QStringLiteral("Aucun historique partagé n'est réglé : tensiova "
+                                     "--history-server CONNEXION."));
+    }
+    const SharingState state = SharedPush(HistoryStore::defaultPath(), server).run();
+    Console::write(stdout,
+                   QStringLiteral("%1 envoi(s) copié(s) sur le serveur. %2.\n")
+                       .arg(state.sent)
+                       .arg(SharingMessages::status(state)));
+    if (state.failed) {
+        Console::write(stderr, SharingMessages::reason(state) + QLatin1Char('\n'));
+    }
+    return state.waiting == 0 && !state.failed ? 0 : 1;
 }
 
 } // namespace Tensiova::HistoryCommand

@@ -16,5 +16,9 @@ QString help();
 
 // Runs it; exit 0, or 2 with a French reason on the error output for a bad option.
 int run(const QCommandLineParser &parser);
+// --history-server: keeps the shared history's connection (or removes it) and tries it.
+int setServer(const QCommandLineParser &parser);
+// --history --push: sends what waits; 0 only when nothing waits any more.
+int push();
 
 } // namespace Tensiova::HistoryCommand

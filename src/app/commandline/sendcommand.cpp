@@ -5,6 +5,7 @@
 #include "app/sentences/filemessages.h"
 #include "app/sentences/historymessages.h"
 #include "app/sentences/linkmessages.h"
+#include "app/sentences/sharingmessages.h"
 #include "conversions/windows1252.h"
 #include "history/historyrecorder.h"
 #include "link/deviceprogrammer.h"
@@ -16,6 +17,7 @@
 #include "multisend/multisend.h"
 #include "settings/settingslocation.h"
 #include "settings/setupstore.h"
+#include "sharedhistory/sharedserversetting.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -34,6 +36,9 @@
 namespace Tensiova::SendCommand {
 
 namespace {
+
+// How long "--send" gives the shared history to take its record.
+constexpr int SharedHandOverMs = 3000;
 
 const QString HelpText = QStringLiteral(
     "Usage : tensiova --send FICHIER [--port PORT]... [--wait MS] [--label [PORT=]TEXTE]...\n"
@@ -153,6 +158,25 @@ void report(const Outcome &outcome, bool json)
     }
     if (!outcome.message.isEmpty()) {
         Console::write(stderr, outcome.message + QLatin1Char('\n'));
+    }
+}
+
+// The shared history takes the records now when it answers soon; otherwise they wait, and the
+// error output says so (the exit status still tells what the device did).
+void handOverToSharedHistory(const QString &historyPath)
+{
+    const SharedServer server = SharedServerSetting::load();
+    if (!server.isSet()) {
+        return;
+    }
+    SharedPush push(historyPath, server);
+    push.database().setPatience(SharedHandOverMs);
+    const SharingState state = push.run(QDeadlineTimer(SharedHandOverMs));
+    if (state.failed || state.waiting > 0) {
+        Console::write(stderr,
+                       QStringLiteral("%1 ; « tensiova --history --push » les enverra. %2\n")
+                           .arg(SharingMessages::status(state),
+                                state.failed ? SharingMessages::reason(state) : QString()));
     }
 }
 
@@ -395,6 +419,7 @@ int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool
                     + QLatin1Char('\n'));
         }
     }
+    handOverToSharedHistory(context.historyPath);
     return worst;
 }
 
@@ -444,6 +469,9 @@ int run(const QStringList &arguments)
         Console::write(stdout,
                        QStringLiteral("tensiova %1\n").arg(QStringLiteral(TENSIOVA_VERSION)));
         return Answered;
+    }
+    if (parser.isSet(QStringLiteral("history-server")) && !parser.isSet(QStringLiteral("send"))) {
+        return HistoryCommand::setServer(parser);
     }
     if (parser.isSet(QStringLiteral("history")) && parser.positionalArguments().isEmpty()) {
         return HistoryCommand::run(parser);

@@ -1,0 +1,84 @@
+#include "app/sentences/sharingmessages.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace Tensiova::SharingMessages {
+
+QString passwordFile()
+{
+#ifdef Q_OS_WIN
+    return QDir::toNativeSeparators(
+        QDir(qEnvironmentVariable("APPDATA")).filePath(QStringLiteral("postgresql/pgpass.conf")));
+#else
+    return QDir::home().filePath(QStringLiteral(".pgpass"));
+#endif
+}
+
+QString reason(const SharingState &state)
+{
+    const QString &code = state.code;
+    if (code == QLatin1String("password-in-text")) {
+        return QStringLiteral("La connexion contient un mot de passe : il n'y est jamais gardé. "
+                              "Mettez-le dans le fichier de mots de passe de PostgreSQL (%1).")
+            .arg(passwordFile());
+    }
+    if (code == QLatin1String("bad-text")) {
+        return QStringLiteral("La connexion n'est pas comprise : %1").arg(state.reason);
+    }
+    if (code == QLatin1String("unencrypted")) {
+        return QStringLiteral("La liaison avec %1 n'est pas chiffrée : les envois traverseraient "
+                              "le réseau en clair. Ajoutez sslmode=verify-full à la connexion, ou "
+                              "acceptez une liaison non chiffrée.")
+            .arg(state.reason);
+    }
+    if (code == QLatin1String("connection")) {
+        return QStringLiteral("Connexion au serveur impossible : %1").arg(state.reason);
+    }
+    if (code == QLatin1String("no-schema")) {
+        return QStringLiteral("Les tables de l'historique partagé manquent sur le serveur et ce "
+                              "compte ne peut pas les créer : l'administrateur les crée avec "
+                              "historique-postgresql.sql (%1).")
+            .arg(state.reason);
+    }
+    if (code == QLatin1String("newer-schema")) {
+        return QStringLiteral("Les tables du serveur sont d'une version plus récente de "
+                              "Tensiova : l'historique partagé y est lu, rien n'y est écrit.");
+    }
+    if (code == QLatin1String("local")) {
+        return QStringLiteral("L'historique de ce poste n'a pas pu être lu (%1).")
+            .arg(state.reason);
+    }
+    if (code == QLatin1String("42501")) {
+        return QStringLiteral("Ce compte n'a pas le droit d'écrire dans l'historique partagé "
+                              "(%1).")
+            .arg(state.reason);
+    }
+    if (code.isEmpty() || code.startsWith(QLatin1String("08"))
+        || code.startsWith(QLatin1String("57P"))) {
+        return QStringLiteral("Le serveur ne répond plus : %1").arg(state.reason);
+    }
+    return QStringLiteral("Le serveur a refusé les envois : %1 (%2)").arg(state.reason, code);
+}
+
+QString status(const SharingState &state)
+{
+    if (state.waiting == 0 && !state.failed) {
+        return QStringLiteral("Historique partagé : à jour");
+    }
+    return state.waiting == 1
+        ? QStringLiteral("Historique partagé : 1 envoi en attente")
+        : QStringLiteral("Historique partagé : %1 envois en attente").arg(state.waiting);
+}
+
+QString identity(const ServerIdentity &server)
+{
+    const QString link = !server.encrypted ? QStringLiteral("liaison non chiffrée")
+        : server.certificateChecked ? QStringLiteral("liaison chiffrée, certificat vérifié")
+                                    : QStringLiteral("liaison chiffrée, certificat non vérifié");
+    return QStringLiteral("PostgreSQL %1 sur %2, %3")
+        .arg(server.version, server.host.isEmpty() ? QStringLiteral("ce poste") : server.host,
+             link);
+}
+
+} // namespace Tensiova::SharingMessages
