@@ -375,8 +375,8 @@ private slots:
             menu.append(action->objectName());
         }
         QCOMPARE(menu,
-                 (QStringList {"n_port", "n_surv", "n_journal", "n_historique", "", "n_envoi",
-                               "n_plusieurs"}));
+                 (QStringList {"n_port", "n_surv", "n_journal", "n_historique", "n_partage", "",
+                               "n_envoi", "n_plusieurs"}));
         window.n_journal_Click();
         auto *journal = fixture.find<JournalWindow>(QStringLiteral("JournalWindow"));
         QVERIFY(journal && journal->isVisible() && !journal->isModal());

@@ -624,7 +624,8 @@ private slots:
         QCOMPARE(readBytes(path), before);
     }
 
-    // A history of the first schema takes the second's column and index, records kept.
+    // A history of the first schema takes the later columns and indexes, records kept; its
+    // records wait for the shared history, and the station has its name there.
     void firstSchemaIsMigrated()
     {
         QTemporaryDir folder;
@@ -638,9 +639,15 @@ private slots:
         QCOMPARE(records.front().message, workedExampleBytes());
         QCOMPARE(records.front().port, 3);
         QVERIFY(!records.front().labelChangedAt.isValid());
-        QCOMPARE(sql(path, QStringLiteral("PRAGMA user_version")), QStringLiteral("2"));
-        QCOMPARE(sql(path, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'")),
-                 QStringLiteral("envois_by_port"));
+        QCOMPARE(sql(path, QStringLiteral("PRAGMA user_version")), QStringLiteral("3"));
+        QCOMPARE(sql(path,
+                     QStringLiteral("SELECT group_concat(name) FROM sqlite_master WHERE "
+                                    "type = 'index' AND name LIKE 'envois%'")),
+                 QStringLiteral("envois_by_port,envois_unshared"));
+        HistoryStore store(path);
+        QCOMPARE(store.unsharedCount(), 1);
+        QCOMPARE(store.stationId().size(), 32);
+        QCOMPARE(store.stationId(), HistoryStore(path).stationId());
     }
 
     // Killed while it writes: every record it said was written is there, whole, and the file

@@ -393,7 +393,9 @@ private slots:
             }
         }
         for (QLabel *label : window.findChildren<QLabel *>()) {
-            if (label->fontMetrics().horizontalAdvance(label->text()) > label->width()
+            // A mnemonic's "&" is not drawn.
+            const QString shown = QString(label->text()).remove(QLatin1Char('&'));
+            if (label->fontMetrics().horizontalAdvance(shown) > label->width()
                 || !label->parentWidget()->rect().contains(label->geometry())) {
                 clipped.append(label->text());
             }

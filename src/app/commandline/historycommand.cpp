@@ -247,11 +247,7 @@ int run(const QCommandLineParser &parser)
         }
         SharedDatabase shared(server);
         return list(
-            parser, shared, filter, limit,
-            [&shared] {
-                return SharingMessages::reason(
-                    {true, 0, 0, shared.error(), shared.errorCode(), {}});
-            },
+            parser, shared, filter, limit, [&shared] { return SharingMessages::failure(shared); },
             QStringLiteral("l'historique partagé"));
     }
 
@@ -278,17 +274,9 @@ int setServer(const QCommandLineParser &parser)
 {
     const SharedServer server {parser.value(QStringLiteral("history-server")).trimmed(),
                                parser.isSet(QStringLiteral("accept-unencrypted"))};
-    if (server.isSet()) {
-        if (const QString problem = connectionTextProblem(server.connection); !problem.isEmpty()) {
-            return refuse(SharingMessages::reason({true,
-                                                   0,
-                                                   0,
-                                                   problem,
-                                                   problem == QLatin1String("password")
-                                                       ? QStringLiteral("password-in-text")
-                                                       : QStringLiteral("bad-text"),
-                                                   {}}));
-        }
+    if (const QString refusal = SharingMessages::connectionTextRefusal(server.connection);
+        server.isSet() && !refusal.isEmpty()) {
+        return refuse(refusal);
     }
     if (!SharedServerSetting::save(server)) {
         Console::write(stderr,
@@ -305,9 +293,7 @@ int setServer(const QCommandLineParser &parser)
     SharedDatabase shared(server);
     if (!shared.connect()) {
         Console::write(stdout, QStringLiteral("Historique partagé réglé.\n"));
-        Console::write(stderr,
-                       SharingMessages::reason({true, 0, 0, shared.error(), shared.errorCode(), {}})
-                           + QLatin1Char('\n'));
+        Console::write(stderr, SharingMessages::failure(shared) + QLatin1Char('\n'));
         return 1;
     }
     Console::write(stdout,

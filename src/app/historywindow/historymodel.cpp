@@ -1,6 +1,7 @@
 #include "app/historywindow/historymodel.h"
 
 #include "history/historystore.h"
+#include "sharedhistory/shareddatabase.h"
 
 #include <QDir>
 
@@ -9,15 +10,113 @@ namespace Tensiova {
 HistoryModel::HistoryModel(HistoryStore &store, QObject *parent)
     : QAbstractTableModel(parent)
     , m_store(store)
-{ }
+{
+    m_serverReader.setMaxThreadCount(1);
+}
+
+HistoryModel::~HistoryModel()
+{
+    ++m_generation; // what waits to be read is not read
+    m_serverReader.clear();
+    m_serverReader.waitForDone();
+}
+
+void HistoryModel::setShared(const SharedServer &server)
+{
+    ++m_generation;
+    m_serverReader.clear();
+    m_serverReader.waitForDone();
+    beginResetModel();
+    m_shared.reset();
+    if (server.isSet()) {
+        m_shared = std::make_unique<SharedDatabase>(server);
+        m_shared->setPatience(ServerPatienceMs);
+    }
+    m_rows.clear();
+    m_total = 0;
+    endResetModel();
+    setFilter(m_filter);
+}
+
+HistorySource &HistoryModel::source() const
+{
+    return m_shared ? static_cast<HistorySource &>(*m_shared) : m_store;
+}
 
 void HistoryModel::setFilter(const HistoryFilter &filter)
 {
-    beginResetModel();
+    ++m_generation;
     m_filter = filter;
-    m_rows = m_store.records(m_filter, PageSize);
-    m_total = m_rows.size() < PageSize ? m_rows.size() : m_store.count(m_filter);
-    endResetModel();
+    request(0);
+}
+
+HistoryModel::Page HistoryModel::readPage(HistorySource &source, const HistoryFilter &filter,
+                                          qint64 beforeId)
+{
+    Page page;
+    // The latest of each repère come together: a few thousand at most, one per device.
+    const int limit = filter.latestByLabel ? -1 : PageSize;
+    const bool read = source.forEach(filter, limit, beforeId, [&page](const SendRecord &record) {
+        page.rows.append(record);
+        return true;
+    });
+    if (!read) {
+        page.failure = source.error();
+    } else if (beforeId == 0) {
+        // A count that failed leaves what was read.
+        page.total = filter.latestByLabel || page.rows.size() < PageSize
+            ? page.rows.size()
+            : std::max<qint64>(source.count(filter), page.rows.size());
+    }
+    return page;
+}
+
+void HistoryModel::request(qint64 beforeId)
+{
+    m_loading = true;
+    if (!m_shared) {
+        apply(readPage(m_store, m_filter, beforeId), beforeId);
+        return;
+    }
+    const quint64 generation = m_generation;
+    m_serverReader.start([this, generation, beforeId, filter = m_filter] {
+        if (generation != m_generation) {
+            return; // typed on since: that search's turn comes
+        }
+        const Page page = readPage(*m_shared, filter, beforeId);
+        QMetaObject::invokeMethod(
+            this,
+            [this, page, generation, beforeId] {
+                if (generation == m_generation) {
+                    apply(page, beforeId);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void HistoryModel::apply(const Page &page, qint64 beforeId)
+{
+    m_loading = false;
+    m_failure = page.failure;
+    if (beforeId == 0) {
+        beginResetModel();
+        m_rows = page.rows;
+        m_total = page.failure.isEmpty() ? page.total : m_rows.size();
+        endResetModel();
+        emit firstPageLoaded();
+        return;
+    }
+    if (m_rows.isEmpty() || m_rows.constLast().id != beforeId) {
+        return; // the listing changed meanwhile
+    }
+    if (page.rows.isEmpty()) {
+        m_total = m_rows.size();
+        return;
+    }
+    beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + page.rows.size() - 1));
+    m_rows += page.rows;
+    endInsertRows();
 }
 
 int HistoryModel::rowOf(qint64 id) const
@@ -33,14 +132,17 @@ int HistoryModel::rowOf(qint64 id) const
 bool HistoryModel::setLabel(int row, const QString &label)
 {
     SendRecord &record = m_rows[row];
-    if (!m_store.setLabel(record.id, label)) {
-        emit labelNotSaved(m_store.error());
+    if (m_shared || !m_store.setLabel(record.id, label)) {
+        emit labelNotSaved(m_shared
+                               ? QStringLiteral("l'envoi d'un autre poste se change sur ce poste")
+                               : m_store.error());
         return false;
     }
     if (const auto stored = m_store.record(record.id)) {
         record = *stored;
     }
     emit dataChanged(index(row, 0), index(row, HistoryColumnCount - 1));
+    emit labelSaved();
     return true;
 }
 
@@ -51,7 +153,7 @@ int HistoryModel::rowCount(const QModelIndex &parent) const
 
 int HistoryModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : HistoryColumnCount;
+    return parent.isValid() ? 0 : HistoryColumnCount + (m_shared ? 1 : 0);
 }
 
 QVariant HistoryModel::data(const QModelIndex &index, int role) const
@@ -86,7 +188,7 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 Qt::ItemFlags HistoryModel::flags(const QModelIndex &index) const
 {
     const Qt::ItemFlags flags = QAbstractTableModel::flags(index);
-    return index.column() == LabelColumn ? flags | Qt::ItemIsEditable : flags;
+    return index.column() == LabelColumn && !m_shared ? flags | Qt::ItemIsEditable : flags;
 }
 
 bool HistoryModel::setData(const QModelIndex &index, const QVariant &value, int role)
@@ -97,7 +199,7 @@ bool HistoryModel::setData(const QModelIndex &index, const QVariant &value, int 
 
 bool HistoryModel::canFetchMore(const QModelIndex &parent) const
 {
-    return !parent.isValid() && m_rows.size() < m_total;
+    return !parent.isValid() && !m_loading && m_rows.size() < m_total;
 }
 
 void HistoryModel::fetchMore(const QModelIndex &parent)
@@ -105,14 +207,7 @@ void HistoryModel::fetchMore(const QModelIndex &parent)
     if (!canFetchMore(parent)) {
         return;
     }
-    const QList<SendRecord> page = m_store.records(m_filter, PageSize, m_rows.constLast().id);
-    if (page.isEmpty()) {
-        m_total = m_rows.size();
-        return;
-    }
-    beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + page.size() - 1));
-    m_rows += page;
-    endInsertRows();
+    request(m_rows.constLast().id);
 }
 
 } // namespace Tensiova

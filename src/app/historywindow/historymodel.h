@@ -6,25 +6,48 @@
 
 #include <QAbstractTableModel>
 #include <QList>
+#include <QThreadPool>
+
+#include <atomic>
+#include <memory>
 
 namespace Tensiova {
 
+class HistorySource;
 class HistoryStore;
+class SharedDatabase;
+struct SharedServer;
 
-// The records a filter takes, newest first, read from the store a page at a time as the view
-// scrolls: a long past is never held whole. The repère is edited in place.
+// The records a filter takes, newest first (the latest of each repère, by repère, when the
+// filter asks), read a page at a time as the view scrolls: a long past is never held whole.
+// This station's history is read at once; the workshop's, on its server, on a thread of the
+// model's own, so that a slow server or one that stops answering never holds the window: the
+// pages come when they come, and a page for an older search is dropped. The repère of this
+// station's records is edited in place.
 class HistoryModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
     static constexpr int PageSize = 200;
+    // How long the window's reading waits for the server.
+    static constexpr int ServerPatienceMs = 10000;
+
     explicit HistoryModel(HistoryStore &store, QObject *parent = nullptr);
+    ~HistoryModel() override;
+
+    // Reads the workshop's history from that server, or this station's again (an unset server).
+    void setShared(const SharedServer &server);
+    bool isShared() const { return m_shared != nullptr; }
 
     // Reads the first page of what the filter takes (again, after a new record).
     void setFilter(const HistoryFilter &filter);
     const HistoryFilter &filter() const { return m_filter; }
+    HistorySource &source() const;
     qint64 total() const { return m_total; }
+    bool isLoading() const { return m_loading; }
+    // Why the last reading failed; empty when it did not.
+    const QString &failure() const { return m_failure; }
     const SendRecord &recordAt(int row) const { return m_rows.at(row); }
     // The row of a record read so far, -1 when it is not.
     int rowOf(qint64 id) const;
@@ -41,12 +64,30 @@ public:
 
 signals:
     void labelNotSaved(const QString &reason);
+    void labelSaved();
+    // The first page of the filter came in (or failed: failure() says why).
+    void firstPageLoaded();
 
 private:
+    struct Page
+    {
+        QList<SendRecord> rows;
+        qint64 total = -1; // counted with the first page
+        QString failure;
+    };
+    static Page readPage(HistorySource &source, const HistoryFilter &filter, qint64 beforeId);
+    void request(qint64 beforeId);
+    void apply(const Page &page, qint64 beforeId);
+
     HistoryStore &m_store;
+    std::unique_ptr<SharedDatabase> m_shared;
+    QThreadPool m_serverReader; // one thread: the server's connection is used by one at a time
+    std::atomic<quint64> m_generation = 0; // of the filter; a page of an older one is dropped
     HistoryFilter m_filter;
     QList<SendRecord> m_rows;
     qint64 m_total = 0;
+    bool m_loading = false;
+    QString m_failure;
 };
 
 } // namespace Tensiova

@@ -8,6 +8,8 @@
 #include "link/messagedescription.h"
 #include "link/programmingmessage.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -19,7 +21,9 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QSplitter>
+#include <QStandardItemModel>
 #include <QTableView>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace Tensiova {
@@ -37,8 +41,13 @@ QPlainTextEdit *readOnlyText(const QString &name, const QString &accessibleName,
     return box;
 }
 
-QString recordCount(qint64 count)
+QString recordCount(qint64 count, bool labels)
 {
+    if (labels) {
+        return count == 0 ? QStringLiteral("Aucun repère")
+            : count == 1  ? QStringLiteral("1 repère")
+                          : QStringLiteral("%1 repères").arg(count);
+    }
     return count == 0 ? QStringLiteral("Aucun envoi")
         : count == 1  ? QStringLiteral("1 envoi")
                       : QStringLiteral("%1 envois").arg(count);
@@ -69,6 +78,23 @@ HistoryWindow::HistoryWindow(HistoryStore &store, UserDialogs &dialogs,
     connect(m_search, &QLineEdit::textChanged, this, &HistoryWindow::setSearchText);
     m_count = new QLabel(this);
     m_count->setObjectName(QStringLiteral("HistoryCount"));
+    m_source = new QComboBox(this);
+    m_source->setObjectName(QStringLiteral("HistorySource"));
+    m_source->setAccessibleName(QStringLiteral("Historique montré"));
+    m_source->addItems({QStringLiteral("Ce poste"), QStringLiteral("Atelier")});
+    m_source->setItemData(1, QStringLiteral("Réglez d'abord Paramètrage ▸ Historique partagé…"),
+                          Qt::ToolTipRole);
+    qobject_cast<QStandardItemModel *>(m_source->model())->item(1)->setEnabled(false);
+    connect(m_source, &QComboBox::currentIndexChanged, this,
+            [this](int index) { showSource(index == 1 ? Source::Workshop : Source::ThisStation); });
+    m_byLabel = new QCheckBox(QStringLiteral("Par &repère"), this);
+    m_byLabel->setObjectName(QStringLiteral("HistoryByLabel"));
+    m_byLabel->setAccessibleDescription(
+        QStringLiteral("Le dernier envoi de chaque repère : ce que chaque appareil a reçu en "
+                       "dernier, par qui, quand, et sa réponse."));
+    connect(m_byLabel, &QCheckBox::toggled, this, &HistoryWindow::showLatestByLabel);
+    connect(&m_model, &HistoryModel::firstPageLoaded, this, &HistoryWindow::showLoaded);
+    connect(&m_model, &HistoryModel::labelSaved, this, &HistoryWindow::labelChanged);
 
     m_list = new QTableView(this);
     m_list->setObjectName(QStringLiteral("HistoryList"));
@@ -123,13 +149,15 @@ HistoryWindow::HistoryWindow(HistoryStore &store, UserDialogs &dialogs,
     splitter->setChildrenCollapsible(false);
 
     auto *searchLine = new QHBoxLayout;
+    searchLine->addWidget(m_source);
     searchLine->addWidget(m_search, 1);
+    searchLine->addWidget(m_byLabel);
     searchLine->addWidget(m_count);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(searchLine);
     layout->addWidget(splitter, 1);
     layout->addLayout(buildButtons());
-    resize(820, 720);
+    resize(900, 720);
     setSearchText({});
 }
 
@@ -151,6 +179,7 @@ QLayout *HistoryWindow::buildButtons()
     add(QStringLiteral("HistoryTake"), QStringLiteral("Reprendre ces réglages"),
         &HistoryWindow::takeSettings, true);
     add(QStringLiteral("HistoryLabel"), QStringLiteral("Repère…"), &HistoryWindow::editLabel, true);
+    m_labelButton = m_recordButtons.constLast();
     buttons->addStretch();
     add(QStringLiteral("HistoryExport"), QStringLiteral("Exporter…"), &HistoryWindow::exportCsv,
         false);
@@ -159,25 +188,86 @@ QLayout *HistoryWindow::buildButtons()
     return buttons;
 }
 
+void HistoryWindow::setSharedServer(const SharedServer &server)
+{
+    m_server = server;
+    qobject_cast<QStandardItemModel *>(m_source->model())->item(1)->setEnabled(server.isSet());
+    m_source->setItemData(1,
+                          server.isSet() ? QStringLiteral("L'historique de tous les postes, sur le "
+                                                          "serveur de l'atelier")
+                                         : QStringLiteral("Réglez d'abord Paramètrage ▸ "
+                                                          "Historique partagé…"),
+                          Qt::ToolTipRole);
+    if (m_model.isShared()) {
+        m_model.setShared(server);
+    }
+    if (!server.isSet()) {
+        m_source->setCurrentIndex(0);
+    }
+}
+
+void HistoryWindow::showSource(Source source)
+{
+    const bool workshop = source == Source::Workshop && m_server.isSet();
+    m_source->setCurrentIndex(workshop ? 1 : 0); // comes back here once, changing nothing
+    if (workshop == m_model.isShared()) {
+        return;
+    }
+    setWindowTitle(workshop ? QStringLiteral("Historique des envois — Atelier")
+                            : QStringLiteral("Historique des envois"));
+    m_keptId = 0;
+    m_count->setText(QStringLiteral("Lecture…"));
+    m_model.setShared(workshop ? m_server : SharedServer {});
+    if (workshop) {
+        m_list->setColumnWidth(LabelColumn, 150);
+    }
+}
+
+void HistoryWindow::showLatestByLabel(bool latest)
+{
+    m_byLabel->setChecked(latest);
+    if (m_model.filter().latestByLabel != latest) {
+        m_keptId = 0;
+        m_model.setFilter(shownFilter());
+    }
+}
+
+HistoryFilter HistoryWindow::shownFilter() const
+{
+    HistoryFilter filter;
+    filter.text = m_search->text().trimmed();
+    filter.latestByLabel = m_byLabel->isChecked();
+    return filter;
+}
+
 void HistoryWindow::setSearchText(const QString &text)
 {
     if (m_search->text() != text) {
         m_search->setText(text); // comes back here
         return;
     }
-    HistoryFilter filter;
-    filter.text = text.trimmed();
-    m_model.setFilter(filter);
-    m_count->setText(recordCount(m_model.total()));
-    select(0);
+    m_keptId = 0;
+    m_model.setFilter(shownFilter());
+}
+
+void HistoryWindow::showLoaded()
+{
+    if (!m_model.failure().isEmpty()) {
+        m_count->setText(m_model.isShared() ? QStringLiteral("Serveur injoignable")
+                                            : QStringLiteral("Lecture impossible"));
+        m_count->setToolTip(m_model.failure());
+    } else {
+        m_count->setText(recordCount(m_model.total(), m_model.filter().latestByLabel));
+        m_count->setToolTip({});
+    }
+    select(std::max(0, m_model.rowOf(m_keptId)));
 }
 
 void HistoryWindow::refresh()
 {
     const std::optional<SendRecord> shown = selected();
+    m_keptId = shown ? shown->id : 0;
     m_model.setFilter(m_model.filter());
-    m_count->setText(recordCount(m_model.total()));
-    select(shown ? std::max(0, m_model.rowOf(shown->id)) : 0);
 }
 
 void HistoryWindow::select(int row)
@@ -203,6 +293,8 @@ void HistoryWindow::showSelected()
     for (QPushButton *button : std::as_const(m_recordButtons)) {
         button->setEnabled(record.has_value());
     }
+    // Another station's record is its own to change.
+    m_labelButton->setEnabled(record.has_value() && !m_model.isShared());
     if (!record) {
         m_summary->setText(m_model.total() == 0 && m_search->text().isEmpty()
                                ? QStringLiteral("Aucun envoi n'est encore inscrit.")
@@ -223,6 +315,7 @@ void HistoryWindow::showSelected()
         lines.prepend(QStringLiteral("Repère : %1").arg(record->label));
     }
     m_summary->setText(lines.join(QLatin1Char('\n')));
+    m_summary->setToolTip({});
     m_grid->showValues(record->values());
     m_bytes->setPlainText(hexRows(record->message).join(QLatin1Char('\n')));
     m_answer->setPlainText(record->answer.isEmpty()
@@ -298,20 +391,42 @@ void HistoryWindow::exportCsv()
     if (!path) {
         return;
     }
-    QSaveFile file(*path);
-    const bool written = file.open(QIODevice::WriteOnly)
-        && HistoryCsv::write(m_store, m_model.filter(),
-                             [&file](const QByteArray &line) {
-                                 return file.write(line) == line.size();
-                             })
-        && file.commit();
-    if (!written) {
-        m_dialogs.warn(
-            this, QStringLiteral("Exporter l'historique"),
-            QStringLiteral("L'historique n'a pas pu être exporté dans « %1 » (%2).")
-                .arg(QDir::toNativeSeparators(*path),
-                     file.error() != QFileDevice::NoError ? file.errorString() : m_store.error()));
+    // The workshop's records are read on a thread, with a connection of their own: the window
+    // stays free while a large history is written.
+    auto export_ = [path = *path, filter = m_model.filter()](HistorySource &source) {
+        QSaveFile file(path);
+        const bool written = file.open(QIODevice::WriteOnly)
+            && HistoryCsv::write(source, filter,
+                                 [&file](const QByteArray &line) {
+                                     return file.write(line) == line.size();
+                                 })
+            && file.commit();
+        return written                             ? QString()
+            : file.error() != QFileDevice::NoError ? file.errorString()
+                                                   : source.error();
+    };
+    const auto tell = [this, path = *path](const QString &failure) {
+        if (!failure.isNull()) {
+            m_dialogs.warn(this, QStringLiteral("Exporter l'historique"),
+                           QStringLiteral("L'historique n'a pas pu être exporté dans « %1 » (%2).")
+                               .arg(QDir::toNativeSeparators(path), failure));
+        }
+    };
+    if (!m_model.isShared()) {
+        tell(export_(m_store));
+        return;
     }
+    auto *failure = new QString;
+    QThread *thread = QThread::create([export_, failure, server = m_server] {
+        SharedDatabase shared(server);
+        *failure = export_(shared);
+    });
+    connect(thread, &QThread::finished, this, [thread, failure, tell] {
+        tell(*failure);
+        delete failure;
+        thread->deleteLater();
+    });
+    thread->start();
 }
 
 void HistoryWindow::exportSheet()

@@ -2,6 +2,7 @@
 
 #include "app/historywindow/historymodel.h"
 #include "model/monitoringsetup.h"
+#include "sharedhistory/shareddatabase.h"
 
 #include <QLocale>
 #include <QWidget>
@@ -9,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -21,9 +24,10 @@ class HistoryStore;
 class SetupGrid;
 class UserDialogs;
 
-// "Paramètrage" ▸ "Historique des envois": every "Envoi" of this station, newest first, found as
-// you type; the selected one in detail, compared with the main window, taken back into it,
-// exported as CSV or handed over as a PDF sheet.
+// "Paramètrage" ▸ "Historique des envois": every "Envoi" of this station (or of the whole
+// workshop, from its server), newest first, or the latest of each repère, found as you type; the
+// selected one in detail, compared with the main window, taken back into it, exported as CSV or
+// handed over as a PDF sheet.
 class HistoryWindow : public QWidget
 {
     Q_OBJECT
@@ -35,6 +39,11 @@ public:
                   const QString &programVersion, QWidget *parent = nullptr);
 
     HistoryModel &model() { return m_model; }
+    // The workshop's server: "Atelier" reads it; unset, only this station's history is there.
+    void setSharedServer(const SharedServer &server);
+    enum class Source { ThisStation, Workshop };
+    void showSource(Source source);
+    void showLatestByLabel(bool latest);
     // Reads the records again, the selected one kept (a new record came).
     void refresh();
     void setSearchText(const QString &text);
@@ -50,10 +59,14 @@ public:
 
 signals:
     void settingsTaken(const MonitoringSetup &setup);
+    // A repère was changed: the shared history has to hear of it.
+    void labelChanged();
 
 private:
     void showSelected();
+    void showLoaded();
     QLayout *buildButtons();
+    HistoryFilter shownFilter() const;
 
     HistoryStore &m_store;
     UserDialogs &m_dialogs;
@@ -62,6 +75,11 @@ private:
     QString m_programVersion;
     HistoryModel m_model;
     QLineEdit *m_search = nullptr;
+    QComboBox *m_source = nullptr;
+    QCheckBox *m_byLabel = nullptr;
+    SharedServer m_server;
+    qint64 m_keptId = 0; // the record to select again once the list is read anew
+    QPushButton *m_labelButton = nullptr;
     QLabel *m_count = nullptr;
     QTableView *m_list = nullptr;
     QLabel *m_summary = nullptr;

@@ -56,6 +56,8 @@ MainMenus::MainMenus(QMenuBar *bar)
         addItem(settings, QStringLiteral("&Journal des échanges"), QStringLiteral("n_journal"));
     history =
         addItem(settings, QStringLiteral("&Historique des envois"), QStringLiteral("n_historique"));
+    sharedHistory =
+        addItem(settings, QStringLiteral("Historique p&artagé…"), QStringLiteral("n_partage"));
     settings->addSeparator();
     // Ctrl+Entrée: no field of the panel uses it, where a letter would be typed.
     send = addItem(settings, QStringLiteral("&Envoi"), QStringLiteral("n_envoi"));

@@ -32,6 +32,7 @@ public:
     QAction *panel = nullptr; // n_surv
     QAction *journal = nullptr; // n_journal
     QAction *history = nullptr; // n_historique
+    QAction *sharedHistory = nullptr; // n_partage
     QAction *send = nullptr; // n_envoi
     QAction *multiSend = nullptr; // n_plusieurs
     QAction *guide = nullptr; // n_aide

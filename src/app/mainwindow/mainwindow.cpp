@@ -3,6 +3,7 @@
 #include "app/dialogs/guidewindow.h"
 #include "app/dialogs/journalwindow.h"
 #include "app/dialogs/multisendwindow.h"
+#include "app/dialogs/sharedhistorydialog.h"
 #include "app/dialogs/userdialogs.h"
 #include "app/historywindow/historywindow.h"
 #include "app/mainwindow/mainmenus.h"
@@ -12,6 +13,7 @@
 #include "app/sentences/clocktext.h"
 #include "app/sentences/historymessages.h"
 #include "app/sentences/linkmessages.h"
+#include "app/sentences/sharingmessages.h"
 #include "app/widgets/answerbox.h"
 #include "app/widgets/design.h"
 #include "conversions/windows1252.h"
@@ -20,12 +22,15 @@
 #include "link/deviceprogrammer.h"
 #include "link/seriallink.h"
 #include "settings/setupstore.h"
+#include "sharedhistory/backgroundsharing.h"
+#include "sharedhistory/sharedserversetting.h"
 
 #include <memory>
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QMimeData>
@@ -92,6 +97,10 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     setStatusBar(m_statusLine);
     connect(m_panel, &ProgrammingPanel::unsentLineChanged, m_statusLine, &StatusLine::showUnsent);
     connect(m_history, &HistoryRecorder::problem, this, &MainWindow::tellHistoryProblem);
+    // Every record written or completed here goes on to the workshop's server, in the background.
+    m_sharing = new BackgroundSharing(m_history->store().path(), SharedServerSetting::load(), this);
+    connect(m_history, &HistoryRecorder::written, m_sharing, &BackgroundSharing::nudge);
+    connect(m_sharing, &BackgroundSharing::stateChanged, this, &MainWindow::showSharing);
     resize(m_panel->size()
            + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
 
@@ -136,6 +145,7 @@ void MainWindow::connectMenus()
     connect(m_menus->panel, &QAction::triggered, this, &MainWindow::n_surv_Click);
     connect(m_menus->journal, &QAction::triggered, this, &MainWindow::n_journal_Click);
     connect(m_menus->history, &QAction::triggered, this, &MainWindow::n_historique_Click);
+    connect(m_menus->sharedHistory, &QAction::triggered, this, &MainWindow::n_partage_Click);
     connect(m_menus->send, &QAction::triggered, this, &MainWindow::Command6_Click);
     connect(m_menus->multiSend, &QAction::triggered, this, &MainWindow::n_plusieurs_Click);
     connect(m_menus->guide, &QAction::triggered, this, &MainWindow::n_aide_Click);
@@ -217,7 +227,7 @@ void MainWindow::Command6_Click()
         record(ExchangeJournal::Kind::Sent, envoi.sent);
     }
     if (envoi.problems.isEmpty()) {
-        m_history->recordEnvoi(envoi, *m_link, m_link->commPort(), m_setupFile);
+        m_history->recordEnvoi(envoi, *m_link, m_link->commPort(), m_setupFile, m_panel->label());
     }
     if (envoi.portOpened && !envoi.sent.isEmpty()) {
         m_panel->showSent(envoi.setup, QTime::currentTime());
@@ -316,6 +326,9 @@ void MainWindow::n_historique_Click()
                 m_historyWindow->refresh();
             }
         });
+        connect(m_historyWindow, &HistoryWindow::labelChanged, m_sharing,
+                &BackgroundSharing::nudge);
+        m_historyWindow->setSharedServer(m_sharing->server());
         // Put on screen, not sent: the marks then show what differs from the device.
         connect(m_historyWindow, &HistoryWindow::settingsTaken, this,
                 [this](const MonitoringSetup &taken) {
@@ -340,6 +353,7 @@ void MainWindow::n_plusieurs_Click()
         m_multiSendWindow = new MultiSendWindow(
             context, m_dialogs, [this] { return setup(); }, [this] { return m_setupFile; }, this);
         connect(&m_multiSendWindow->sending(), &MultiSend::finished, this, [this] {
+            m_sharing->nudge();
             if (m_historyWindow && m_historyWindow->isVisible()) {
                 m_historyWindow->refresh();
             }
@@ -347,6 +361,61 @@ void MainWindow::n_plusieurs_Click()
     }
     m_multiSendWindow->setDeviceInUse(m_link->openedDevice());
     present(m_multiSendWindow);
+}
+
+void MainWindow::n_partage_Click()
+{
+    if (!m_sharedHistoryDialog) {
+        m_sharedHistoryDialog = new SharedHistoryDialog(m_sharing->server(), this);
+        connect(m_sharedHistoryDialog, &QDialog::accepted, this, [this] {
+            if (!setSharedServer(m_sharedHistoryDialog->server())) {
+                m_dialogs.warn(
+                    this, QStringLiteral("Historique partagé"),
+                    QStringLiteral("Le réglage %1 n'a pas pu être écrit.")
+                        .arg(QDir::toNativeSeparators(SharedServerSetting::defaultPath())));
+            }
+        });
+    }
+    present(m_sharedHistoryDialog);
+}
+
+bool MainWindow::setSharedServer(const SharedServer &server)
+{
+    m_sharingFailed = false;
+    m_sharing->setServer(server);
+    if (m_historyWindow) {
+        m_historyWindow->setSharedServer(server);
+    }
+    if (!server.isSet()) {
+        m_statusLine->showSharing({}, {}, {});
+    }
+    return SharedServerSetting::save(server);
+}
+
+void MainWindow::showSharing(const SharingState &state)
+{
+    if (!m_sharing->server().isSet()) {
+        m_statusLine->showSharing({}, {}, {});
+        return;
+    }
+    const QString reason = state.failed ? SharingMessages::reason(state) : QString();
+    QString message;
+    // Told once when the server is lost, once when it is back.
+    if (state.failed && !m_sharingFailed) {
+        message = QStringLiteral("Historique partagé : %1").arg(reason);
+        m_journal->record(ExchangeJournal::Kind::Notice, m_link->commPort(), m_link->deviceName(),
+                          {}, message);
+    } else if (!state.failed && m_sharingFailed) {
+        message = QStringLiteral("Historique partagé : le serveur répond de nouveau, %1 envoi(s) "
+                                 "copié(s).")
+                      .arg(state.sent);
+        m_journal->record(ExchangeJournal::Kind::Notice, m_link->commPort(), m_link->deviceName(),
+                          {}, message);
+    }
+    m_sharingFailed = state.failed;
+    m_statusLine->showSharing(SharingMessages::status(state),
+                              state.failed ? reason : SharingMessages::identity(state.server),
+                              message);
 }
 
 void MainWindow::n_aide_Click()

@@ -14,6 +14,10 @@ class QTimer;
 namespace Tensiova {
 
 class AnswerBatch;
+class BackgroundSharing;
+class SharedHistoryDialog;
+struct SharedServer;
+struct SharingState;
 class DeviceProgrammer;
 class GuideWindow;
 class HistoryRecorder;
@@ -70,12 +74,17 @@ public:
     void n_quit_Click();
     void n_journal_Click();
     void n_historique_Click();
+    void n_partage_Click();
     void n_plusieurs_Click();
     void n_aide_Click();
     void n_a_propos_de_Click();
 
     HistoryRecorder &history() { return *m_history; }
     HistoryWindow *historyWindow() const { return m_historyWindow; }
+    BackgroundSharing &sharing() { return *m_sharing; }
+    SharedHistoryDialog *sharedHistoryDialog() const { return m_sharedHistoryDialog; }
+    // Another server for the shared history, or none: kept for the user, used at once.
+    bool setSharedServer(const SharedServer &server);
     // The set-up file the settings came from: the last one opened or saved, or param.ini.
     const QString &setupFile() const { return m_setupFile; }
     ExchangeJournal &journal() { return *m_journal; }
@@ -102,6 +111,7 @@ private:
                 const QString &cause = {});
     void showAnswer(const QByteArray &received);
     void tellHistoryProblem(const HistoryProblem &problem);
+    void showSharing(const SharingState &state);
     // Completes the last record and writes what is kept; says what could not be written.
     void finishHistory();
     // Asks before closing on typed settings; false when the user stays.
@@ -117,6 +127,9 @@ private:
     JournalWindow *m_journalWindow = nullptr;
     HistoryRecorder *m_history = nullptr;
     HistoryWindow *m_historyWindow = nullptr;
+    BackgroundSharing *m_sharing = nullptr;
+    SharedHistoryDialog *m_sharedHistoryDialog = nullptr;
+    bool m_sharingFailed = false; // told once, until it is back
     GuideWindow *m_guideWindow = nullptr;
     MultiSendWindow *m_multiSendWindow = nullptr;
     QString m_setupFile;

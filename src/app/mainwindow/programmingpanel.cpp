@@ -207,6 +207,33 @@ void ProgrammingPanel::build()
             widget->adjustSize();
         }
     }
+    buildLabelField();
+}
+
+void ProgrammingPanel::buildLabelField()
+{
+    // In the panel's free corner, beside the design's controls: the repère of the device being
+    // programmed, which the record of each "Envoi" takes. A barcode scanner types it and presses
+    // Enter: the text is then selected, so that the next scan replaces it, and nothing is sent.
+    auto *caption = new QLabel(QStringLiteral("&Repère :"), m_frame);
+    caption->setObjectName(QStringLiteral("LabelRepere"));
+    m_label = new QLineEdit(m_frame);
+    m_label->setObjectName(QStringLiteral("Repere"));
+    m_label->setAccessibleName(QStringLiteral("Repère de l'appareil"));
+    m_label->setAccessibleDescription(
+        QStringLiteral("Site, armoire ou numéro de l'appareil, inscrit avec chaque envoi."));
+    m_label->setPlaceholderText(QStringLiteral("site, armoire, n°"));
+    m_label->setMaxLength(LabelCapacity);
+    caption->setBuddy(m_label);
+    m_label->setGeometry(Design::rect(1050, 6180, 2850, 345));
+    caption->adjustSize();
+    caption->move(Design::pixels(240), m_label->geometry().center().y() - caption->height() / 2);
+    connect(m_label, &QLineEdit::returnPressed, m_label, &QLineEdit::selectAll);
+}
+
+QString ProgrammingPanel::label() const
+{
+    return m_label->text().trimmed();
 }
 
 void ProgrammingPanel::buildFocusOrder()
@@ -222,6 +249,7 @@ void ProgrammingPanel::buildFocusOrder()
     for (qsizetype i = 1; i < count; ++i) {
         setTabOrder(order.at(std::size_t(i - 1)), order.at(std::size_t(i)));
     }
+    setTabOrder(order.at(std::size_t(count - 1)), m_label);
     m_firstField = order.front();
 }
 

@@ -56,6 +56,9 @@ public:
     bool isFrameVisible() const;
 
     AnswerBox *answers() const { return m_answers; }
+    // The repère typed for the device being programmed; kept until changed.
+    QString label() const;
+    static constexpr int LabelCapacity = 200;
     void setClockText(const QString &text);
 
 signals:
@@ -68,6 +71,7 @@ signals:
 private:
     void build();
     void buildFocusOrder();
+    void buildLabelField();
     QWidget *rowControl(const PanelDesign::Row &row) const;
     QLineEdit *textBox(Family family, int channel) const;
     ActionComboBox *actionList(Family family, int channel) const;
@@ -79,6 +83,7 @@ private:
     std::array<std::array<QLineEdit *, ChannelCount>, 4> m_textBoxes {}; // min, max, coeff, et
     std::array<std::array<ActionComboBox *, ChannelCount>, 2> m_actionLists {}; // Combo2, Combo1
     AnswerBox *m_answers = nullptr;
+    QLineEdit *m_label = nullptr;
     QLabel *m_clock = nullptr;
     QPushButton *m_send = nullptr;
     QPushButton *m_close = nullptr;

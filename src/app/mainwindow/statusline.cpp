@@ -25,6 +25,8 @@ StatusLine::StatusLine(QWidget *parent)
                           QStringLiteral("Réglages modifiés et non envoyés")))
     , m_history(namedLabel(this, QStringLiteral("HistoryLine"),
                            QStringLiteral("Envois que l'historique n'a pas encore inscrits")))
+    , m_sharing(namedLabel(this, QStringLiteral("SharedHistoryLine"),
+                           QStringLiteral("Envois que le serveur de l'atelier n'a pas encore")))
 {
     setAccessibleName(QStringLiteral("Ligne d'état"));
     setSizeGripEnabled(false);
@@ -33,6 +35,7 @@ StatusLine::StatusLine(QWidget *parent)
     palette.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
     m_history->setPalette(palette);
     addPermanentWidget(m_history);
+    addPermanentWidget(m_sharing);
 }
 
 void StatusLine::showUnsent(const QString &line)
@@ -45,6 +48,15 @@ void StatusLine::showHistoryProblem(const QString &words, const QString &text)
     showMessage(text, MessageMs);
     m_history->setText(words);
     m_history->setToolTip(words.isEmpty() ? QString() : text);
+}
+
+void StatusLine::showSharing(const QString &words, const QString &tip, const QString &message)
+{
+    if (!message.isEmpty()) {
+        showMessage(message, MessageMs);
+    }
+    m_sharing->setText(words);
+    m_sharing->setToolTip(tip);
 }
 
 } // namespace Tensiova

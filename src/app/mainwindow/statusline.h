@@ -7,7 +7,8 @@ class QLabel;
 namespace Tensiova {
 
 // The main window's status line, below the design's panel: how many settings have not been sent,
-// and, in red at its right, the history's records waiting to be written.
+// in red at its right the history's records waiting to be written, and where the records stand
+// with the workshop's shared history.
 class StatusLine : public QStatusBar
 {
     Q_OBJECT
@@ -19,10 +20,14 @@ public:
     // words: the few words kept at the right ("2 envois non inscrits"), empty when all is
     // written; text: the whole message, shown for a while and as the words' tip.
     void showHistoryProblem(const QString &words, const QString &text);
+    // words: "Historique partagé : à jour", or how many wait; tip: why they wait; message: told
+    // for a while (the server lost, or back), empty when there is nothing new to tell.
+    void showSharing(const QString &words, const QString &tip, const QString &message);
 
 private:
     QLabel *m_unsent;
     QLabel *m_history;
+    QLabel *m_sharing;
 };
 
 } // namespace Tensiova

@@ -19,6 +19,8 @@ QString historyCellText(const SendRecord &record, int column)
         return shownOutcome(record);
     case LabelColumn:
         return record.label;
+    case StationColumn:
+        return QStringLiteral("%1 (%2)").arg(record.computer, record.account);
     default:
         return {};
     }
@@ -30,6 +32,9 @@ QString historyColumnHeading(int column)
         QStringLiteral("Date"), QStringLiteral("Port et adaptateur"),
         QStringLiteral("Fichier de réglages"), QStringLiteral("Résultat et réponse"),
         QStringLiteral("Repère")};
+    if (column == StationColumn) {
+        return QStringLiteral("Poste");
+    }
     return column >= 0 && column < HistoryColumnCount ? Headings.at(std::size_t(column))
                                                       : QString();
 }

@@ -13,7 +13,9 @@ enum HistoryColumn {
     SetupFileColumn,
     OutcomeColumn,
     LabelColumn,
-    HistoryColumnCount
+    HistoryColumnCount,
+    // The workshop's history only: the station that sent it.
+    StationColumn = HistoryColumnCount
 };
 
 // What a record shows in a column.

@@ -61,6 +61,29 @@ QString reason(const SharingState &state)
     return QStringLiteral("Le serveur a refusé les envois : %1 (%2)").arg(state.reason, code);
 }
 
+QString failure(const SharedDatabase &shared)
+{
+    SharingState state;
+    state.failed = true;
+    state.reason = shared.error();
+    state.code = shared.errorCode();
+    return reason(state);
+}
+
+QString connectionTextRefusal(const QString &connection)
+{
+    const QString problem = connectionTextProblem(connection);
+    if (problem.isEmpty()) {
+        return {};
+    }
+    SharingState state;
+    state.failed = true;
+    state.reason = problem;
+    state.code = problem == QLatin1String("password") ? QStringLiteral("password-in-text")
+                                                      : QStringLiteral("bad-text");
+    return reason(state);
+}
+
 QString status(const SharingState &state)
 {
     if (state.waiting == 0 && !state.failed) {

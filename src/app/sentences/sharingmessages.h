@@ -9,6 +9,11 @@ namespace Tensiova::SharingMessages {
 
 // Why the records wait, in a sentence that carries libpq's or the server's own words.
 QString reason(const SharingState &state);
+// Why the server could not be reached or read.
+QString failure(const SharedDatabase &shared);
+// Why the connection text is refused (a password in it, or libpq cannot read it); empty when it
+// may be kept.
+QString connectionTextRefusal(const QString &connection);
 // "Historique partagé : à jour", "Historique partagé : 3 envois en attente".
 QString status(const SharingState &state);
 // "PostgreSQL 15.18 sur localhost, liaison chiffrée, certificat vérifié".
