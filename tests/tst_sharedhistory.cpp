@@ -1,12 +1,19 @@
 #include "testdata.h"
 #include "testserver.h"
+#include "windowfixture.h"
 
 #include "../tools/common/heartbeat.h"
+#include "app/historywindow/historywindow.h"
+#include "app/sentences/sharingmessages.h"
+#include "history/historyrecorder.h"
 #include "history/historystore.h"
 #include "sharedhistory/backgroundsharing.h"
 #include "sharedhistory/sharedpush.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -422,6 +429,97 @@ private slots:
         QVERIFY2(err.startsWith(QLatin1String("Connexion au serveur impossible")), qPrintable(err));
         QCOMPARE(tensiova({QStringLiteral("--history-server"), QString()}, &out), 0);
         QVERIFY(!QFile::exists(home.filePath(QStringLiteral("tensiova/historique-partage.ini"))));
+    }
+
+    void windowTakesTheLabelAndReadsTheWorkshop()
+    {
+        const QString database = freshDatabase();
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto *label = fixture.find<QLineEdit>(QStringLiteral("Repere"));
+        QVERIFY(label);
+        // A scanner types the repère and Enter: kept, selected for the next scan, nothing sent.
+        const QString hostile = QStringLiteral("'); DROP TABLE x; --");
+        label->setFocus();
+        QTest::keyClicks(label, hostile);
+        QTest::keyClick(label, Qt::Key_Return);
+        QCOMPARE(label->selectedText(), hostile);
+        QCOMPARE(window.history().store().count({}), 0);
+
+        QSignalSpy states(&window.sharing(), &BackgroundSharing::stateChanged);
+        QVERIFY(window.setSharedServer(
+            {m_server.connection(QStringLiteral("atelier_admin"), database)}));
+        window.Command6_Click(); // no device: the record says the port was not opened
+        window.Command6_Click(); // the repère is kept until changed
+        QCOMPARE(window.history().store().count({}), 2);
+        QTRY_VERIFY_WITH_TIMEOUT(!states.isEmpty()
+                                     && states.last().at(0).value<SharingState>().waiting == 0,
+                                 LongWaitMs);
+        QCOMPARE(serverCount(database, QStringLiteral("label = '''); DROP TABLE x; --'")), 2);
+        QTRY_COMPARE(fixture.find<QLabel>(QStringLiteral("SharedHistoryLine"))->text(),
+                     QStringLiteral("Historique partagé : à jour"));
+
+        // The workshop's view, then the latest of each repère; another station's repère is its
+        // own to change.
+        window.n_historique_Click();
+        HistoryWindow *history = window.historyWindow();
+        QSignalSpy loaded(&history->model(), &HistoryModel::firstPageLoaded);
+        history->showSource(HistoryWindow::Source::Workshop);
+        QVERIFY(loaded.wait(LongWaitMs));
+        QVERIFY(history->model().isShared());
+        QCOMPARE(history->model().total(), 2);
+        QCOMPARE(history->model().columnCount(), HistoryColumnCount + 1);
+        const SendRecord &first = history->model().recordAt(0);
+        QCOMPARE(history->model()
+                     .data(history->model().index(0, StationColumn), Qt::DisplayRole)
+                     .toString(),
+                 QStringLiteral("%1 (%2)").arg(first.computer, first.account));
+        QVERIFY(!history->findChild<QPushButton *>(QStringLiteral("HistoryLabel"))->isEnabled());
+        QVERIFY(!history->model()
+                     .flags(history->model().index(0, LabelColumn))
+                     .testFlag(Qt::ItemIsEditable));
+        history->showLatestByLabel(true);
+        QVERIFY(loaded.wait(LongWaitMs));
+        QCOMPARE(history->model().rowCount(), 1);
+        QCOMPARE(history->findChild<QLabel *>(QStringLiteral("HistoryCount"))->text(),
+                 QStringLiteral("1 repère"));
+        history->setSearchText(QStringLiteral("DROP table"));
+        QVERIFY(loaded.wait(LongWaitMs));
+        QCOMPARE(history->model().rowCount(), 1);
+        history->setSearchText(QStringLiteral("drop_table"));
+        QVERIFY(loaded.wait(LongWaitMs));
+        QCOMPARE(history->model().rowCount(), 0);
+
+        // The server gone: told once, the records wait and the line says how many.
+        QVERIFY(window.setSharedServer({QStringLiteral("host=127.0.0.1 port=1 dbname=atelier")}));
+        states.clear();
+        window.Command6_Click();
+        // The new record waits (and the one before it, if the old server had not yet taken its
+        // answer completed by this "Envoi").
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !states.isEmpty() && states.last().at(0).value<SharingState>().failed, LongWaitMs);
+        window.sharing().nudge();
+        QTRY_VERIFY_WITH_TIMEOUT(states.size() >= 2, LongWaitMs);
+        const SharingState last = states.last().at(0).value<SharingState>();
+        QVERIFY(last.waiting >= 1);
+        auto *line = fixture.find<QLabel>(QStringLiteral("SharedHistoryLine"));
+        QTRY_COMPARE(line->text(), SharingMessages::status(last)); // told on the window's turn
+        QVERIFY(line->text().endsWith(QStringLiteral("en attente")));
+        int told = 0;
+        for (int n = 0; n < window.journal().size(); ++n) {
+            told += window.journal().at(n).cause.startsWith(QStringLiteral("Historique partagé"))
+                ? 1
+                : 0;
+        }
+        QCOMPARE(told, 1);
+        QVERIFY2(line->toolTip().startsWith(QStringLiteral("Connexion au serveur impossible")),
+                 qPrintable(line->toolTip()));
+        QVERIFY(history->model().isShared());
+        QVERIFY(window.setSharedServer({}));
+        QVERIFY(!history->model().isShared());
+        QCOMPARE(line->text(), QString());
     }
 
     void serverThatStopsAnsweringCostsTheWindowNothing()

@@ -7,6 +7,7 @@
 #include "app/dialogs/multisendwindow.h"
 #include "app/dialogs/portdialog.h"
 #include "app/dialogs/qtuserdialogs.h"
+#include "app/dialogs/sharedhistorydialog.h"
 #include "app/historywindow/historywindow.h"
 #include "app/mainwindow/mainwindow.h"
 #include "app/programstart.h"
@@ -15,6 +16,7 @@
 #include "link/messagedescription.h"
 #include "link/seriallink.h"
 #include "scripteduserdialogs.h"
+#include "sharedhistory/backgroundsharing.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,6 +33,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <cstdio>
@@ -81,6 +84,43 @@ QString saveMenuScreenshot(MainWindow *window, const QString &folder)
     const QString path = QDir(folder).absoluteFilePath(QStringLiteral("file-menu.png"));
     picture.save(path);
     return path;
+}
+
+// With a shared history set: its dialog after "Essayer", and the history window's "Atelier" view,
+// then the latest of each repère there.
+QStringList saveSharedScreenshots(MainWindow *window, const QString &screenshots)
+{
+    if (!window->sharing().server().isSet()) {
+        return {};
+    }
+    QStringList shots;
+    window->n_partage_Click();
+    SharedHistoryDialog *dialog = window->sharedHistoryDialog();
+    QSignalSpy tried(dialog, &SharedHistoryDialog::tried);
+    dialog->tryConnection();
+    if (QTest::qWaitForWindowExposed(dialog) && tried.wait(20000)) {
+        shots.append(saveScreenshot(dialog, screenshots, QStringLiteral("shared-dialog.png")));
+    } else {
+        out(QStringLiteral("échec : l'essai de l'historique partagé ne répond pas"));
+    }
+    dialog->close();
+    HistoryWindow *history = window->historyWindow();
+    for (const auto &[byLabel, name] : {std::pair {false, QStringLiteral("atelier.png")},
+                                        {true, QStringLiteral("par-repere.png")}}) {
+        QSignalSpy loaded(&history->model(), &HistoryModel::firstPageLoaded);
+        history->showSource(HistoryWindow::Source::Workshop);
+        history->showLatestByLabel(byLabel);
+        if (!loaded.wait(20000) || !history->model().failure().isEmpty()) {
+            out(QStringLiteral("échec : l'atelier ne se lit pas (%1)")
+                    .arg(history->model().failure()));
+            continue;
+        }
+        QTest::qWait(100);
+        shots.append(saveScreenshot(history, screenshots, name));
+    }
+    history->showLatestByLabel(false);
+    history->showSource(HistoryWindow::Source::ThisStation);
+    return shots;
 }
 
 // "Envoi à plusieurs appareils" to eight simulated devices beside the window's own: five that
@@ -327,6 +367,7 @@ int main(int argc, char *argv[])
     }
     terminal->exportChoice = QDir(screenshots).absoluteFilePath(QStringLiteral("fiche.pdf"));
     history->exportSheet();
+    const QStringList sharedShots = saveSharedScreenshots(window, screenshots);
     history->close();
 
     // Two set-ups saved, then the Fichier menu open on its recent set-ups.
@@ -362,7 +403,7 @@ int main(int argc, char *argv[])
                                            marksShot,   journalShot,    portShot,
                                            historyShot, comparisonShot, *terminal->exportChoice,
                                            menuShot,    questionShot,   guideShot}
-        + multiShots;
+        + multiShots + sharedShots;
     out(QStringLiteral("Captures : %1").arg(shots.join(QStringLiteral(", "))));
     if (!answered) {
         out(window->answers().isEmpty() ? QStringLiteral("échec : l'appareil n'a pas répondu")

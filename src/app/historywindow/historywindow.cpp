@@ -218,6 +218,8 @@ void HistoryWindow::showSource(Source source)
     m_keptId = 0;
     m_count->setText(QStringLiteral("Lecture…"));
     m_model.setShared(workshop ? m_server : SharedServer {});
+    // Room for the station's column.
+    m_list->setColumnWidth(PortColumn, workshop ? 170 : 230);
     if (workshop) {
         m_list->setColumnWidth(LabelColumn, 150);
     }

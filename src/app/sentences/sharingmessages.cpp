@@ -86,8 +86,9 @@ QString connectionTextRefusal(const QString &connection)
 
 QString status(const SharingState &state)
 {
-    if (state.waiting == 0 && !state.failed) {
-        return QStringLiteral("Historique partagé : à jour");
+    if (state.waiting == 0) {
+        return state.failed ? QStringLiteral("Historique partagé : serveur injoignable")
+                            : QStringLiteral("Historique partagé : à jour");
     }
     return state.waiting == 1
         ? QStringLiteral("Historique partagé : 1 envoi en attente")
