@@ -17,6 +17,9 @@
 #include "ptypair.h"
 #include "scripteduserdialogs.h"
 #include "settings/setupstore.h"
+#include "sharedhistory/backgroundsharing.h"
+#include "sharedhistory/sharedserversetting.h"
+#include "testserver.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,6 +31,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,9 +40,14 @@
 #include <functional>
 #include <vector>
 
+#include <signal.h>
+
 using namespace Tensiova;
 
 namespace {
+
+// A wait for the server ends when it answers; this long only when it never does.
+constexpr int LongWaitMs = 60000;
 
 double median(std::vector<double> values)
 {
@@ -135,7 +144,7 @@ void measureFormLoad(const QString &folder, UserDialogs &dialogs)
     report("form_load_ms", median(times), "ms");
 }
 
-void measureEnvoi(const QString &folder, UserDialogs &dialogs)
+void measureEnvoi(const QString &folder, UserDialogs &dialogs, const char *name = "envoi_ms")
 {
     PtyPair device;
     if (!device.isValid()) {
@@ -163,9 +172,11 @@ void measureEnvoi(const QString &folder, UserDialogs &dialogs)
     }
     QFile::remove(link);
     constexpr double wireMilliseconds = 52 * 10 * 1000.0 / 4800.0;
-    report("envoi_ms", median(firstClick), "ms");
-    report("envoi_open_port_ms", median(nextClick), "ms");
-    report("envoi_wire_ratio", median(firstClick) / wireMilliseconds, "");
+    report(name, median(firstClick), "ms");
+    if (qstrcmp(name, "envoi_ms") == 0) {
+        report("envoi_open_port_ms", median(nextClick), "ms");
+        report("envoi_wire_ratio", median(firstClick) / wireMilliseconds, "");
+    }
 }
 
 QString answerChunk()
@@ -302,6 +313,28 @@ void measureLoad(const QString &folder)
     report("load_junk_ms", median(times), "ms");
 }
 
+// A record as a busy workshop writes them: n minutes from now, 40 ports, 300 files, 50 sites.
+SendRecord benchRecord(int n)
+{
+    SendRecord record;
+    record.programVersion = QStringLiteral(TENSIOVA_VERSION);
+    record.account = QStringLiteral("technicien");
+    record.computer = QStringLiteral("POSTE-ATELIER");
+    record.adapter = {QStringLiteral("FTDI"), QStringLiteral("FT232R USB UART"), {}};
+    record.message = QByteArray(52, '\x01');
+    record.message[0] = 'n';
+    record.appendAnswer("OK\r\n");
+    record.outcome = SendRecord::Outcome::Answered;
+    record.sentAt = QDateTime::currentDateTimeUtc().addSecs(n * 60);
+    const int k = std::abs(n);
+    record.port = 1 + k % 40;
+    record.device = QStringLiteral("/dev/ttyUSB%1").arg(k % 40);
+    record.adapter.serialNumber = QStringLiteral("FT%1").arg(k % 997, 5, 10, QLatin1Char('0'));
+    record.setupFile = QStringLiteral("/home/technicien/reglages/armoire-%1.ini").arg(k % 300);
+    record.label = QStringLiteral("Site %1, armoire %2").arg(k % 50).arg(k % 300);
+    return record;
+}
+
 // A history of 100,000 records, then what the station pays with it: a record on the event loop,
 // the window shown with its first rows, a search, the CSV of all, and the window's memory.
 void measureHistory(const QString &folder, ScriptedUserDialogs &dialogs)
@@ -310,27 +343,10 @@ void measureHistory(const QString &folder, ScriptedUserDialogs &dialogs)
     qputenv("XDG_DATA_HOME", QFile::encodeName(QDir(folder).filePath(QStringLiteral("data"))));
     {
         HistoryStore store(HistoryStore::defaultPath());
-        SendRecord record;
-        record.programVersion = QStringLiteral(TENSIOVA_VERSION);
-        record.account = QStringLiteral("technicien");
-        record.computer = QStringLiteral("POSTE-ATELIER");
-        record.adapter = {QStringLiteral("FTDI"), QStringLiteral("FT232R USB UART"), {}};
-        record.message = QByteArray(52, '\x01');
-        record.message[0] = 'n';
-        record.appendAnswer("OK\r\n");
-        record.outcome = SendRecord::Outcome::Answered;
         QElapsedTimer filling;
         filling.start();
         for (int n = 0; n < Records; ++n) {
-            record.id = 0;
-            record.sentAt = QDateTime::currentDateTimeUtc().addSecs(n - Records);
-            record.port = 1 + n % 40;
-            record.device = QStringLiteral("/dev/ttyUSB%1").arg(n % 40);
-            record.adapter.serialNumber =
-                QStringLiteral("FT%1").arg(n % 997, 5, 10, QLatin1Char('0'));
-            record.setupFile =
-                QStringLiteral("/home/technicien/reglages/armoire-%1.ini").arg(n % 300);
-            record.label = QStringLiteral("Site %1, armoire %2").arg(n % 50).arg(n % 300);
+            SendRecord record = benchRecord(n - Records);
             if (!store.append(record)) {
                 std::fprintf(stderr, "history not filled: %s\n", qPrintable(store.error()));
                 return;
@@ -403,6 +419,159 @@ void measureHistory(const QString &folder, ScriptedUserDialogs &dialogs)
     }
     QCoreApplication::processEvents();
     report("history_window_rss_kib", double(residentMemoryKiB() - memoryBefore), "KiB");
+    qunsetenv("XDG_DATA_HOME");
+}
+
+// The shared history against a real PostgreSQL server on this machine: "Envoi" with the server
+// reachable, unreachable or stopped (each beside "Envoi" without one), from "Envoi" to the
+// server's commit, a backlog of 10,000 records, then a workshop of 1,000,000 records from 20
+// stations as the history window and the command line read it.
+void measureShared(const QString &folder, ScriptedUserDialogs &dialogs)
+{
+    TestServer server;
+    if (!server.start()) {
+        std::fprintf(stderr, "no PostgreSQL server: shared history not measured (%s)\n",
+                     qPrintable(server.error()));
+        return;
+    }
+    const SharedServer reachable {server.connection()};
+    const QString data = QDir(folder).filePath(QStringLiteral("shared-data"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(data));
+    const auto envoiWith = [&](const SharedServer &setting, const char *name) {
+        SharedServerSetting::save(setting);
+        measureEnvoi(folder, dialogs, name);
+    };
+    envoiWith({}, "envoi_no_server_ms");
+    envoiWith(reachable, "envoi_server_reachable_ms");
+    envoiWith({QStringLiteral("host=127.0.0.1 port=1 dbname=atelier")},
+              "envoi_server_unreachable_ms");
+    server.signalServer(SIGSTOP);
+    envoiWith(reachable, "envoi_server_stopped_ms");
+    server.signalServer(SIGKILL);
+    server.restart(true);
+    SharedServerSetting::save({});
+
+    {
+        const QString path = QDir(data).filePath(QStringLiteral("push.sqlite"));
+        HistoryStore store(path);
+        BackgroundSharing sharing(path, reachable);
+        QSignalSpy states(&sharing, &BackgroundSharing::stateChanged);
+        states.wait(LongWaitMs);
+        std::vector<double> pushes;
+        SendRecord record = benchRecord(0);
+        for (int run = 0; run < 41; ++run) {
+            states.clear();
+            QElapsedTimer timer;
+            timer.start();
+            record.id = 0;
+            store.append(record);
+            sharing.nudge();
+            while (states.isEmpty() || states.last().at(0).value<SharingState>().waiting > 0) {
+                if (!states.wait(LongWaitMs)) {
+                    std::fprintf(stderr, "the shared history did not take the record\n");
+                    return;
+                }
+            }
+            pushes.push_back(milliseconds(timer));
+        }
+        report("shared_push_ms", median(pushes), "ms");
+    }
+    {
+        const QString path = QDir(data).filePath(QStringLiteral("backlog.sqlite"));
+        HistoryStore store(path);
+        for (int n = 0; n < 10'000; ++n) {
+            SendRecord record = benchRecord(n);
+            store.append(record);
+        }
+        QElapsedTimer timer;
+        timer.start();
+        const SharingState state = SharedPush(path, reachable).run();
+        report("shared_backlog_s", milliseconds(timer) / 1000.0, "s");
+        if (state.sent != 10'000) {
+            std::fprintf(stderr, "backlog: %lld sent\n", static_cast<long long>(state.sent));
+        }
+    }
+
+    // A million records from 20 stations, 10,000 repères, written on the server by SQL.
+    QElapsedTimer filling;
+    filling.start();
+    const std::optional<QString> filled = server.query(QStringLiteral(
+        "INSERT INTO tensiova_envois (station, local_id, sent_utc, utc_offset, origin, version,"
+        " account, computer, port, device, maker, product, serial_number, setup_file, message,"
+        " outcome, reason, answer, answer_text, label, label_folded, search)"
+        " SELECT 'station-' || n % 20, n, now() - (1000000 - n) * interval '1 minute', 3600,"
+        " 'window', '1.0.0', 'technicien' || n % 20, 'POSTE-' || n % 20, 1 + n % 40,"
+        " '/dev/ttyUSB' || n % 40, 'FTDI', 'FT232R USB UART', 'FT' || lpad((n % 997)::text, 5, "
+        "'0'),"
+        " '/home/technicien/reglages/armoire-' || n % 300 || '.ini', decode(repeat('01', 52), "
+        "'hex'),"
+        " 'answered', '', '\\x4f4b0d0a'::bytea, E'OK\\r\\n', 'Site ' || n % 50 || ', armoire ' || "
+        "n % 10000,"
+        " 'site ' || n % 50 || ', armoire ' || n % 10000,"
+        " 'com' || (1 + n % 40) || ' /dev/ttyusb' || n % 40 || ' ftdi ft232r usb uart ft'"
+        " || lpad((n % 997)::text, 5, '0') || ' armoire-' || n % 300 || '.ini répondu ok'"
+        " || E'\\n' || 'poste-' || n % 20 || E'\\n' || 'technicien' || n % 20"
+        " FROM generate_series(1, 1000000) n; ANALYZE tensiova_envois; SELECT count(*) FROM "
+        "tensiova_envois"));
+    report("shared_fill_s", milliseconds(filling) / 1000.0, "s");
+    if (!filled) {
+        std::fprintf(stderr, "the workshop's history was not filled\n");
+        return;
+    }
+
+    HistoryStore local(QDir(data).filePath(QStringLiteral("window.sqlite")));
+    const long memoryBefore = residentMemoryKiB();
+    HistoryModel model(local);
+    QSignalSpy loaded(&model, &HistoryModel::firstPageLoaded);
+    const auto timed = [&](const std::function<void()> &change) {
+        loaded.clear();
+        QElapsedTimer timer;
+        timer.start();
+        change();
+        if (!loaded.wait(LongWaitMs) || !model.failure().isEmpty()) {
+            std::fprintf(stderr, "the workshop was not read: %s\n", qPrintable(model.failure()));
+        }
+        return milliseconds(timer);
+    };
+    report("shared_first_page_ms", timed([&] { model.setShared(reachable); }), "ms");
+    std::vector<double> searches;
+    HistoryFilter filter;
+    for (const QString &typed :
+         {QStringLiteral("a"), QStringLiteral("ar"), QStringLiteral("armoire 12"),
+          QStringLiteral("armoire 1234"), QStringLiteral("poste-7"), QStringLiteral("ft00042"),
+          QStringLiteral("introuvable")}) {
+        filter.text = typed;
+        searches.push_back(timed([&] { model.setFilter(filter); }));
+    }
+    report("shared_search_ms", median(searches), "ms");
+    report("shared_search_worst_ms", *std::max_element(searches.begin(), searches.end()), "ms");
+    filter = {};
+    filter.latestByLabel = true;
+    report("shared_by_label_ms", timed([&] { model.setFilter(filter); }), "ms");
+    report("shared_by_label_rows", model.rowCount(), "");
+    filter = {};
+    timed([&] { model.setFilter(filter); });
+    for (int page = 0; page < 20; ++page) {
+        model.fetchMore({});
+        if (!QTest::qWaitFor([&model] { return !model.isLoading(); }, LongWaitMs)) {
+            std::fprintf(stderr, "a page of the workshop did not come\n");
+        }
+    }
+    report("shared_window_mib", double(residentMemoryKiB() - memoryBefore) / 1024.0, "MiB");
+
+    SharedServerSetting::save(reachable);
+    QProcess csv;
+    csv.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer exporting;
+    exporting.start();
+    csv.start(
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../src/tensiova")),
+        {QStringLiteral("--history"), QStringLiteral("--shared"), QStringLiteral("--csv")});
+    if (!csv.waitForFinished(600000) || csv.exitCode() != 0) {
+        std::fprintf(stderr, "--history --shared --csv failed: %s\n",
+                     csv.readAllStandardError().constData());
+    }
+    report("shared_csv_all_s", milliseconds(exporting) / 1000.0, "s");
     qunsetenv("XDG_DATA_HOME");
 }
 
@@ -599,8 +768,12 @@ int main(int argc, char *argv[])
          [&] {
              measureLoad(folder.path());
          }},
-        {QStringLiteral("history"), [&] {
+        {QStringLiteral("history"),
+         [&] {
              measureHistory(folder.path(), dialogs);
+         }},
+        {QStringLiteral("shared"), [&] {
+             measureShared(folder.path(), dialogs);
          }}};
     for (const auto &[name, measure] : groups) {
         if (chosen.isEmpty() || chosen.contains(name)) {
