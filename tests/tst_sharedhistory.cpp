@@ -417,6 +417,8 @@ private slots:
                  0);
         QCOMPARE(out.count(QLatin1String("\r\n")), 4); // the header and three repères
         QVERIFY(out.contains(QLatin1String("POSTE-ATELIER")));
+        QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--shared")}, &out), 0);
+        QCOMPARE(out.count(QLatin1String("  |  POSTE-ATELIER (technicien)  |  ")), 3);
 
         // A server gone: the records wait and the push says so.
         QVERIFY(writeRecords(home.filePath(QStringLiteral("tensiova/historique.sqlite")), 1, 3));

@@ -100,11 +100,15 @@ QJsonObject json(const SendRecord &record)
     return object;
 }
 
-QString textLine(const SendRecord &record)
+// withStation: the workshop's records say which station sent each.
+QString textLine(const SendRecord &record, bool withStation)
 {
     QStringList columns;
     for (int column = 0; column < HistoryColumnCount; ++column) {
         columns.append(historyCellText(record, column));
+    }
+    if (withStation) {
+        columns.insert(1, historyCellText(record, StationColumn));
     }
     if (columns.constLast().isEmpty()) {
         columns.removeLast();
@@ -116,6 +120,7 @@ QString textLine(const SendRecord &record)
 int list(const QCommandLineParser &parser, HistorySource &source, const HistoryFilter &filter,
          int limit, const std::function<QString()> &why, const QString &name)
 {
+    const bool withStation = parser.isSet(QStringLiteral("shared"));
     bool read = true;
     if (parser.isSet(QStringLiteral("csv"))) {
         read = HistoryCsv::write(
@@ -133,7 +138,7 @@ int list(const QCommandLineParser &parser, HistorySource &source, const HistoryF
             const QString line = asJson
                 ? QString::fromUtf8(QJsonDocument(json(record)).toJson(QJsonDocument::Compact))
                     + QLatin1Char('\n')
-                : textLine(record);
+                : textLine(record, withStation);
             // A long listing goes out as it comes.
             Console::write(stdout, line);
             return true;
