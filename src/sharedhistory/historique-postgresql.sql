@@ -46,6 +46,18 @@ CREATE INDEX IF NOT EXISTS tensiova_envois_by_date ON tensiova_envois (sent_utc 
 CREATE INDEX IF NOT EXISTS tensiova_envois_by_label
     ON tensiova_envois (label, sent_utc DESC, id DESC);
 
+-- Searches find a text anywhere in a record through a trigram index (pg_trgm, shipped with
+-- PostgreSQL): without it, every search reads every record, and the program still works.
+DO $$
+BEGIN
+    CREATE EXTENSION IF NOT EXISTS pg_trgm;
+    CREATE INDEX IF NOT EXISTS tensiova_envois_search
+        ON tensiova_envois USING gin ((search || E'\n' || label_folded) gin_trgm_ops);
+EXCEPTION WHEN OTHERS THEN
+    RAISE NOTICE 'no trigram index (%): searches read every record', SQLERRM;
+END
+$$;
+
 -- The least a station needs: read and add records, complete their answers and repères; never
 -- delete. Made only by an account that may make roles; give it to each station's login with
 --   GRANT tensiova_poste TO poste_atelier;

@@ -58,6 +58,17 @@ QString serverSearchText(const SendRecord &record)
         + QLatin1Char('\n') + record.account.toLower();
 }
 
+// A LIKE pattern that finds the text as it is, whatever its case: its own "%", "_" and "\" are
+// taken literally.
+QString containing(const QString &text)
+{
+    QString escaped = text.toLower();
+    escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('%'), QLatin1String("\\%"))
+        .replace(QLatin1Char('_'), QLatin1String("\\_"));
+    return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
+
 // The conditions of a filter, their values appended; beforeId continues after that record.
 QByteArray conditions(const HistoryFilter &filter, qint64 beforeId, QList<ServerValue> &values)
 {
@@ -67,9 +78,10 @@ QByteArray conditions(const HistoryFilter &filter, qint64 beforeId, QList<Server
         return QByteArray("$") + QByteArray::number(values.size());
     };
     if (!filter.text.isEmpty()) {
-        const QByteArray text = next(filter.text.toLower());
-        sql += " AND (strpos(search, " + text + "::text) > 0 OR strpos(label_folded, " + text
-            + "::text) > 0)";
+        // The very expression of the trigram index, which finds a text among a million records
+        // without reading them all.
+        sql += " AND (search || E'\\n' || label_folded) LIKE " + next(containing(filter.text))
+            + "::text";
     }
     if (filter.since.isValid()) {
         sql += " AND sent_utc >= to_timestamp(" + next(filter.since.toMSecsSinceEpoch())
@@ -79,7 +91,7 @@ QByteArray conditions(const HistoryFilter &filter, qint64 beforeId, QList<Server
         sql += " AND port = " + next(qint64(filter.port)) + "::integer";
     }
     if (!filter.label.isEmpty()) {
-        sql += " AND strpos(label_folded, " + next(filter.label.toLower()) + "::text) > 0";
+        sql += " AND label_folded LIKE " + next(containing(filter.label)) + "::text";
     }
     if (beforeId > 0) {
         sql += " AND (sent_utc, id) < (SELECT sent_utc, id FROM tensiova_envois WHERE id = "

@@ -51,7 +51,7 @@ void HistoryModel::setFilter(const HistoryFilter &filter)
 }
 
 HistoryModel::Page HistoryModel::readPage(HistorySource &source, const HistoryFilter &filter,
-                                          qint64 beforeId)
+                                          qint64 beforeId, bool counting)
 {
     Page page;
     // The latest of each repère come together: a few thousand at most, one per device.
@@ -64,9 +64,9 @@ HistoryModel::Page HistoryModel::readPage(HistorySource &source, const HistoryFi
         page.failure = source.error();
     } else if (beforeId == 0) {
         // A count that failed leaves what was read.
-        page.total = filter.latestByLabel || page.rows.size() < PageSize
-            ? page.rows.size()
-            : std::max<qint64>(source.count(filter), page.rows.size());
+        page.total = filter.latestByLabel || page.rows.size() < PageSize ? page.rows.size()
+            : counting ? std::max<qint64>(source.count(filter), page.rows.size())
+                       : -1;
     }
     return page;
 }
@@ -75,20 +75,35 @@ void HistoryModel::request(qint64 beforeId)
 {
     m_loading = true;
     if (!m_shared) {
-        apply(readPage(m_store, m_filter, beforeId), beforeId);
+        apply(readPage(m_store, m_filter, beforeId, true), beforeId);
         return;
     }
+    // The server's page first, its count after: a search as typed shows its newest records
+    // without waiting for every match to be counted.
     const quint64 generation = m_generation;
     m_serverReader.start([this, generation, beforeId, filter = m_filter] {
         if (generation != m_generation) {
             return; // typed on since: that search's turn comes
         }
-        const Page page = readPage(*m_shared, filter, beforeId);
+        const Page page = readPage(*m_shared, filter, beforeId, false);
         QMetaObject::invokeMethod(
             this,
             [this, page, generation, beforeId] {
                 if (generation == m_generation) {
                     apply(page, beforeId);
+                }
+            },
+            Qt::QueuedConnection);
+        if (page.total >= 0 || !page.failure.isEmpty() || generation != m_generation) {
+            return;
+        }
+        const qint64 total = m_shared->count(filter);
+        QMetaObject::invokeMethod(
+            this,
+            [this, total, generation] {
+                if (generation == m_generation && total > 0) {
+                    m_total = std::max<qint64>(total, m_rows.size());
+                    emit counted();
                 }
             },
             Qt::QueuedConnection);
@@ -99,6 +114,7 @@ void HistoryModel::apply(const Page &page, qint64 beforeId)
 {
     m_loading = false;
     m_failure = page.failure;
+    m_more = page.failure.isEmpty() && !m_filter.latestByLabel && page.rows.size() == PageSize;
     if (beforeId == 0) {
         beginResetModel();
         m_rows = page.rows;
@@ -199,7 +215,7 @@ bool HistoryModel::setData(const QModelIndex &index, const QVariant &value, int 
 
 bool HistoryModel::canFetchMore(const QModelIndex &parent) const
 {
-    return !parent.isValid() && !m_loading && m_rows.size() < m_total;
+    return !parent.isValid() && !m_loading && (m_total < 0 ? m_more : m_rows.size() < m_total);
 }
 
 void HistoryModel::fetchMore(const QModelIndex &parent)

@@ -44,6 +44,7 @@ public:
     void setFilter(const HistoryFilter &filter);
     const HistoryFilter &filter() const { return m_filter; }
     HistorySource &source() const;
+    // How many records the filter takes; -1 while the server counts them (counted() then).
     qint64 total() const { return m_total; }
     bool isLoading() const { return m_loading; }
     // Why the last reading failed; empty when it did not.
@@ -67,15 +68,17 @@ signals:
     void labelSaved();
     // The first page of the filter came in (or failed: failure() says why).
     void firstPageLoaded();
+    void counted();
 
 private:
     struct Page
     {
         QList<SendRecord> rows;
-        qint64 total = -1; // counted with the first page
+        qint64 total = -1; // counted with the first page, or not yet
         QString failure;
     };
-    static Page readPage(HistorySource &source, const HistoryFilter &filter, qint64 beforeId);
+    static Page readPage(HistorySource &source, const HistoryFilter &filter, qint64 beforeId,
+                         bool counting);
     void request(qint64 beforeId);
     void apply(const Page &page, qint64 beforeId);
 
@@ -87,6 +90,7 @@ private:
     QList<SendRecord> m_rows;
     qint64 m_total = 0;
     bool m_loading = false;
+    bool m_more = false; // the last page was full
     QString m_failure;
 };
 

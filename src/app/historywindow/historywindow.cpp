@@ -94,6 +94,9 @@ HistoryWindow::HistoryWindow(HistoryStore &store, UserDialogs &dialogs,
                        "dernier, par qui, quand, et sa réponse."));
     connect(m_byLabel, &QCheckBox::toggled, this, &HistoryWindow::showLatestByLabel);
     connect(&m_model, &HistoryModel::firstPageLoaded, this, &HistoryWindow::showLoaded);
+    connect(&m_model, &HistoryModel::counted, this, [this] {
+        m_count->setText(recordCount(m_model.total(), m_model.filter().latestByLabel));
+    });
     connect(&m_model, &HistoryModel::labelSaved, this, &HistoryWindow::labelChanged);
 
     m_list = new QTableView(this);
@@ -259,7 +262,9 @@ void HistoryWindow::showLoaded()
                                             : QStringLiteral("Lecture impossible"));
         m_count->setToolTip(m_model.failure());
     } else {
-        m_count->setText(recordCount(m_model.total(), m_model.filter().latestByLabel));
+        m_count->setText(m_model.total() < 0
+                             ? QStringLiteral("%1 envois et plus…").arg(m_model.rowCount())
+                             : recordCount(m_model.total(), m_model.filter().latestByLabel));
         m_count->setToolTip({});
     }
     select(std::max(0, m_model.rowOf(m_keptId)));
