@@ -22,7 +22,20 @@ pg_start() { # pg_start on|off
         -c listen_addresses=127.0.0.1 -c ssl=$1 -c ssl_cert_file=$dir/server.crt \
         -c ssl_key_file=$dir/server.key -c fsync=off -c max_connections=60" start >/dev/null
 }
-pg_stop() { as_server "$bin/pg_ctl" -D "$dir/db" -m immediate -w stop >/dev/null 2>&1 || true; }
+# A test may leave the server stopped by SIGSTOP: it is woken first, and killed if it will not end.
+pg_stop() {
+    local pid
+    pid=$(head -1 "$dir/db/postmaster.pid" 2>/dev/null || true)
+    if [ -n "$pid" ]; then
+        kill -CONT "$pid" 2>/dev/null || true
+        pkill -CONT -P "$pid" 2>/dev/null || true
+    fi
+    as_server "$bin/pg_ctl" -D "$dir/db" -m immediate -w -t 20 stop >/dev/null 2>&1 || true
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        pkill -KILL -P "$pid" 2>/dev/null || true
+        kill -KILL "$pid" 2>/dev/null || true
+    fi
+}
 certificate() { # certificate NAME SUBJECT: a certificate signed by the authority NAME-ca
     openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=$1 test authority" \
         -keyout "$dir/$1-ca.key" -out "$dir/$1-ca.crt" 2>/dev/null

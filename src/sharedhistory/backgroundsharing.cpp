@@ -22,7 +22,9 @@ BackgroundSharing::BackgroundSharing(const QString &historyPath, const SharedSer
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     m_thread.setObjectName(QStringLiteral("historique partagé"));
     m_thread.start(QThread::LowPriority);
-    nudge(); // what waited from earlier runs
+    // What waited from earlier runs, once the program has settled.
+    QMetaObject::invokeMethod(
+        m_worker, [this] { m_retry->start(StartDelayMs); }, Qt::QueuedConnection);
 }
 
 BackgroundSharing::~BackgroundSharing()

@@ -19,6 +19,7 @@ class BackgroundSharing : public QObject
     Q_OBJECT
 
 public:
+    static constexpr int StartDelayMs = 1000;
     static constexpr int FirstRetryMs = 5000;
     static constexpr int LongestRetryMs = 60000;
 

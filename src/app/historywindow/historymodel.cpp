@@ -12,25 +12,35 @@ HistoryModel::HistoryModel(HistoryStore &store, QObject *parent)
     , m_store(store)
 {
     m_serverReader.setMaxThreadCount(1);
+    m_serverCounter.setMaxThreadCount(1);
 }
 
 HistoryModel::~HistoryModel()
 {
+    stopReading();
+}
+
+void HistoryModel::stopReading()
+{
     ++m_generation; // what waits to be read is not read
-    m_serverReader.clear();
+    for (QThreadPool *pool : {&m_serverReader, &m_serverCounter}) {
+        pool->clear();
+    }
     m_serverReader.waitForDone();
+    m_serverCounter.waitForDone(); // after the reader, which may hand it a count
 }
 
 void HistoryModel::setShared(const SharedServer &server)
 {
-    ++m_generation;
-    m_serverReader.clear();
-    m_serverReader.waitForDone();
+    stopReading();
     beginResetModel();
     m_shared.reset();
+    m_sharedCounter.reset();
     if (server.isSet()) {
         m_shared = std::make_unique<SharedDatabase>(server);
         m_shared->setPatience(ServerPatienceMs);
+        m_sharedCounter = std::make_unique<SharedDatabase>(server);
+        m_sharedCounter->setPatience(ServerPatienceMs);
     }
     m_rows.clear();
     m_total = 0;
@@ -94,19 +104,25 @@ void HistoryModel::request(qint64 beforeId)
                 }
             },
             Qt::QueuedConnection);
-        if (page.total >= 0 || !page.failure.isEmpty() || generation != m_generation) {
+        if (page.total >= 0 || !page.failure.isEmpty()) {
             return;
         }
-        const qint64 total = m_shared->count(filter);
-        QMetaObject::invokeMethod(
-            this,
-            [this, total, generation] {
-                if (generation == m_generation && total > 0) {
-                    m_total = std::max<qint64>(total, m_rows.size());
-                    emit counted();
-                }
-            },
-            Qt::QueuedConnection);
+        // Counted on a connection of its own: a long count never holds the next search's page.
+        m_serverCounter.start([this, generation, filter] {
+            if (generation != m_generation) {
+                return;
+            }
+            const qint64 total = m_sharedCounter->count(filter);
+            QMetaObject::invokeMethod(
+                this,
+                [this, total, generation] {
+                    if (generation == m_generation && total > 0) {
+                        m_total = std::max<qint64>(total, m_rows.size());
+                        emit counted();
+                    }
+                },
+                Qt::QueuedConnection);
+        });
     });
 }
 

@@ -81,10 +81,14 @@ private:
                          bool counting);
     void request(qint64 beforeId);
     void apply(const Page &page, qint64 beforeId);
+    void stopReading();
 
     HistoryStore &m_store;
     std::unique_ptr<SharedDatabase> m_shared;
-    QThreadPool m_serverReader; // one thread: the server's connection is used by one at a time
+    std::unique_ptr<SharedDatabase> m_sharedCounter; // a connection of its own for the counts
+    // One thread each: a connection is used by one at a time.
+    QThreadPool m_serverReader;
+    QThreadPool m_serverCounter;
     std::atomic<quint64> m_generation = 0; // of the filter; a page of an older one is dropped
     HistoryFilter m_filter;
     QList<SendRecord> m_rows;

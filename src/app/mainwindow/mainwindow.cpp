@@ -99,7 +99,9 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     connect(m_history, &HistoryRecorder::problem, this, &MainWindow::tellHistoryProblem);
     // Every record written or completed here goes on to the workshop's server, in the background.
     m_sharing = new BackgroundSharing(m_history->store().path(), SharedServerSetting::load(), this);
-    connect(m_history, &HistoryRecorder::written, m_sharing, &BackgroundSharing::nudge);
+    // Once the click is handled: the sender never takes the processor from "Envoi" itself.
+    connect(m_history, &HistoryRecorder::written, m_sharing, &BackgroundSharing::nudge,
+            Qt::QueuedConnection);
     connect(m_sharing, &BackgroundSharing::stateChanged, this, &MainWindow::showSharing);
     resize(m_panel->size()
            + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
