@@ -3,17 +3,21 @@
 #include "windowfixture.h"
 
 #include "../tools/common/heartbeat.h"
+#include "app/dialogs/sharedhistorydialog.h"
 #include "app/historywindow/historywindow.h"
 #include "app/sentences/sharingmessages.h"
 #include "history/historyrecorder.h"
 #include "history/historystore.h"
 #include "sharedhistory/backgroundsharing.h"
 #include "sharedhistory/sharedpush.h"
+#include "sharedhistory/sharedserversetting.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -83,16 +87,18 @@ private slots:
     {
         const QString database = freshDatabase();
         const QString path = historyPath(QStringLiteral("once"));
-        QVERIFY(writeRecords(path, 250));
+        // Beyond a read batch: a long listing comes from the server a batch at a time.
+        const int records = SharedDatabase::ReadBatch + 100;
+        QVERIFY(writeRecords(path, records));
         SharedPush push(path, {m_server.connection(QStringLiteral("atelier_admin"), database)});
         SharingState state = push.run();
         QVERIFY2(!state.failed, qPrintable(state.reason));
-        QCOMPARE(state.sent, 250);
+        QCOMPARE(state.sent, records);
         QCOMPARE(state.waiting, 0);
         QVERIFY(state.server.encrypted);
         QVERIFY(state.server.certificateChecked);
         QCOMPARE(state.server.version.section(QLatin1Char('.'), 0, 0), QStringLiteral("15"));
-        QCOMPARE(serverCount(database), 250);
+        QCOMPARE(serverCount(database), records);
 
         // Every field comes back as the station wrote it.
         HistoryStore local(path);
@@ -107,10 +113,10 @@ private slots:
 
         // Killed after the server's commit, before its own marks: sent again, kept once.
         QVERIFY(local.followSharedDatabase(QStringLiteral("un autre serveur")));
-        QCOMPARE(local.unsharedCount(), 250);
+        QCOMPARE(local.unsharedCount(), records);
         state = push.run();
-        QCOMPARE(state.sent, 250);
-        QCOMPARE(serverCount(database), 250);
+        QCOMPARE(state.sent, records);
+        QCOMPARE(serverCount(database), records);
         QCOMPARE(push.run().sent, 0);
     }
 
@@ -456,10 +462,8 @@ private slots:
         window.Command6_Click(); // no device: the record says the port was not opened
         window.Command6_Click(); // the repère is kept until changed
         QCOMPARE(window.history().store().count({}), 2);
-        QTRY_VERIFY_WITH_TIMEOUT(!states.isEmpty()
-                                     && states.last().at(0).value<SharingState>().waiting == 0,
-                                 LongWaitMs);
-        QCOMPARE(serverCount(database, QStringLiteral("label = '''); DROP TABLE x; --'")), 2);
+        const QString byHostileLabel = QStringLiteral("label = '''); DROP TABLE x; --'");
+        QTRY_COMPARE_WITH_TIMEOUT(serverCount(database, byHostileLabel), 2, LongWaitMs);
         QTRY_COMPARE(fixture.find<QLabel>(QStringLiteral("SharedHistoryLine"))->text(),
                      QStringLiteral("Historique partagé : à jour"));
 
@@ -522,6 +526,105 @@ private slots:
         QVERIFY(window.setSharedServer({}));
         QVERIFY(!history->model().isShared());
         QCOMPARE(line->text(), QString());
+    }
+
+    void connectionDialogTriesRefusesAndKeeps()
+    {
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        window.n_partage_Click();
+        SharedHistoryDialog *dialog = window.sharedHistoryDialog();
+        QVERIFY(dialog);
+        auto *connection = dialog->findChild<QLineEdit *>(QStringLiteral("Connexion"));
+        auto *outcome = dialog->findChild<QLabel *>(QStringLiteral("Resultat"));
+        QSignalSpy tried(dialog, &SharedHistoryDialog::tried);
+
+        connection->setText(m_server.connection());
+        dialog->tryConnection();
+        QVERIFY(tried.wait(LongWaitMs));
+        QVERIFY2(outcome->text().startsWith(QStringLiteral("Connecté : PostgreSQL 15.")),
+                 qPrintable(outcome->text()));
+        QVERIFY(outcome->text().contains(QStringLiteral("certificat vérifié")));
+
+        connection->setText(m_server.connection(
+            QStringLiteral("atelier_admin"), QStringLiteral("atelier"),
+            QStringLiteral("sslrootcert=%1/wrong-ca.crt").arg(m_server.folder())));
+        dialog->tryConnection();
+        QVERIFY(tried.wait(LongWaitMs));
+        QVERIFY2(outcome->text().startsWith(QStringLiteral("Connexion au serveur impossible")),
+                 qPrintable(outcome->text()));
+
+        // A password in the text: refused, nothing kept, the dialog stays open.
+        dialog->show();
+        connection->setText(QStringLiteral("host=serveur password=secret"));
+        dialog->accept();
+        QVERIFY(dialog->isVisible());
+        QVERIFY(outcome->text().contains(QStringLiteral("mot de passe")));
+        QVERIFY(!window.sharing().server().isSet());
+
+        connection->setText(m_server.connection());
+        dialog->findChild<QCheckBox *>(QStringLiteral("NonChiffre"))->setChecked(true);
+        dialog->accept();
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(window.sharing().server().connection, m_server.connection());
+        const SharedServer kept = SharedServerSetting::load();
+        QCOMPARE(kept.connection, m_server.connection());
+        QVERIFY(kept.acceptUnencrypted);
+        QVERIFY(window.setSharedServer({}));
+        QVERIFY(!QFile::exists(SharedServerSetting::defaultPath()));
+    }
+
+    void workshopModelPagesAndCountsOffTheWindowThread()
+    {
+        const QString database = freshDatabase();
+        const QString path = historyPath(QStringLiteral("pages"));
+        const int records = 2 * HistoryModel::PageSize + 50;
+        QVERIFY(writeRecords(path, records));
+        const SharedServer server {m_server.connection(QStringLiteral("atelier_admin"), database)};
+        QVERIFY(!SharedPush(path, server).run().failed);
+
+        HistoryStore local(historyPath(QStringLiteral("pages-window")));
+        HistoryModel model(local);
+        QSignalSpy loaded(&model, &HistoryModel::firstPageLoaded);
+        QSignalSpy counted(&model, &HistoryModel::counted);
+        model.setShared(server);
+        QVERIFY(model.isLoading()); // the window's thread does not wait for the server
+        QVERIFY(loaded.wait(LongWaitMs));
+        QCOMPARE(model.rowCount(), HistoryModel::PageSize);
+        QTRY_COMPARE_WITH_TIMEOUT(model.total(), qint64(records), LongWaitMs);
+        QCOMPARE(counted.size(), 1);
+        while (model.canFetchMore({})) {
+            model.fetchMore({});
+            QTRY_VERIFY_WITH_TIMEOUT(!model.isLoading(), LongWaitMs);
+        }
+        QCOMPARE(model.rowCount(), records);
+        // Newest first, each once.
+        QSet<qint64> seen;
+        for (int row = 1; row < records; ++row) {
+            QVERIFY(model.recordAt(row - 1).sentAt > model.recordAt(row).sentAt);
+            seen.insert(model.recordAt(row).id);
+        }
+        QCOMPARE(seen.size(), records - 1);
+
+        // A search typed on while the server reads: only the last one's page is shown.
+        for (const QString &typed :
+             {QStringLiteral("a"), QStringLiteral("ar"), QStringLiteral("armoire \"b17\"")}) {
+            HistoryFilter filter;
+            filter.text = typed;
+            model.setFilter(filter);
+        }
+        loaded.clear();
+        QVERIFY(loaded.wait(LongWaitMs));
+        QTest::qWait(200); // a page of an older search would come in meanwhile
+        QCOMPARE(loaded.size(), 1);
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(model.recordAt(0).label, sampleRecord(17).label);
+
+        // The server gone: the model says why, and shows nothing it did not read.
+        model.setShared({QStringLiteral("host=127.0.0.1 port=1 dbname=atelier")});
+        QVERIFY(loaded.wait(LongWaitMs));
+        QCOMPARE(model.rowCount(), 0);
+        QVERIFY(!model.failure().isEmpty());
     }
 
     void serverThatStopsAnsweringCostsTheWindowNothing()
