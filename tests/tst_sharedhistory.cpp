@@ -205,6 +205,26 @@ private slots:
         QCOMPARE(state.sent, 0);
     }
 
+    void unencryptedLinkToAnotherComputerNeedsConsent()
+    {
+        const QString path = historyPath(QStringLiteral("unencrypted"));
+        QVERIFY(writeRecords(path, 1));
+        // Another computer's name, reached at this one's address, in clear.
+        const QString inClear =
+            QStringLiteral("host=autre.example hostaddr=127.0.0.1 port=%1 dbname=atelier "
+                           "user=atelier_admin sslmode=disable")
+                .arg(m_server.port());
+        SharingState state = SharedPush(path, {inClear}).run();
+        QVERIFY(state.failed);
+        QCOMPARE(state.code, QStringLiteral("unencrypted"));
+        QCOMPARE(state.waiting, 1);
+        QVERIFY(SharingMessages::reason(state).contains(QStringLiteral("autre.example")));
+        state = SharedPush(path, {inClear, true}).run();
+        QVERIFY2(!state.failed, qPrintable(state.reason));
+        QVERIFY(!state.server.encrypted);
+        QCOMPARE(state.waiting, 0);
+    }
+
     void serverWithoutTlsRefusedWhenVerificationIsAsked()
     {
         const QString path = historyPath(QStringLiteral("plain"));

@@ -17,29 +17,27 @@ HistoryModel::HistoryModel(HistoryStore &store, QObject *parent)
 
 HistoryModel::~HistoryModel()
 {
-    stopReading();
-}
-
-void HistoryModel::stopReading()
-{
     ++m_generation; // what waits to be read is not read
-    for (QThreadPool *pool : {&m_serverReader, &m_serverCounter}) {
-        pool->clear();
-    }
+    m_serverReader.clear();
     m_serverReader.waitForDone();
-    m_serverCounter.waitForDone(); // after the reader, which may hand it a count
+    m_serverCounter.clear(); // after the reader, which may hand it a count
+    m_serverCounter.waitForDone();
 }
 
 void HistoryModel::setShared(const SharedServer &server)
 {
-    stopReading();
+    // Not waited for: a reading of the former server still under way keeps its connection and
+    // ends on its own; what it reads is dropped.
+    ++m_generation;
+    m_serverReader.clear();
+    m_serverCounter.clear();
     beginResetModel();
     m_shared.reset();
     m_sharedCounter.reset();
     if (server.isSet()) {
-        m_shared = std::make_unique<SharedDatabase>(server);
+        m_shared = std::make_shared<SharedDatabase>(server);
         m_shared->setPatience(ServerPatienceMs);
-        m_sharedCounter = std::make_unique<SharedDatabase>(server);
+        m_sharedCounter = std::make_shared<SharedDatabase>(server);
         m_sharedCounter->setPatience(ServerPatienceMs);
     }
     m_rows.clear();
@@ -91,11 +89,12 @@ void HistoryModel::request(qint64 beforeId)
     // The server's page first, its count after: a search as typed shows its newest records
     // without waiting for every match to be counted.
     const quint64 generation = m_generation;
-    m_serverReader.start([this, generation, beforeId, filter = m_filter] {
+    m_serverReader.start([this, generation, beforeId, filter = m_filter, reader = m_shared,
+                          counter = m_sharedCounter] {
         if (generation != m_generation) {
             return; // typed on since: that search's turn comes
         }
-        const Page page = readPage(*m_shared, filter, beforeId, false);
+        const Page page = readPage(*reader, filter, beforeId, false);
         QMetaObject::invokeMethod(
             this,
             [this, page, generation, beforeId] {
@@ -108,11 +107,11 @@ void HistoryModel::request(qint64 beforeId)
             return;
         }
         // Counted on a connection of its own: a long count never holds the next search's page.
-        m_serverCounter.start([this, generation, filter] {
+        m_serverCounter.start([this, generation, filter, counter] {
             if (generation != m_generation) {
                 return;
             }
-            const qint64 total = m_sharedCounter->count(filter);
+            const qint64 total = counter->count(filter);
             QMetaObject::invokeMethod(
                 this,
                 [this, total, generation] {

@@ -81,11 +81,11 @@ private:
                          bool counting);
     void request(qint64 beforeId);
     void apply(const Page &page, qint64 beforeId);
-    void stopReading();
 
     HistoryStore &m_store;
-    std::unique_ptr<SharedDatabase> m_shared;
-    std::unique_ptr<SharedDatabase> m_sharedCounter; // a connection of its own for the counts
+    // Shared with the readings under way, which may outlive a change of server.
+    std::shared_ptr<SharedDatabase> m_shared;
+    std::shared_ptr<SharedDatabase> m_sharedCounter; // a connection of its own for the counts
     // One thread each: a connection is used by one at a time.
     QThreadPool m_serverReader;
     QThreadPool m_serverCounter;
