@@ -446,14 +446,26 @@ private slots:
         QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--shared")}, &out), 0);
         QCOMPARE(out.count(QLatin1String("  |  POSTE-ATELIER (technicien)  |  ")), 3);
 
+        // "--send" hands its record over at once, whatever the device did (here: no port).
+        const QStringList send {
+            QStringLiteral("--send"),     testDataPath(QStringLiteral("worked-example.ini")),
+            QStringLiteral("--port"),     home.filePath(QStringLiteral("absent")),
+            QStringLiteral("--settings"), home.path(),
+            QStringLiteral("--label"),    QStringLiteral("Armoire 12")};
+        QCOMPARE(tensiova(send, &out, &err), 4);
+        QCOMPARE(serverCount(database, QStringLiteral("label = 'Armoire 12'")), 1);
+        QVERIFY2(!err.contains(QStringLiteral("en attente")), qPrintable(err));
+
         // A server gone: the records wait and the push says so.
         QVERIFY(writeRecords(home.filePath(QStringLiteral("tensiova/historique.sqlite")), 1, 3));
         QCOMPARE(tensiova({QStringLiteral("--history-server"),
                            QStringLiteral("host=127.0.0.1 port=1 dbname=atelier")},
                           &out, &err),
                  1);
+        QCOMPARE(tensiova(send, &out, &err), 4); // what the device did, not the server
+        QVERIFY2(err.contains(QStringLiteral("en attente")), qPrintable(err));
         QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--push")}, &out, &err), 1);
-        QVERIFY2(out.contains(QLatin1String("1 envoi en attente")), qPrintable(out));
+        QVERIFY2(out.contains(QLatin1String("2 envois en attente")), qPrintable(out));
         QVERIFY2(err.startsWith(QLatin1String("Connexion au serveur impossible")), qPrintable(err));
         QCOMPARE(tensiova({QStringLiteral("--history-server"), QString()}, &out), 0);
         QVERIFY(!QFile::exists(home.filePath(QStringLiteral("tensiova/historique-partage.ini"))));
