@@ -193,6 +193,8 @@ QString help()
                "  postgresql://…) et l'essaie ; --history-server '' l'enlève. Jamais de mot de\n"
                "  passe dans la connexion : il va dans %2. Une liaison\n"
                "  non chiffrée vers un autre ordinateur est refusée sans --accept-unencrypted.\n"
+               "  Code de sortie : 0 si le serveur répond, 1 sinon (la connexion est gardée),\n"
+               "  2 pour une connexion refusée (mot de passe écrit dedans, texte illisible).\n"
                "  Chaque envoi est d'abord inscrit sur ce poste, puis copié sur le serveur.\n"
                "  tensiova --history --shared [filtres] [--by-label] [--csv | --json]\n"
                "  Lit l'historique du serveur (tous les postes). --by-label : le dernier envoi\n"
