@@ -276,6 +276,7 @@ private slots:
         QCOMPARE(exported(-1), readBytes(testDataPath(QStringLiteral("history-export.csv"))));
         QCOMPARE(HistoryCsv::header().size(), HistoryCsv::row(sampleRecord(0)).size());
         QCOMPARE(exported(1).count("\r\n"), 2); // the header and one record
+        QCOMPARE(exported(0).count("\r\n"), 1); // "--limit 0": the header alone
         QVERIFY(!HistoryCsv::write(store, {}, [](const QByteArray &) { return false; }));
     }
 

@@ -467,6 +467,11 @@ private slots:
         QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--push")}, &out, &err), 1);
         QVERIFY2(out.contains(QLatin1String("2 envois en attente")), qPrintable(out));
         QVERIFY2(err.startsWith(QLatin1String("Connexion au serveur impossible")), qPrintable(err));
+        QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--shared")}, &out, &err),
+                 1);
+        QVERIFY2(err.startsWith(QStringLiteral("L'historique partagé n'a pas pu être lu en entier "
+                                               "(Connexion au serveur impossible")),
+                 qPrintable(err));
         QCOMPARE(tensiova({QStringLiteral("--history-server"), QString()}, &out), 0);
         QVERIFY(!QFile::exists(home.filePath(QStringLiteral("tensiova/historique-partage.ini"))));
     }
