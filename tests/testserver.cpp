@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <signal.h>
@@ -11,10 +12,14 @@ namespace {
 int serverCount = 0;
 }
 
+// The server's account must reach its folder: /tmp is open to every account, where a TMPDIR of
+// root's own may not be.
 TestServer::TestServer()
-    : m_folder(QDir::temp().filePath(QStringLiteral("tensiova-pg-%1-%2")
-                                         .arg(QCoreApplication::applicationPid())
-                                         .arg(++serverCount)))
+    : m_folder(
+        QDir(QFileInfo(QStringLiteral("/tmp")).isDir() ? QStringLiteral("/tmp") : QDir::tempPath())
+            .filePath(QStringLiteral("tensiova-pg-%1-%2")
+                          .arg(QCoreApplication::applicationPid())
+                          .arg(++serverCount)))
 { }
 
 TestServer::~TestServer()
