@@ -664,6 +664,40 @@ private slots:
         QVERIFY(!model.failure().isEmpty());
     }
 
+    void countStopsPastItsLimit()
+    {
+        const QString database = freshDatabase();
+        const QString path = historyPath(QStringLiteral("limit"));
+        QVERIFY(writeRecords(path, 1));
+        const SharedServer server {m_server.connection(QStringLiteral("atelier_admin"), database)};
+        QVERIFY(!SharedPush(path, server).run().failed);
+        // As many again as the limit, from another station, written by SQL.
+        QVERIFY(m_server.query(
+            QStringLiteral(
+                "INSERT INTO tensiova_envois (station, local_id, sent_utc, utc_offset,"
+                " origin, version, account, computer, port, device, maker, product,"
+                " serial_number, setup_file, message, outcome, reason, answer,"
+                " answer_text, label, label_folded, search)"
+                " SELECT 'autre', n, now(), 0, 'script', '', '', '', 1, '', '', '', '',"
+                " '', '', 'answered', '', '', '', '', '', '' FROM generate_series(1, %1) n")
+                .arg(SharedDatabase::CountLimit),
+            database));
+        SharedDatabase shared(server);
+        QCOMPARE(shared.count({}), SharedDatabase::CountLimit + 1);
+        HistoryFilter few;
+        few.text = QStringLiteral("POSTE-ATELIER");
+        QCOMPARE(shared.count(few), 1);
+
+        HistoryStore local(historyPath(QStringLiteral("limit-window")));
+        HistoryModel model(local);
+        QSignalSpy counted(&model, &HistoryModel::counted);
+        model.setShared(server);
+        QVERIFY(counted.wait(LongWaitMs));
+        QVERIFY(model.countPassedLimit());
+        QCOMPARE(model.total(), -1);
+        QVERIFY(model.canFetchMore({})); // pages go on while they come full
+    }
+
     void serverThatStopsAnsweringCostsTheWindowNothing()
     {
         const QString database = freshDatabase();

@@ -305,10 +305,12 @@ qint64 SharedDatabase::count(const HistoryFilter &filter)
         });
         return read ? found : 0;
     }
+    // Counting stops past the limit: a one-letter search would otherwise read every record.
     QList<ServerValue> values;
     ServerRows rows;
-    return run("SELECT count(*) FROM tensiova_envois" + conditions(filter, 0, values), values,
-               &rows)
+    return run("SELECT count(*) FROM (SELECT 1 FROM tensiova_envois" + conditions(filter, 0, values)
+                   + " LIMIT " + QByteArray::number(CountLimit + 1) + ") counted",
+               values, &rows)
         ? rows.number(0, 0)
         : 0;
 }

@@ -116,7 +116,8 @@ void HistoryModel::request(qint64 beforeId)
                 this,
                 [this, total, generation] {
                     if (generation == m_generation && total > 0) {
-                        m_total = std::max<qint64>(total, m_rows.size());
+                        m_countPassedLimit = total > SharedDatabase::CountLimit;
+                        m_total = m_countPassedLimit ? -1 : std::max<qint64>(total, m_rows.size());
                         emit counted();
                     }
                 },
@@ -130,6 +131,7 @@ void HistoryModel::apply(const Page &page, qint64 beforeId)
     m_loading = false;
     m_failure = page.failure;
     m_more = page.failure.isEmpty() && !m_filter.latestByLabel && page.rows.size() == PageSize;
+    m_countPassedLimit = m_countPassedLimit && beforeId > 0;
     if (beforeId == 0) {
         beginResetModel();
         m_rows = page.rows;

@@ -44,8 +44,10 @@ public:
     void setFilter(const HistoryFilter &filter);
     const HistoryFilter &filter() const { return m_filter; }
     HistorySource &source() const;
-    // How many records the filter takes; -1 while the server counts them (counted() then).
+    // How many records the filter takes; -1 while the server counts them (counted() then), or
+    // when they are more than the server counts.
     qint64 total() const { return m_total; }
+    bool countPassedLimit() const { return m_countPassedLimit; }
     bool isLoading() const { return m_loading; }
     // Why the last reading failed; empty when it did not.
     const QString &failure() const { return m_failure; }
@@ -95,6 +97,7 @@ private:
     qint64 m_total = 0;
     bool m_loading = false;
     bool m_more = false; // the last page was full
+    bool m_countPassedLimit = false;
     QString m_failure;
 };
 

@@ -95,7 +95,10 @@ HistoryWindow::HistoryWindow(HistoryStore &store, UserDialogs &dialogs,
     connect(m_byLabel, &QCheckBox::toggled, this, &HistoryWindow::showLatestByLabel);
     connect(&m_model, &HistoryModel::firstPageLoaded, this, &HistoryWindow::showLoaded);
     connect(&m_model, &HistoryModel::counted, this, [this] {
-        m_count->setText(recordCount(m_model.total(), m_model.filter().latestByLabel));
+        m_count->setText(m_model.countPassedLimit()
+                             ? QStringLiteral("Plus de %1 envois")
+                                   .arg(m_locale.toString(SharedDatabase::CountLimit))
+                             : recordCount(m_model.total(), m_model.filter().latestByLabel));
     });
     connect(&m_model, &HistoryModel::labelSaved, this, &HistoryWindow::labelChanged);
 
