@@ -125,6 +125,13 @@ bool ServerConnection::waitSocket(bool forWriting, QDeadlineTimer deadline)
     if (socket < 0) {
         return fail(trimmed(PQerrorMessage(m_conn)), true);
     }
+#ifndef _WIN32
+    // select() cannot watch a descriptor numbered past its set (a program with very many files
+    // open): refused rather than written past the set.
+    if (socket >= FD_SETSIZE) {
+        return fail(QStringLiteral("too many files open to wait for the server"), true);
+    }
+#endif
     // In short slices, so that a thread asked to stop does not wait for the deadline.
     for (;;) {
         fd_set set;
