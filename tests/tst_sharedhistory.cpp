@@ -214,10 +214,13 @@ private slots:
             QStringLiteral("host=autre.example hostaddr=127.0.0.1 port=%1 dbname=atelier "
                            "user=atelier_admin sslmode=disable")
                 .arg(m_server.port());
-        SharingState state = SharedPush(path, {inClear}).run();
+        SharedPush refused(path, {inClear});
+        SharingState state = refused.run();
         QVERIFY(state.failed);
         QCOMPARE(state.code, QStringLiteral("unencrypted"));
         QCOMPARE(state.waiting, 1);
+        // Tried again, still refused: the link in clear was closed, not kept for the next try.
+        QCOMPARE(refused.run().code, QStringLiteral("unencrypted"));
         QVERIFY(SharingMessages::reason(state).contains(QStringLiteral("autre.example")));
         state = SharedPush(path, {inClear, true}).run();
         QVERIFY2(!state.failed, qPrintable(state.reason));
