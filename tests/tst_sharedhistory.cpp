@@ -99,6 +99,11 @@ private slots:
         QVERIFY(state.server.certificateChecked);
         QCOMPARE(state.server.version.section(QLatin1Char('.'), 0, 0), QStringLiteral("15"));
         QCOMPARE(serverCount(database), records);
+        // The answer's NUL byte, which a server's text cannot hold, is the replacement character
+        // in the server's copy of the text, not its end.
+        QCOMPARE(
+            serverCount(database, QStringLiteral("answer_text = E'OK\\r\\n' || chr(65533) || 'é'")),
+            records);
 
         // Every field comes back as the station wrote it.
         HistoryStore local(path);

@@ -126,7 +126,7 @@ bool SharedDatabase::fail(const QString &code, const QString &error)
 bool SharedDatabase::run(const QByteArray &sql, const QList<ServerValue> &values, ServerRows *rows)
 {
     m_code.clear();
-    return connect() && m_server.run(sql, values, QDeadlineTimer(StatementPatienceMs), rows);
+    return connect() && m_server.run(sql, values, QDeadlineTimer(m_patienceMs), rows);
 }
 
 bool SharedDatabase::connect()
