@@ -67,12 +67,12 @@ void BackgroundSharing::pushNow()
     }
     const SharingState state = m_push->run();
     emit stateChanged(state);
-    if (state.failed && !m_thread.isInterruptionRequested()) {
-        m_retry->start(m_retryMs);
-        m_retryMs = std::min(m_retryMs * 2, LongestRetryMs);
-    } else if (!state.failed) {
+    if (!state.failed) {
         m_retry->stop();
         m_retryMs = FirstRetryMs;
+    } else if (!m_thread.isInterruptionRequested()) {
+        m_retry->start(m_retryMs);
+        m_retryMs = std::min(m_retryMs * 2, LongestRetryMs);
     }
 }
 

@@ -73,19 +73,14 @@ qint64 ServerRows::number(int row, int column) const
     return QByteArray(PQgetvalue(m_result.get(), row, column)).toLongLong();
 }
 
-bool ServerRows::isNull(int row, int column) const
-{
-    return PQgetisnull(m_result.get(), row, column) != 0;
-}
-
-QString connectionTextProblem(const QString &connection)
+ConnectionTextProblem connectionTextProblem(const QString &connection)
 {
     char *error = nullptr;
     PQconninfoOption *options = PQconninfoParse(connection.toUtf8().constData(), &error);
     if (!options) {
         const QString reason = error ? trimmed(error) : QStringLiteral("out of memory");
         PQfreemem(error);
-        return reason;
+        return {QStringLiteral("bad-text"), reason};
     }
     bool password = false;
     for (PQconninfoOption *option = options; option->keyword; ++option) {
@@ -93,7 +88,9 @@ QString connectionTextProblem(const QString &connection)
             password || (qstrcmp(option->keyword, "password") == 0 && option->val && *option->val);
     }
     PQconninfoFree(options);
-    return password ? QStringLiteral("password") : QString();
+    return password
+        ? ConnectionTextProblem {QStringLiteral("password-in-text"), QStringLiteral("password")}
+        : ConnectionTextProblem {};
 }
 
 ServerConnection::ServerConnection() = default;
@@ -112,7 +109,6 @@ void ServerConnection::close()
 bool ServerConnection::fail(const QString &error, bool lost)
 {
     m_error = error;
-    m_lost = lost;
     if (lost) {
         close();
     }
@@ -159,11 +155,10 @@ bool ServerConnection::open(const QString &connection, bool acceptUnencrypted,
     close();
     m_error.clear();
     m_errorCode.clear();
-    m_lost = false;
-    if (const QString problem = connectionTextProblem(connection); !problem.isEmpty()) {
-        m_errorCode = problem == QLatin1String("password") ? QStringLiteral("password-in-text")
-                                                           : QStringLiteral("bad-text");
-        return fail(problem, false);
+    if (const ConnectionTextProblem problem = connectionTextProblem(connection);
+        !problem.code.isEmpty()) {
+        m_errorCode = problem.code;
+        return fail(problem.detail, false);
     }
     // Ours first: the user's text, expanded in place of dbname, overrides any of them.
     const QByteArray text = connection.toUtf8();
@@ -195,8 +190,7 @@ bool ServerConnection::open(const QString &connection, bool acceptUnencrypted,
     const QString sslMode = optionInUse(m_conn, "sslmode");
     m_identity.certificateChecked = m_identity.encrypted
         && (sslMode == QLatin1String("verify-ca") || sslMode == QLatin1String("verify-full"));
-    m_identity.local = isThisComputer(m_identity.host);
-    if (!m_identity.local && !m_identity.encrypted && !acceptUnencrypted) {
+    if (!isThisComputer(m_identity.host) && !m_identity.encrypted && !acceptUnencrypted) {
         m_errorCode = QStringLiteral("unencrypted");
         return fail(m_identity.host, true);
     }
@@ -205,14 +199,18 @@ bool ServerConnection::open(const QString &connection, bool acceptUnencrypted,
     return true;
 }
 
-bool ServerConnection::run(const QByteArray &sql, const QList<ServerValue> &values,
-                           QDeadlineTimer deadline, ServerRows *rows)
+bool ServerConnection::begin()
 {
     m_error.clear();
     m_errorCode.clear();
-    m_lost = false;
-    if (!m_conn) {
-        return fail(QStringLiteral("not connected"), true);
+    return m_conn || fail(QStringLiteral("not connected"), true);
+}
+
+bool ServerConnection::run(const QByteArray &sql, const QList<ServerValue> &values,
+                           QDeadlineTimer deadline, ServerRows *rows)
+{
+    if (!begin()) {
+        return false;
     }
     // Texts and numbers as text, bytes as bytes: the server never reads a value as SQL.
     std::vector<QByteArray> data;
@@ -244,11 +242,8 @@ bool ServerConnection::run(const QByteArray &sql, const QList<ServerValue> &valu
 
 bool ServerConnection::runScript(const QByteArray &sql, QDeadlineTimer deadline)
 {
-    m_error.clear();
-    m_errorCode.clear();
-    m_lost = false;
-    if (!m_conn) {
-        return fail(QStringLiteral("not connected"), true);
+    if (!begin()) {
+        return false;
     }
     if (!PQsendQuery(m_conn, sql.constData())) {
         return fail(trimmed(PQerrorMessage(m_conn)), PQstatus(m_conn) == CONNECTION_BAD);

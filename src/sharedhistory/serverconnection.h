@@ -26,7 +26,6 @@ public:
     QString text(int row, int column) const;
     QByteArray bytes(int row, int column) const;
     qint64 number(int row, int column) const;
-    bool isNull(int row, int column) const;
 
 private:
     std::shared_ptr<pg_result> m_result;
@@ -39,7 +38,6 @@ struct ServerIdentity
     QString host; // as libpq reached it
     bool encrypted = false;
     bool certificateChecked = false; // sslmode verify-ca or verify-full
-    bool local = false; // this computer: a socket, localhost, 127.0.0.1 or ::1
 };
 
 // One connection to the workshop's PostgreSQL server through libpq, used by one thread at a time.
@@ -73,10 +71,9 @@ public:
     // The failure's words, as libpq or the server gave them, and its SQLSTATE ("42501").
     const QString &error() const { return m_error; }
     const QString &errorCode() const { return m_errorCode; }
-    // The failure was the network's or the server's absence, not the statement's: try later.
-    bool lostServer() const { return m_lost; }
 
 private:
+    bool begin(); // a statement may be sent: connected, the last failure forgotten
     bool collect(QDeadlineTimer deadline, ServerRows *rows);
     bool fail(const QString &error, bool lost);
     bool waitSocket(bool forWriting, QDeadlineTimer deadline);
@@ -85,11 +82,15 @@ private:
     ServerIdentity m_identity;
     QString m_error;
     QString m_errorCode;
-    bool m_lost = false;
 };
 
-// Why libpq would refuse the text, or why the program does: a password written in it (it
-// belongs in the password file). Empty when it may be used.
-QString connectionTextProblem(const QString &connection);
+// Why libpq would refuse the text ("bad-text", with libpq's words), or why the program does
+// ("password-in-text": it belongs in the password file). An empty code when it may be used.
+struct ConnectionTextProblem
+{
+    QString code;
+    QString detail;
+};
+ConnectionTextProblem connectionTextProblem(const QString &connection);
 
 } // namespace Tensiova

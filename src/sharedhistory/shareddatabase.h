@@ -40,8 +40,6 @@ public:
     // Connected, with the tables there (made when missing and the account may).
     bool connect();
     const ServerIdentity &identity() const { return m_server.identity(); }
-    // The server's tables are of a newer program: read, never written.
-    bool isNewer() const { return m_newer; }
     // Made with the tables: another id means another database, which has none of our records.
     const QString &databaseId() const { return m_databaseId; }
 
@@ -57,7 +55,6 @@ public:
     // SQLSTATE, or the program's own: "password-in-text", "unencrypted", "connection",
     // "newer-schema", "no-schema".
     const QString &errorCode() const;
-    bool lostServer() const { return m_server.lostServer(); }
 
 private:
     bool ensureSchema();
@@ -73,7 +70,7 @@ private:
     QString m_databaseId;
     QString m_code;
     QString m_ownError;
-    bool m_newer = false;
+    bool m_newer = false; // the server's tables are of a newer program: read, never written
     int m_patienceMs = StatementPatienceMs;
 };
 

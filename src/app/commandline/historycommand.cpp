@@ -29,6 +29,13 @@ int refuse(const QString &why)
     return BadOption;
 }
 
+// --shared or --push with no shared history set.
+int refuseWithoutServer()
+{
+    return refuse(QStringLiteral("Aucun historique partagé n'est réglé : tensiova "
+                                 "--history-server CONNEXION."));
+}
+
 // "2026-12-07", "2026-12-07 14:30", "2026-12-07T14:30:00+01:00", "07/12/2026": the station's
 // local time unless an offset is given.
 QDateTime parseDate(const QString &text)
@@ -249,8 +256,7 @@ int run(const QCommandLineParser &parser)
     if (parser.isSet(QStringLiteral("shared"))) {
         const SharedServer server = SharedServerSetting::load();
         if (!server.isSet()) {
-            return refuse(QStringLiteral("Aucun historique partagé n'est réglé : tensiova "
-                                         "--history-server CONNEXION."));
+            return refuseWithoutServer();
         }
         SharedDatabase shared(server);
         return list(
@@ -313,8 +319,7 @@ int push()
 {
     const SharedServer server = SharedServerSetting::load();
     if (!server.isSet()) {
-        return refuse(QStringLiteral("Aucun historique partagé n'est réglé : tensiova "
-                                     "--history-server CONNEXION."));
+        return refuseWithoutServer();
     }
     const SharingState state = SharedPush(HistoryStore::defaultPath(), server).run();
     Console::write(stdout,

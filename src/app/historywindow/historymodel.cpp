@@ -46,11 +46,6 @@ void HistoryModel::setShared(const SharedServer &server)
     setFilter(m_filter);
 }
 
-HistorySource &HistoryModel::source() const
-{
-    return m_shared ? static_cast<HistorySource &>(*m_shared) : m_store;
-}
-
 void HistoryModel::setFilter(const HistoryFilter &filter)
 {
     ++m_generation;

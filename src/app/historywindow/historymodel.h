@@ -43,7 +43,6 @@ public:
     // Reads the first page of what the filter takes (again, after a new record).
     void setFilter(const HistoryFilter &filter);
     const HistoryFilter &filter() const { return m_filter; }
-    HistorySource &source() const;
     // How many records the filter takes; -1 while the server counts them (counted() then), or
     // when they are more than the server counts.
     qint64 total() const { return m_total; }

@@ -403,7 +403,7 @@ void HistoryWindow::exportCsv()
     }
     // The workshop's records are read on a thread, with a connection of their own: the window
     // stays free while a large history is written.
-    auto export_ = [path = *path, filter = m_model.filter()](HistorySource &source) {
+    auto writeCsv = [path = *path, filter = m_model.filter()](HistorySource &source) {
         QSaveFile file(path);
         const bool written = file.open(QIODevice::WriteOnly)
             && HistoryCsv::write(source, filter,
@@ -423,17 +423,16 @@ void HistoryWindow::exportCsv()
         }
     };
     if (!m_model.isShared()) {
-        tell(export_(m_store));
+        tell(writeCsv(m_store));
         return;
     }
-    auto *failure = new QString;
-    QThread *thread = QThread::create([export_, failure, server = m_server] {
+    auto failure = std::make_shared<QString>();
+    QThread *thread = QThread::create([writeCsv, failure, server = m_server] {
         SharedDatabase shared(server);
-        *failure = export_(shared);
+        *failure = writeCsv(shared);
     });
     connect(thread, &QThread::finished, this, [thread, failure, tell] {
         tell(*failure);
-        delete failure;
         thread->deleteLater();
     });
     thread->start();

@@ -15,73 +15,64 @@ QString passwordFile()
 #endif
 }
 
-QString reason(const SharingState &state)
+QString reason(const QString &code, const QString &detail)
 {
-    const QString &code = state.code;
     if (code == QLatin1String("password-in-text")) {
         return QStringLiteral("La connexion contient un mot de passe : il n'y est jamais gardé. "
                               "Mettez-le dans le fichier de mots de passe de PostgreSQL (%1).")
             .arg(passwordFile());
     }
     if (code == QLatin1String("bad-text")) {
-        return QStringLiteral("La connexion n'est pas comprise : %1").arg(state.reason);
+        return QStringLiteral("La connexion n'est pas comprise : %1").arg(detail);
     }
     if (code == QLatin1String("unencrypted")) {
         return QStringLiteral("La liaison avec %1 n'est pas chiffrée : les envois traverseraient "
                               "le réseau en clair. Ajoutez sslmode=verify-full à la connexion, ou "
                               "acceptez une liaison non chiffrée.")
-            .arg(state.reason);
+            .arg(detail);
     }
     if (code == QLatin1String("connection")) {
-        return QStringLiteral("Connexion au serveur impossible : %1").arg(state.reason);
+        return QStringLiteral("Connexion au serveur impossible : %1").arg(detail);
     }
     if (code == QLatin1String("no-schema")) {
         return QStringLiteral("Les tables de l'historique partagé manquent sur le serveur et ce "
                               "compte ne peut pas les créer : l'administrateur les crée avec "
                               "historique-postgresql.sql (%1).")
-            .arg(state.reason);
+            .arg(detail);
     }
     if (code == QLatin1String("newer-schema")) {
         return QStringLiteral("Les tables du serveur sont d'une version plus récente de "
                               "Tensiova : l'historique partagé y est lu, rien n'y est écrit.");
     }
     if (code == QLatin1String("local")) {
-        return QStringLiteral("L'historique de ce poste n'a pas pu être lu (%1).")
-            .arg(state.reason);
+        return QStringLiteral("L'historique de ce poste n'a pas pu être lu (%1).").arg(detail);
     }
     if (code == QLatin1String("42501")) {
         return QStringLiteral("Ce compte n'a pas le droit d'écrire dans l'historique partagé "
                               "(%1).")
-            .arg(state.reason);
+            .arg(detail);
     }
     if (code.isEmpty() || code.startsWith(QLatin1String("08"))
         || code.startsWith(QLatin1String("57P"))) {
-        return QStringLiteral("Le serveur ne répond plus : %1").arg(state.reason);
+        return QStringLiteral("Le serveur ne répond plus : %1").arg(detail);
     }
-    return QStringLiteral("Le serveur a refusé les envois : %1 (%2)").arg(state.reason, code);
+    return QStringLiteral("Le serveur a refusé les envois : %1 (%2)").arg(detail, code);
+}
+
+QString reason(const SharingState &state)
+{
+    return reason(state.code, state.reason);
 }
 
 QString failure(const SharedDatabase &shared)
 {
-    SharingState state;
-    state.failed = true;
-    state.reason = shared.error();
-    state.code = shared.errorCode();
-    return reason(state);
+    return reason(shared.errorCode(), shared.error());
 }
 
 QString connectionTextRefusal(const QString &connection)
 {
-    const QString problem = connectionTextProblem(connection);
-    if (problem.isEmpty()) {
-        return {};
-    }
-    SharingState state;
-    state.failed = true;
-    state.reason = problem;
-    state.code = problem == QLatin1String("password") ? QStringLiteral("password-in-text")
-                                                      : QStringLiteral("bad-text");
-    return reason(state);
+    const ConnectionTextProblem problem = connectionTextProblem(connection);
+    return problem.code.isEmpty() ? QString() : reason(problem.code, problem.detail);
 }
 
 QString status(const SharingState &state)

@@ -7,7 +7,9 @@
 // What the window and the command line say of the shared history, in French.
 namespace Tensiova::SharingMessages {
 
-// Why the records wait, in a sentence that carries libpq's or the server's own words.
+// Why the records wait, in a sentence that carries libpq's or the server's own words: code and
+// detail as SharedDatabase::errorCode() and error() give them.
+QString reason(const QString &code, const QString &detail);
 QString reason(const SharingState &state);
 // Why the server could not be reached or read.
 QString failure(const SharedDatabase &shared);
