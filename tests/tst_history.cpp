@@ -640,7 +640,7 @@ private slots:
         QCOMPARE(records.front().message, workedExampleBytes());
         QCOMPARE(records.front().port, 3);
         QVERIFY(!records.front().labelChangedAt.isValid());
-        QCOMPARE(sql(path, QStringLiteral("PRAGMA user_version")), QStringLiteral("3"));
+        QCOMPARE(sql(path, QStringLiteral("PRAGMA user_version")), QStringLiteral("4"));
         QCOMPARE(sql(path,
                      QStringLiteral("SELECT group_concat(name) FROM sqlite_master WHERE "
                                     "type = 'index' AND name LIKE 'envois%'")),

@@ -43,6 +43,12 @@ constexpr std::array<const char *, HistoryStore::SchemaVersion> Migrations {
     "CREATE INDEX envois_unshared ON envois (id) WHERE revision > shared_revision;"
     "CREATE TABLE station (key TEXT PRIMARY KEY, value TEXT NOT NULL);"
     "INSERT INTO station VALUES ('id', lower(hex(randomblob(16))))",
+    // 4: the station's copy of the workshop's approved set-ups and of which repère holds which
+    "CREATE TABLE setup_copy (name TEXT NOT NULL, number INTEGER NOT NULL, message BLOB NOT NULL,"
+    " document BLOB NOT NULL, PRIMARY KEY (name, number));"
+    "CREATE INDEX setup_copy_by_message ON setup_copy (message);"
+    "CREATE TABLE setup_assignment_copy (pattern TEXT NOT NULL, folded TEXT NOT NULL,"
+    " is_prefix INTEGER NOT NULL, name TEXT NOT NULL, PRIMARY KEY (folded, is_prefix))",
 };
 
 constexpr const char *Columns =
@@ -643,6 +649,83 @@ qint64 HistoryStore::count(const HistoryFilter &filter)
     }
     Statement total = selection(filter, -1, 0, true);
     return total.step() == SQLITE_ROW ? total.number(0) : (fail({}), 0);
+}
+
+bool HistoryStore::replaceSetupCopy(const QList<KeptVersion> &versions,
+                                    const QList<KeptAssignment> &assignments, const QString &digest)
+{
+    if (!ensureWritable() || !execute("BEGIN IMMEDIATE")) {
+        return false;
+    }
+    bool written =
+        execute("DELETE FROM setup_copy") && execute("DELETE FROM setup_assignment_copy");
+    for (qsizetype n = 0; written && n < versions.size(); ++n) {
+        const KeptVersion &version = versions.at(n);
+        Statement insert(m_db, "INSERT OR REPLACE INTO setup_copy VALUES (?, ?, ?, ?)");
+        insert.bind(version.name).bind(qint64(version.number)).bind(version.message);
+        written = insert.bind(version.document).run();
+    }
+    for (qsizetype n = 0; written && n < assignments.size(); ++n) {
+        const KeptAssignment &assignment = assignments.at(n);
+        const bool prefix = assignment.pattern.endsWith(QLatin1Char('*'));
+        Statement insert(m_db, "INSERT OR REPLACE INTO setup_assignment_copy VALUES (?, ?, ?, ?)");
+        insert.bind(assignment.pattern)
+            .bind((prefix ? assignment.pattern.chopped(1) : assignment.pattern).toLower())
+            .bind(qint64(prefix));
+        written = insert.bind(assignment.name).run();
+    }
+    Statement state(m_db,
+                    "INSERT OR REPLACE INTO station VALUES ('setup_digest', ?),"
+                    " ('setup_copied_utc', ?)");
+    state.bind(digest).bind(utcText(QDateTime::currentDateTimeUtc()));
+    return (written && state.run() && execute("COMMIT")) || (fail({}), rollBack());
+}
+
+std::optional<QList<HistoryStore::KeptVersion>>
+HistoryStore::keptVersions(const QString &name, const QByteArray &message)
+{
+    QList<KeptVersion> found;
+    if (!open(Access::Read)) {
+        return m_error.isEmpty() ? std::optional(found) : std::nullopt;
+    }
+    QByteArray sql("SELECT name, number, message, document FROM setup_copy");
+    sql += !name.isEmpty() ? " WHERE name = ?" : !message.isNull() ? " WHERE message = ?" : "";
+    Statement select(m_db, sql + " ORDER BY name, number");
+    if (!name.isEmpty()) {
+        select.bind(name);
+    } else if (!message.isNull()) {
+        select.bind(message);
+    }
+    while (select.step() == SQLITE_ROW) {
+        found.append({select.text(0), int(select.number(1)), select.bytes(2), select.bytes(3)});
+    }
+    if (select.result() != SQLITE_DONE) {
+        return fail({}), std::nullopt;
+    }
+    return found;
+}
+
+std::optional<QString> HistoryStore::keptSetupOf(const QString &label)
+{
+    if (!open(Access::Read)) {
+        return m_error.isEmpty() ? std::optional(QString()) : std::nullopt;
+    }
+    // The repère's own set-up, or its longest prefix's.
+    Statement select(m_db,
+                     "SELECT name FROM setup_assignment_copy WHERE (is_prefix = 0 AND"
+                     " folded = ?1) OR (is_prefix = 1 AND substr(?1, 1, length(folded))"
+                     " = folded) ORDER BY is_prefix, length(folded) DESC LIMIT 1");
+    select.bind(label.toLower());
+    const int result = select.step();
+    if (result != SQLITE_ROW && result != SQLITE_DONE) {
+        return fail({}), std::nullopt;
+    }
+    return result == SQLITE_ROW ? select.text(0) : QString();
+}
+
+HistoryStore::SetupCopyState HistoryStore::setupCopyState()
+{
+    return {stationValue("setup_digest"), utcTime(stationValue("setup_copied_utc"))};
 }
 
 } // namespace Tensiova

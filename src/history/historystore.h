@@ -2,6 +2,8 @@
 
 #include "history/historysource.h"
 
+#include <QByteArray>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -19,7 +21,7 @@ namespace Tensiova {
 class HistoryStore : public HistorySource
 {
 public:
-    static constexpr int SchemaVersion = 3;
+    static constexpr int SchemaVersion = 4;
     static constexpr int BusyWaitMs = 5000; // other writers' turns
 
     // historique.sqlite in the user's data folder: ~/.local/share/tensiova (XDG_DATA_HOME), or
@@ -75,6 +77,37 @@ public:
     bool markShared(const QList<Unshared> &records);
     // The server's database the marks refer to: another one has none of the records yet.
     bool followSharedDatabase(const QString &database);
+
+    // The workshop's approved set-ups as the station last copied them from the server, for use
+    // without it: each version as the library's own document, found by its set-up's name or by
+    // its 52 bytes; the set-up each repère, or each repère that begins with a prefix ("P20-*"),
+    // is given; and when and from which state of the server the copy was made.
+    struct KeptVersion
+    {
+        QString name;
+        int number = 0;
+        QByteArray message;
+        QByteArray document;
+    };
+    struct KeptAssignment
+    {
+        QString pattern;
+        QString name;
+    };
+    struct SetupCopyState
+    {
+        QString digest;
+        QDateTime copiedAt; // invalid: never copied
+    };
+    bool replaceSetupCopy(const QList<KeptVersion> &versions,
+                          const QList<KeptAssignment> &assignments, const QString &digest);
+    // Every version kept, those of a set-up, or those with the message's bytes, by name and
+    // number; nothing for no copy yet.
+    std::optional<QList<KeptVersion>> keptVersions(const QString &name = {},
+                                                   const QByteArray &message = {});
+    // The set-up the repère is given: its own, else its longest prefix's; empty for none.
+    std::optional<QString> keptSetupOf(const QString &label);
+    SetupCopyState setupCopyState();
 
 private:
     class Statement;

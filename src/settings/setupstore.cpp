@@ -79,32 +79,66 @@ FileStatus SaveSetup(const QString &path, const MonitoringSetup &setup)
     return writeValues(path, values);
 }
 
+namespace {
+
+// An entry as read, converted for its control as "Ouvrir" converts it.
+LoadedEntry loadedEntry(Family family, int channel, const QString &value, const QLocale &locale)
+{
+    const double number = LeadingNumber(value);
+    LoadedEntry entry {family, channel, {}, {}, value};
+    if (isActionFamily(family)) {
+        if (const auto index = RoundToInt16(number)) {
+            entry.index = *index;
+        }
+    } else {
+        entry.text = NumberText(number, locale);
+    }
+    return entry;
+}
+
+} // namespace
+
 LoadedSetup LoadSetup(const QString &path, const QLocale &locale)
 {
     const ProfileFile::ReadResult file = ProfileFile::read(path);
     const IniDocument &document = file.document;
     LoadedSetup loaded {{}, file.status, 0};
-    QList<LoadedEntry> &entries = loaded.entries;
     for (const Family family : FamilyOrder) {
         for (int channel = 0; channel < ChannelCount; ++channel) {
             const QString value =
                 readValue(document, sectionName(family, channel), readCapacity(family)).trimmed();
-            const double number = LeadingNumber(value);
-            LoadedEntry entry {family, channel, {}, {}, value};
             if (document.value(sectionName(family, channel).toLatin1(), ValueKey)) {
                 ++loaded.found;
             }
-            if (isActionFamily(family)) {
-                if (const auto index = RoundToInt16(number)) {
-                    entry.index = *index;
-                }
-            } else {
-                entry.text = NumberText(number, locale);
-            }
-            entries.append(entry);
+            loaded.entries.append(loadedEntry(family, channel, value, locale));
         }
     }
     return loaded;
+}
+
+LoadedSetup LoadEntries(const QStringList &values, const QLocale &locale)
+{
+    LoadedSetup loaded;
+    for (const Family family : FamilyOrder) {
+        for (int channel = 0; channel < ChannelCount; ++channel) {
+            const QString value =
+                values.value(loaded.found).left(readCapacity(family) - 1).trimmed();
+            ++loaded.found;
+            loaded.entries.append(loadedEntry(family, channel, value, locale));
+        }
+    }
+    return loaded;
+}
+
+QStringList SetupEntries(const MonitoringSetup &setup)
+{
+    QStringList values;
+    for (const Family family : FamilyOrder) {
+        for (int channel = 0; channel < ChannelCount; ++channel) {
+            values.append(setup.fieldText(family, channel));
+        }
+    }
+    return values;
 }
 
 MonitoringSetup applyLoadedEntries(MonitoringSetup setup, const LoadedSetup &loaded)

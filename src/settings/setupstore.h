@@ -6,6 +6,7 @@
 #include <QList>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -53,6 +54,11 @@ struct LoadedSetup
 
 // The file is read once.
 LoadedSetup LoadSetup(const QString &path, const QLocale &locale);
+
+// The 48 entries as a set-up file holds them, family by family, each channel in turn (as SaveSetup
+// writes them), and read back as LoadSetup reads a file that holds them.
+QStringList SetupEntries(const MonitoringSetup &setup);
+LoadedSetup LoadEntries(const QStringList &values, const QLocale &locale);
 
 // The setup after loading: a text field takes its loaded text; a list takes its loaded index
 // when the list accepts it, and otherwise keeps its current one.

@@ -129,6 +129,26 @@ bool SharedDatabase::run(const QByteArray &sql, const QList<ServerValue> &values
     return connect() && m_server.run(sql, values, QDeadlineTimer(m_patienceMs), rows);
 }
 
+bool SharedDatabase::runInTransaction(
+    const QList<std::pair<QByteArray, QList<ServerValue>>> &statements, ServerRows *lastRows)
+{
+    if (!run("BEGIN", {})) {
+        return false;
+    }
+    for (const auto &[sql, values] : statements) {
+        if (!m_server.run(sql, values, QDeadlineTimer(m_patienceMs), lastRows)) {
+            // Nothing of it stays: the server undoes it, or has undone it with a lost connection.
+            const QString error = m_server.error();
+            const QString code = m_server.errorCode();
+            if (m_server.isOpen()) {
+                m_server.runScript("ROLLBACK", QDeadlineTimer(m_patienceMs));
+            }
+            return fail(code, error);
+        }
+    }
+    return m_server.run("COMMIT", {}, QDeadlineTimer(m_patienceMs));
+}
+
 bool SharedDatabase::connect()
 {
     if (m_server.isOpen()) {
@@ -157,8 +177,10 @@ bool SharedDatabase::ensureSchema()
     if (!m_server.run("SELECT to_regclass('tensiova_schema') IS NOT NULL", {}, deadline, &found)) {
         return false;
     }
-    if (found.text(0, 0) != QLatin1String("t")) {
-        // Stations that start together make the tables once: one after the other.
+    const bool existed = found.text(0, 0) == QLatin1String("t");
+    if (!existed || !readSchema(deadline) || m_version < SchemaVersion) {
+        // Made, or brought up to date, by the same script; stations that start together run it
+        // one after the other.
         QFile script(QStringLiteral(":/sharedhistory/historique-postgresql.sql"));
         if (!script.open(QIODevice::ReadOnly)) {
             return fail(QStringLiteral("no-schema"), script.errorString());
@@ -166,12 +188,21 @@ bool SharedDatabase::ensureSchema()
         if (!m_server.runScript("BEGIN; SELECT pg_advisory_xact_lock(7305142);" + script.readAll()
                                     + ";COMMIT",
                                 deadline)) {
-            if (m_server.errorCode() == QLatin1String("42501")) { // insufficient privilege
+            if (m_server.errorCode() != QLatin1String("42501")) { // insufficient privilege
+                return false;
+            }
+            // An account that may not bring older tables up to date still shares its records:
+            // only the set-up library is missing until an administrator runs the script.
+            if (!existed || !m_server.runScript("ROLLBACK", deadline)) {
                 return fail(QStringLiteral("no-schema"), m_server.error());
             }
-            return false;
         }
     }
+    return readSchema(deadline);
+}
+
+bool SharedDatabase::readSchema(QDeadlineTimer deadline)
+{
     ServerRows schema;
     if (!m_server.run("SELECT version, database_id FROM tensiova_schema", {}, deadline, &schema)
         || schema.count() != 1) {
@@ -179,7 +210,8 @@ bool SharedDatabase::ensureSchema()
             ? fail(QStringLiteral("no-schema"), QStringLiteral("tensiova_schema has no row"))
             : false;
     }
-    m_newer = schema.number(0, 0) > SchemaVersion;
+    m_version = schema.number(0, 0);
+    m_newer = m_version > SchemaVersion;
     m_databaseId = schema.text(0, 1);
     return true;
 }

@@ -24,7 +24,7 @@ struct SharedServer
 class SharedDatabase : public HistorySource
 {
 public:
-    static constexpr int SchemaVersion = 1;
+    static constexpr int SchemaVersion = 2; // 2: the set-up library
     static constexpr int StatementPatienceMs = 15000;
     // Records a statement takes when they are sent, and read a page at a time for a long listing.
     static constexpr int SendBatch = 100;
@@ -42,6 +42,17 @@ public:
     const ServerIdentity &identity() const { return m_server.identity(); }
     // Made with the tables: another id means another database, which has none of our records.
     const QString &databaseId() const { return m_databaseId; }
+    // The set-up library is there: the tables are of version 2 or later.
+    bool hasLibrary() const { return m_version >= 2; }
+    // Tables of a newer program: read, never written.
+    bool isNewer() const { return m_newer; }
+
+    // One statement on the connected server, within the patience; its values never spliced into
+    // its text.
+    bool run(const QByteArray &sql, const QList<ServerValue> &values, ServerRows *rows = nullptr);
+    // Several statements in one transaction, each with its values: all or nothing.
+    bool runInTransaction(const QList<std::pair<QByteArray, QList<ServerValue>>> &statements,
+                          ServerRows *lastRows = nullptr);
 
     // Adds the station's records, or completes those the server has (answers; repères when
     // changed later than the server's); in one transaction.
@@ -58,10 +69,10 @@ public:
 
 private:
     bool ensureSchema();
+    bool readSchema(QDeadlineTimer deadline);
     bool forEachLatestByLabel(const HistoryFilter &filter, int limit,
                               const std::function<bool(const SendRecord &)> &take);
     bool fail(const QString &code, const QString &error);
-    bool run(const QByteArray &sql, const QList<ServerValue> &values, ServerRows *rows = nullptr);
     bool readPage(const QByteArray &sql, const QList<ServerValue> &values,
                   const std::function<bool(const SendRecord &)> &take, int *read = nullptr);
 
@@ -71,6 +82,7 @@ private:
     QString m_code;
     QString m_ownError;
     bool m_newer = false; // the server's tables are of a newer program: read, never written
+    qint64 m_version = 0;
     int m_patienceMs = StatementPatienceMs;
 };
 

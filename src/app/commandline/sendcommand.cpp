@@ -2,8 +2,10 @@
 
 #include "app/commandline/console.h"
 #include "app/commandline/historycommand.h"
+#include "app/commandline/setupcommand.h"
 #include "app/sentences/filemessages.h"
 #include "app/sentences/historymessages.h"
+#include "app/sentences/librarymessages.h"
 #include "app/sentences/linkmessages.h"
 #include "app/sentences/sharingmessages.h"
 #include "conversions/windows1252.h"
@@ -13,10 +15,10 @@
 #include "link/portanswer.h"
 #include "link/portmap.h"
 #include "link/seriallink.h"
-#include "model/actionchoice.h"
 #include "multisend/multisend.h"
 #include "settings/settingslocation.h"
 #include "settings/setupstore.h"
+#include "setuplibrary/setupcopy.h"
 #include "sharedhistory/sharedserversetting.h"
 
 #include <QCommandLineParser>
@@ -101,6 +103,7 @@ struct Outcome
     QString label; // the repère, said when several ports are sent to
     QByteArray bytes;
     QByteArray answer;
+    QString setup; // "NOM v3" or "hors bibliothèque"; empty when the station knows no library
 };
 
 QString hex(const QByteArray &bytes, char separator)
@@ -129,6 +132,9 @@ void report(const Outcome &outcome, bool json)
         if (!outcome.label.isEmpty()) {
             object.insert(QStringLiteral("label"), outcome.label);
         }
+        if (!outcome.setup.isEmpty()) {
+            object.insert(QStringLiteral("setup"), outcome.setup);
+        }
         Console::write(stdout,
                        QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact))
                            + QLatin1Char('\n'));
@@ -145,6 +151,9 @@ void report(const Outcome &outcome, bool json)
         Console::write(stdout,
                        QStringLiteral("Message envoyé (%1 octets) :\n").arg(outcome.bytes.size())
                            + rows);
+    }
+    if (!outcome.setup.isEmpty()) {
+        Console::write(stdout, QStringLiteral("Réglage : %1\n").arg(outcome.setup));
     }
     if (!outcome.answer.isEmpty()) {
         Console::write(stdout,
@@ -180,6 +189,17 @@ void handOverToSharedHistory(const QString &historyPath)
     }
 }
 
+// "NOM v3" when the bytes are a version the workshop approved (now or once), "hors bibliothèque"
+// otherwise; nothing when the station knows no library (no server, no copy).
+QString setupNaming(const QString &historyPath, const QByteArray &bytes)
+{
+    SetupCopy copy(historyPath);
+    if (!copy.copiedAt().isValid()) {
+        return {};
+    }
+    return LibraryMessages::recordSetup(copy.versionSending(bytes));
+}
+
 Outcome failure(int exit, const QString &status, const QString &message)
 {
     Outcome outcome;
@@ -187,23 +207,6 @@ Outcome failure(int exit, const QString &status, const QString &message)
     outcome.status = status;
     outcome.message = message;
     return outcome;
-}
-
-// The set-up as "Ouvrir" puts it into the window; an action the list would refuse is a wrong
-// field, as there is no earlier selection to keep.
-MonitoringSetup loadedSetup(const SetupStore::LoadedSetup &loaded, QList<FieldProblem> &problems)
-{
-    MonitoringSetup setup;
-    for (const SetupStore::LoadedEntry &entry : loaded.entries) {
-        if (!isActionFamily(entry.family)) {
-            setup.setText(entry.family, entry.channel, entry.text);
-        } else if (entry.index && ActionChoice::isSelectable(*entry.index)) {
-            setup.setAction(entry.family, entry.channel, *entry.index);
-        } else {
-            problems.append({entry.family, entry.channel, entry.stored});
-        }
-    }
-    return setup;
 }
 
 // The port a --port value names: a COM number as the window maps it ("3", "COM3"), or a device
@@ -245,9 +248,10 @@ void applyLabel(const QString &value, QList<PortSend::Target> &targets)
     }
 }
 
-Outcome portOutcome(const PortSend &port, int waitMs)
+Outcome portOutcome(const PortSend &port, int waitMs, const QString &setup)
 {
     Outcome outcome;
+    outcome.setup = port.sent().isEmpty() ? QString() : setup;
     outcome.device = port.deviceName();
     const int number = port.portNumber();
     outcome.port = number > 0 ? QStringLiteral("COM%1").arg(number) : QString();
@@ -312,14 +316,30 @@ int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool
     const SettingsLocation location = folderOption.isEmpty()
         ? SettingsLocation::forThisProgram(SettingsLocation::Seeding::None)
         : SettingsLocation(folderOption, folderOption, SettingsLocation::Seeding::None);
-    if (!QFileInfo::exists(file)) {
-        return refuse(BadCommandLine, QStringLiteral("unreadable file"),
-                      QStringLiteral("Le fichier « %1 » n'existe pas.").arg(file));
-    }
-    const SetupStore::LoadedSetup loaded = SetupStore::LoadSetup(file, QLocale::system());
-    if (!loaded.status) {
-        return refuse(BadCommandLine, QStringLiteral("unreadable file"),
-                      FileMessages::notOpened(file, loaded.status));
+    // A file of the station's, or a version of the workshop's library.
+    std::optional<SetupVersion> version;
+    QString source = file;
+    SetupStore::LoadedSetup loaded;
+    if (parser.isSet(QStringLiteral("setup"))) {
+        const SetupCommand::Chosen chosen =
+            SetupCommand::versionToSend(parser.value(QStringLiteral("setup")));
+        if (!chosen.version) {
+            return refuse(chosen.sendExit, chosen.status, chosen.message);
+        }
+        version = chosen.version;
+        source = LibraryMessages::recordSetup(version);
+        loaded = SetupStore::LoadEntries(version->entries, QLocale::system());
+    } else {
+        if (!QFileInfo::exists(file)) {
+            return refuse(BadCommandLine, QStringLiteral("unreadable file"),
+                          QStringLiteral("Le fichier « %1 » n'existe pas.").arg(file));
+        }
+        loaded = SetupStore::LoadSetup(file, QLocale::system());
+        if (!loaded.status) {
+            return refuse(BadCommandLine, QStringLiteral("unreadable file"),
+                          FileMessages::notOpened(file, loaded.status));
+        }
+        source = QFileInfo(file).absoluteFilePath();
     }
 
     QList<PortSend::Target> targets;
@@ -361,11 +381,19 @@ int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool
     sending.setTargets(targets);
 
     QList<FieldProblem> problems;
-    const MonitoringSetup setup = loadedSetup(loaded, problems);
+    const MonitoringSetup setup = scriptSetup(loaded, problems);
     QList<int> every(targets.size());
     std::iota(every.begin(), every.end(), 0);
     // Every wrong field is named, the others' too, in the order of the message.
-    problems += problems.isEmpty() ? sending.start(setup, QFileInfo(file).absoluteFilePath(), every)
+    if (version && problems.isEmpty()
+        && SetupDraft::of(setup, QLocale::system()).message != version->message) {
+        return refuse(
+            WrongFields, QStringLiteral("wrong fields"),
+            QStringLiteral("Les valeurs de %1 ne donnent pas ses 52 octets sur ce poste : "
+                           "rien n'est envoyé.")
+                .arg(version->title()));
+    }
+    problems += problems.isEmpty() ? sending.start(setup, source, every)
                                    : sending.ports().front()->check(setup);
     if (!problems.isEmpty()) {
         std::sort(problems.begin(), problems.end(), [](const auto &a, const auto &b) {
@@ -375,6 +403,13 @@ int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool
         return refuse(WrongFields, QStringLiteral("wrong fields"),
                       LinkMessages::wrongFields(problems, LinkMessages::Saving::No));
     }
+
+    // Each record is named after the library's version it sends, from its bytes.
+    const auto sent = std::find_if(sending.ports().begin(), sending.ports().end(),
+                                   [](const auto &port) { return !port->sent().isEmpty(); });
+    const QString setupName = sent == sending.ports().end()
+        ? QString()
+        : setupNaming(context.historyPath, (*sent)->sent());
 
     // What the history could not take is said once for all the ports, at the end.
     std::set<HistoryProblem::Kind> told;
@@ -389,7 +424,7 @@ int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool
                 }
             });
         const auto ended = [&, port = port.get()] {
-            const Outcome outcome = portOutcome(*port, waitMs);
+            const Outcome outcome = portOutcome(*port, waitMs, setupName);
             worst = std::max(worst, outcome.exit);
             if (several) {
                 reportPort(*port, outcome, json);
@@ -447,6 +482,7 @@ int run(const QStringList &arguments)
                        {{QStringLiteral("h"), QStringLiteral("help")}, {}},
                        {QStringLiteral("version"), {}}});
     parser.addOptions(HistoryCommand::options());
+    parser.addOptions(SetupCommand::options());
     const bool json = arguments.contains(QStringLiteral("--json"));
     const auto refuse = [json](const QString &why) {
         report(failure(BadCommandLine, QStringLiteral("bad command line"),
@@ -454,7 +490,15 @@ int run(const QStringList &arguments)
                json);
         return int(BadCommandLine);
     };
-    if (!parser.parse(arguments)) {
+    // "--send --setup NOM": the version is what is sent, no file follows --send.
+    QStringList given = arguments;
+    const qsizetype sendAt = given.indexOf(QStringLiteral("--send"));
+    const bool sendsVersion = sendAt >= 0 && sendAt + 1 < given.size()
+        && given.at(sendAt + 1).startsWith(QLatin1String("--setup"));
+    if (sendsVersion) {
+        given.removeAt(sendAt);
+    }
+    if (!parser.parse(given)) {
         return refuse(parser.unknownOptionNames().isEmpty()
                           ? QStringLiteral("Ligne de commande incorrecte : une option attend une "
                                            "valeur.")
@@ -462,7 +506,9 @@ int run(const QStringList &arguments)
                                 .arg(parser.unknownOptionNames().join(QStringLiteral(", "))));
     }
     if (parser.isSet(QStringLiteral("help"))) {
-        Console::write(stdout, HelpText + QLatin1Char('\n') + HistoryCommand::help());
+        Console::write(stdout,
+                       HelpText + QLatin1Char('\n') + HistoryCommand::help() + QLatin1Char('\n')
+                           + SetupCommand::help());
         return Answered;
     }
     if (parser.isSet(QStringLiteral("version"))) {
@@ -476,7 +522,15 @@ int run(const QStringList &arguments)
     if (parser.isSet(QStringLiteral("history")) && parser.positionalArguments().isEmpty()) {
         return HistoryCommand::run(parser);
     }
-    if (!parser.isSet(QStringLiteral("send")) || !parser.positionalArguments().isEmpty()) {
+    if (SetupCommand::isWanted(parser)) {
+        return SetupCommand::run(parser);
+    }
+    if (sendsVersion != parser.isSet(QStringLiteral("setup"))) {
+        return refuse(QStringLiteral("--setup NOM s'emploie après --send : tensiova --send "
+                                     "--setup NOM --port PORT."));
+    }
+    if ((!sendsVersion && !parser.isSet(QStringLiteral("send")))
+        || !parser.positionalArguments().isEmpty()) {
         return refuse(QStringLiteral("Ligne de commande incorrecte : il faut --send FICHIER ou "
                                      "--history, sans autre argument."));
     }

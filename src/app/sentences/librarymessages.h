@@ -1,0 +1,24 @@
+#pragma once
+
+#include "setuplibrary/setupversion.h"
+
+#include <QString>
+
+#include <optional>
+
+// What the window and the command line say of the workshop's set-up library, in French.
+namespace Tensiova::LibraryMessages {
+
+// Why the library refused or could not be read: code and detail as SetupLibrary::errorCode() and
+// error() give them (the server's own French sentence for its rules).
+QString failure(const QString &code, const QString &detail);
+// "proposée", "approuvée", "refusée", "retirée".
+QString stateName(SetupVersion::State state);
+// A record's set-up: "NOM v3", or "hors bibliothèque".
+QString recordSetup(const std::optional<SetupVersion> &version);
+// « Réglage « NOM » v3 »: the window's title and status line.
+QString openedSetup(const SetupVersion &version);
+// Said when the server is away and the station's copy serves: its date.
+QString fromCopy(const QDateTime &copiedAt);
+
+} // namespace Tensiova::LibraryMessages

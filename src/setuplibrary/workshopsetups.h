@@ -1,0 +1,61 @@
+#pragma once
+
+#include "setuplibrary/setupcopy.h"
+#include "setuplibrary/setuplibrary.h"
+#include "sharedhistory/shareddatabase.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+
+namespace Tensiova {
+
+// The set-up library as a station reaches it: the server when it answers (the station's copy then
+// brought up to date), else the copy, which says when it was made.
+class WorkshopSetups
+{
+public:
+    WorkshopSetups(const QString &historyPath, const SharedServer &server);
+
+    // How long the server may take to answer each call.
+    void setPatience(int milliseconds) { m_database.setPatience(milliseconds); }
+
+    struct Found
+    {
+        std::optional<SetupVersion> version;
+        bool fromCopy = false; // the server did not answer: the station's copy served
+        QDateTime copiedAt; // of the copy that served
+        QString code; // why nothing was found: SetupLibrary::errorCode()
+        QString error;
+    };
+    // The set-up's approved version for 0, or its version number.
+    Found version(const QString &name, int number = 0);
+    // The versions a list shows: every set-up's from the server, or those of the copy.
+    struct Listing
+    {
+        std::optional<QList<SetupSummary>> setups;
+        bool fromCopy = false;
+        QDateTime copiedAt;
+        QString code;
+        QString error;
+    };
+    Listing list();
+
+    SharedDatabase &database() { return m_database; }
+    SetupLibrary &library() { return m_library; }
+    SetupCopy &copy() { return m_copy; }
+
+private:
+    // Whether the server answers, the copy then made again if the library changed there.
+    bool reachServer();
+
+    SharedDatabase m_database;
+    SetupLibrary m_library;
+    SetupCopy m_copy;
+};
+
+// The list a copy gives: each set-up's approved version, if it still has one.
+QList<SetupSummary> summaries(const QList<SetupVersion> &versions);
+
+} // namespace Tensiova
