@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QLocale>
+#include <QProcess>
 
 #include <clocale>
 
@@ -153,4 +154,20 @@ Tensiova::SendRecord sampleRecord(int n)
     record.appendAnswer(QByteArray("OK\r\n\x00\xE9", 6));
     record.label = QStringLiteral("Site Nord; armoire \"B%1\"").arg(n);
     return record;
+}
+
+int runProgram(const QString &program, const QProcessEnvironment &environment,
+               const QStringList &arguments, QString *out, QString *err)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished(LongWaitMs);
+    if (out) {
+        *out = QString::fromUtf8(process.readAllStandardOutput());
+    }
+    if (err) {
+        *err = QString::fromUtf8(process.readAllStandardError());
+    }
+    return finished ? process.exitCode() : -1;
 }

@@ -4,6 +4,7 @@
 #include "model/monitoringsetup.h"
 
 #include <QByteArray>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTest>
 
@@ -36,6 +37,11 @@ QByteArray unescaped(const QString &cell);
 QString processLocaleProblem();
 #define VERIFY_PROCESS_LOCALE()                                                                    \
     QVERIFY2(processLocaleProblem().isEmpty(), qPrintable(processLocaleProblem()))
+
+// Runs the program with the environment and arguments until it ends; its exit code, or -1 when it
+// did not end in LongWaitMs. out and err: what it printed.
+int runProgram(const QString &program, const QProcessEnvironment &environment,
+               const QStringList &arguments, QString *out = nullptr, QString *err = nullptr);
 
 // A record as a technician's station would write it, different for each n.
 Tensiova::SendRecord sampleRecord(int n);

@@ -414,17 +414,7 @@ private slots:
         environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
         const auto tensiova = [&](const QStringList &arguments, QString *out = nullptr,
                                   QString *err = nullptr) {
-            QProcess program;
-            program.setProcessEnvironment(environment);
-            program.start(QStringLiteral(PROGRAM), arguments);
-            const bool finished = program.waitForFinished(LongWaitMs);
-            if (out) {
-                *out = QString::fromUtf8(program.readAllStandardOutput());
-            }
-            if (err) {
-                *err = QString::fromUtf8(program.readAllStandardError());
-            }
-            return finished ? program.exitCode() : -1;
+            return runProgram(QStringLiteral(PROGRAM), environment, arguments, out, err);
         };
         QString out;
         QString err;

@@ -132,10 +132,15 @@ std::optional<QList<SetupVersion>> SetupLibrary::versions(const QString &name)
 std::optional<SetupVersion> SetupLibrary::version(const QString &name, int number)
 {
     QList<SetupVersion> found;
-    const QByteArray which =
-        number > 0 ? " AND v.number = $2::integer" : " AND v.state = 'approuvee'";
-    if (!read(QByteArray(VersionColumns) + " WHERE " + NamedSetup + which, {name, qint64(number)},
-              found)) {
+    QList<ServerValue> values {name};
+    QByteArray sql = QByteArray(VersionColumns) + " WHERE " + NamedSetup;
+    if (number > 0) {
+        sql += " AND v.number = $2::integer";
+        values.append(qint64(number));
+    } else {
+        sql += " AND v.state = 'approuvee'";
+    }
+    if (!read(sql, values, found)) {
         return std::nullopt;
     }
     if (found.isEmpty()) {

@@ -129,7 +129,8 @@ BEGIN
             USING ERRCODE = 'TV001';
     END IF;
     IF NEW.state = OLD.state THEN
-        RETURN NEW;
+        RAISE EXCEPTION 'La version v% est déjà « % » : seul son état change, une fois.',
+            OLD.number, OLD.state USING ERRCODE = 'TV002';
     END IF;
     IF NOT ((OLD.state = 'proposee' AND NEW.state IN ('approuvee', 'refusee'))
             OR (OLD.state = 'approuvee' AND NEW.state = 'retiree')) THEN

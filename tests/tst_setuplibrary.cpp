@@ -1,0 +1,400 @@
+#include "testdata.h"
+#include "testserver.h"
+
+#include "../tools/common/ptypair.h"
+#include "history/historystore.h"
+#include "setuplibrary/setupcopy.h"
+#include "setuplibrary/workshopsetups.h"
+
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <signal.h>
+#include <thread>
+
+using namespace Tensiova;
+
+namespace {
+
+// Names, comments and repères a user could type or a file could hold, stored and read back exact.
+const QStringList HostileTexts {
+    QStringLiteral("'); DROP TABLE tensiova_reglages; --"),
+    QStringLiteral("100 % _sûr_ \\ \"guillemets\" l'armoire"),
+    QStringLiteral("Réglage élévé ÉÀÇ œ €"),
+    QString(10000, QLatin1Char('x')) + QStringLiteral("é"),
+};
+
+SetupDraft draftOf(const MonitoringSetup &setup)
+{
+    return SetupDraft::of(setup, QLocale::system());
+}
+
+// A set-up of its own for each n, valid for the device.
+SetupDraft sampleDraft(int n)
+{
+    MonitoringSetup setup = workedExample();
+    setup.setText(Family::Max, 0, QString::number(100 + n));
+    return draftOf(setup);
+}
+
+} // namespace
+
+class SetupLibraryTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    TestServer m_server;
+    QTemporaryDir m_folder;
+    int m_databases = 0;
+    QString m_database;
+
+    // A database of its own, its tables made by the administrator; "poste" a station's login,
+    // "autre" an approver's.
+    QString freshDatabase()
+    {
+        const QString name = QStringLiteral("bibliotheque%1").arg(++m_databases);
+        if (!m_server.query(QStringLiteral("CREATE DATABASE %1").arg(name),
+                            QStringLiteral("postgres"))) {
+            return {};
+        }
+        SharedDatabase admin(server(QStringLiteral("atelier_admin"), name));
+        if (!admin.connect()
+            || !m_server.query(QStringLiteral("GRANT tensiova_poste TO poste;"
+                                              "GRANT tensiova_approbation TO autre"),
+                               name)) {
+            return {};
+        }
+        return name;
+    }
+    SharedServer server(const QString &account, const QString &database = {}) const
+    {
+        return {m_server.connection(account, database.isEmpty() ? m_database : database)};
+    }
+    QString scalar(const QString &sql) const
+    {
+        return m_server.query(sql, m_database).value_or(QStringLiteral("(failed)")).trimmed();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        VERIFY_PROCESS_LOCALE();
+        QVERIFY(m_folder.isValid());
+        QVERIFY2(m_server.start(), qPrintable(m_server.error()));
+        m_database = freshDatabase();
+        QVERIFY(!m_database.isEmpty());
+    }
+
+    // Proposed by a station, approved by another person only, never changed, never deleted:
+    // the server refuses it whoever asks, with a sentence that says why.
+    void fourEyesAndStoredValuesAreTheServers()
+    {
+        SharedDatabase stationDb(server(QStringLiteral("poste")));
+        SharedDatabase approverDb(server(QStringLiteral("autre")));
+        SharedDatabase adminDb(server(QStringLiteral("atelier_admin")));
+        SetupLibrary station(stationDb);
+        SetupLibrary approver(approverDb);
+        SetupLibrary admin(adminDb);
+        const QString name = QStringLiteral("Quatre yeux");
+
+        QCOMPARE(station.propose(name, sampleDraft(1), QStringLiteral("première")), 1);
+        QCOMPARE(approver.propose(name, sampleDraft(2), QStringLiteral("seconde")), 2);
+        QCOMPARE(scalar(QStringLiteral("SELECT string_agg(author, ',' ORDER BY number) FROM "
+                                       "tensiova_reglage_versions")),
+                 QStringLiteral("poste,autre"));
+
+        // A station's login reads and proposes, nothing more.
+        QVERIFY(!station.decide(name, 1, SetupVersion::State::Approved));
+        QCOMPARE(station.errorCode(), QStringLiteral("42501"));
+        QVERIFY(!station.assign(QStringLiteral("P1"), name));
+        QCOMPARE(station.errorCode(), QStringLiteral("42501"));
+        // Nobody approves their own version, not even the tables' owner.
+        QVERIFY(!approver.decide(name, 2, SetupVersion::State::Approved));
+        QCOMPARE(approver.errorCode(), QStringLiteral("TV003"));
+        QVERIFY2(approver.error().contains(QStringLiteral("une autre personne")),
+                 qPrintable(approver.error()));
+        // A refusal says why.
+        QVERIFY(!approver.decide(name, 1, SetupVersion::State::Refused, QStringLiteral("  ")));
+        QCOMPARE(approver.errorCode(), QStringLiteral("TV004"));
+
+        QVERIFY2(approver.decide(name, 1, SetupVersion::State::Approved),
+                 qPrintable(approver.error()));
+        QVERIFY2(admin.decide(name, 2, SetupVersion::State::Approved), qPrintable(admin.error()));
+        // One approved version a set-up: the one before is retired in the same stroke.
+        const auto versions = station.versions(name);
+        QVERIFY(versions);
+        QCOMPARE(versions->size(), 2);
+        QCOMPARE(versions->at(0).state, SetupVersion::State::Approved);
+        QCOMPARE(versions->at(0).decidedBy, QStringLiteral("atelier_admin"));
+        QCOMPARE(versions->at(1).state, SetupVersion::State::Retired);
+        QCOMPARE(versions->at(1).reason, QStringLiteral("remplacée par v2"));
+        QCOMPARE(versions->at(1).message, sampleDraft(1).message);
+        // A retired version never comes back.
+        QVERIFY(!approver.decide(name, 1, SetupVersion::State::Approved));
+        QCOMPARE(approver.errorCode(), QStringLiteral("TV002"));
+
+        // Stored values: refused to the station by its rights, to the owner by the triggers.
+        const QString statements[] {
+            QStringLiteral("UPDATE tensiova_reglage_versions SET comment = 'autre'"),
+            QStringLiteral("UPDATE tensiova_reglage_versions SET message = '\\x00'::bytea"),
+            QStringLiteral("UPDATE tensiova_reglage_versions SET decided_by = 'moi'"),
+            QStringLiteral("DELETE FROM tensiova_reglage_versions"),
+            QStringLiteral("DELETE FROM tensiova_reglages"),
+            QStringLiteral("TRUNCATE tensiova_reglage_versions CASCADE"),
+            QStringLiteral("UPDATE tensiova_reglages SET name = 'autre'")};
+        for (const QString &sql : statements) {
+            for (SharedDatabase *database : {&stationDb, &approverDb, &adminDb}) {
+                QVERIFY2(!database->run(sql.toUtf8(), {}), qPrintable(sql));
+                QVERIFY2(database->errorCode() == QLatin1String("42501")
+                             || database->errorCode().startsWith(QLatin1String("TV")),
+                         qPrintable(sql + QLatin1Char(' ') + database->errorCode()));
+            }
+        }
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM tensiova_reglage_versions WHERE "
+                                       "comment IN ('première', 'seconde')")),
+                 QStringLiteral("2"));
+    }
+
+    // Stations proposing the same set-up at once get one number each, one after the other.
+    void proposalsAtOnceAreNumberedOnce()
+    {
+        constexpr int Stations = 4;
+        constexpr int EachProposes = 5;
+        const QString name = QStringLiteral("Concurrence");
+        std::vector<std::thread> stations;
+        QList<int> numbers[Stations];
+        for (int s = 0; s < Stations; ++s) {
+            stations.emplace_back([&, s] {
+                SharedDatabase database(server(QStringLiteral("poste")));
+                SetupLibrary library(database);
+                for (int n = 0; n < EachProposes; ++n) {
+                    numbers[s].append(library.propose(name, sampleDraft(n), {}).value_or(0));
+                }
+            });
+        }
+        for (std::thread &station : stations) {
+            station.join();
+        }
+        QSet<int> all;
+        for (const QList<int> &mine : numbers) {
+            for (const int number : mine) {
+                all.insert(number);
+            }
+        }
+        QCOMPARE(all.size(), Stations * EachProposes);
+        QCOMPARE(*std::min_element(all.begin(), all.end()), 1);
+        QCOMPARE(*std::max_element(all.begin(), all.end()), Stations * EachProposes);
+    }
+
+    // Whatever the name, the comment or the repère, it is kept and read back as typed.
+    void hostileTextsAreStoredExact()
+    {
+        SharedDatabase stationDb(server(QStringLiteral("poste")));
+        SharedDatabase approverDb(server(QStringLiteral("autre")));
+        SetupLibrary station(stationDb);
+        SetupLibrary approver(approverDb);
+        for (const QString &text : HostileTexts) {
+            QCOMPARE(station.propose(text, sampleDraft(3), text), 1);
+            QVERIFY2(approver.decide(text, 1, SetupVersion::State::Approved),
+                     qPrintable(approver.error()));
+            QVERIFY2(approver.assign(text, text), qPrintable(approver.error()));
+            const auto version = station.version(text);
+            QVERIFY2(version, qPrintable(station.error()));
+            QCOMPARE(version->name, text);
+            QCOMPARE(version->comment, text);
+            QCOMPARE(version->entries, sampleDraft(3).entries);
+        }
+        // "_" and "%" are no wildcards: a name like another is another set-up.
+        QVERIFY(!station.version(QStringLiteral("100 %")));
+        QCOMPARE(station.errorCode(), QStringLiteral("no-version"));
+        const auto listed = station.list();
+        QVERIFY(listed);
+        QStringList names;
+        for (const SetupSummary &summary : *listed) {
+            names.append(summary.name);
+        }
+        for (const QString &text : HostileTexts) {
+            QVERIFY(names.contains(text));
+        }
+        const auto assignments = station.assignments();
+        QVERIFY(assignments);
+        for (const QString &text : HostileTexts) {
+            QVERIFY(std::any_of(assignments->begin(), assignments->end(), [&](const auto &given) {
+                return given.pattern == text && given.name == text;
+            }));
+        }
+    }
+
+    // A proposal is whole or absent: a failure after the set-up's row leaves no set-up behind,
+    // and a server that stops answering has nothing half-made once it answers again.
+    void nothingHalfMade()
+    {
+        SharedDatabase database(server(QStringLiteral("poste")));
+        SetupLibrary library(database);
+        SetupDraft broken = sampleDraft(1);
+        broken.message.chop(1); // the table's rule refuses it, after the set-up is made
+        QVERIFY(!library.propose(QStringLiteral("Moitié"), broken, {}));
+        QCOMPARE(library.errorCode(), QStringLiteral("23514"));
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM tensiova_reglages WHERE name = "
+                                       "'Moitié'")),
+                 QStringLiteral("0"));
+        // The connection is usable again at once.
+        QCOMPARE(library.propose(QStringLiteral("Moitié"), sampleDraft(1), {}), 1);
+
+        database.setPatience(1000);
+        QVERIFY(m_server.signalServer(SIGSTOP));
+        const std::optional<int> during =
+            library.propose(QStringLiteral("Gelé"), sampleDraft(1), {});
+        QVERIFY(m_server.signalServer(SIGCONT));
+        QVERIFY(!during);
+        QVERIFY2(library.errorCode().isEmpty(), qPrintable(library.errorCode()));
+        QCOMPARE(scalar(QStringLiteral("SELECT count(*) FROM tensiova_reglages r JOIN "
+                                       "tensiova_reglage_versions v ON v.setup_id = r.id WHERE "
+                                       "r.name = 'Gelé'")),
+                 scalar(QStringLiteral("SELECT count(*) FROM tensiova_reglages WHERE name = "
+                                       "'Gelé'")));
+    }
+
+    // The station's copy: approved versions without the server, never one the server has since
+    // retired once it was reached again; records named from their bytes.
+    void copyServesWithoutTheServerAndFollowsIt()
+    {
+        const QString history = m_folder.filePath(QStringLiteral("copie.sqlite"));
+        SharedDatabase approverDb(server(QStringLiteral("autre")));
+        SetupLibrary approver(approverDb);
+        SharedDatabase stationDb(server(QStringLiteral("poste")));
+        SetupLibrary station(stationDb);
+        const QString name = QStringLiteral("Copie");
+        QCOMPARE(station.propose(name, sampleDraft(11), {}), 1);
+        QCOMPARE(station.propose(name, sampleDraft(12), {}), 2);
+        QVERIFY(approver.decide(name, 1, SetupVersion::State::Approved));
+        QVERIFY(approver.assign(QStringLiteral("C-*"), name));
+        QVERIFY(approver.assign(QStringLiteral("C-1"), QStringLiteral("Moitié")));
+
+        WorkshopSetups online(history, server(QStringLiteral("poste")));
+        QVERIFY(online.version(name).version);
+        SetupCopy copy(history);
+        QVERIFY(copy.copiedAt().isValid());
+        QCOMPARE(copy.version(name)->number, 1);
+        QVERIFY(!copy.version(name, 2)); // never approved: not kept
+        QCOMPARE(copy.setupOf(QStringLiteral("c-7")), name);
+        QCOMPARE(copy.setupOf(QStringLiteral("C-1")), QStringLiteral("Moitié"));
+        QCOMPARE(copy.setupOf(QStringLiteral("D-1")), QString());
+        QCOMPARE(copy.versionSending(sampleDraft(11).message)->title(), QStringLiteral("Copie v1"));
+        QVERIFY(!copy.versionSending(sampleDraft(12).message));
+
+        // Without the server, the copy serves and says its date.
+        WorkshopSetups offline(history, {QStringLiteral("host=127.0.0.1 port=1 sslmode=disable")});
+        const WorkshopSetups::Found found = offline.version(name);
+        QVERIFY(found.fromCopy);
+        QCOMPARE(found.copiedAt, copy.copiedAt());
+        QCOMPARE(found.version->message, sampleDraft(11).message);
+        const WorkshopSetups::Listing listing = offline.list();
+        QVERIFY(listing.fromCopy);
+        QVERIFY(
+            std::any_of(listing.setups->begin(), listing.setups->end(),
+                        [&](const SetupSummary &s) { return s.name == name && s.approved == 1; }));
+
+        // v2 approved, then retired: once the server is reached, the copy has no approved version,
+        // and a record of v1 or v2 is still named after it.
+        QVERIFY(approver.decide(name, 2, SetupVersion::State::Approved));
+        QVERIFY(approver.decide(name, 2, SetupVersion::State::Retired));
+        QVERIFY(!online.version(name).version);
+        QVERIFY(!copy.version(name));
+        QCOMPARE(copy.version(name, 1)->state, SetupVersion::State::Retired);
+        QCOMPARE(copy.versionSending(sampleDraft(12).message)->title(), QStringLiteral("Copie v2"));
+        QVERIFY(!offline.version(name).version);
+    }
+
+    // From a script: propose, decide, list, and send a version's exact bytes, from the copy when
+    // the server is away; each refusal with its exit status.
+    void commandLine()
+    {
+        QTemporaryDir home;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
+        const auto tensiova = [&](const QStringList &arguments, QString *out = nullptr,
+                                  QString *err = nullptr) {
+            return runProgram(QStringLiteral(PROGRAM), environment, arguments, out, err);
+        };
+        const auto as = [&](const QString &account) {
+            return tensiova({QStringLiteral("--history-server"),
+                             m_server.connection(account, m_database)})
+                == 0;
+        };
+        QString out;
+        QString err;
+        const QString name = QStringLiteral("Ligne @ 2");
+        const QString example = testDataPath(QStringLiteral("worked-example.ini"));
+        QVERIFY(as(QStringLiteral("poste")));
+        QCOMPARE(tensiova({QStringLiteral("--setup-propose"), example}, &out, &err), 2);
+        QCOMPARE(tensiova({QStringLiteral("--setup-propose"), example, QStringLiteral("--name"),
+                           name, QStringLiteral("--comment"), QStringLiteral("exemple")},
+                          &out, &err),
+                 0);
+        QVERIFY2(out.contains(name + QStringLiteral(" v1")), qPrintable(out + err));
+        // A value "Envoi" would refuse is never proposed.
+        const QString wrong = home.filePath(QStringLiteral("faux.txt"));
+        writeBytes(wrong, iniBytes({{"max0", "300"}}));
+        QCOMPARE(
+            tensiova({QStringLiteral("--setup-propose"), wrong, QStringLiteral("--name"), name},
+                     &out, &err),
+            3);
+        QVERIFY2(err.contains(QStringLiteral("« 300 »")), qPrintable(err));
+        QCOMPARE(
+            tensiova({QStringLiteral("--setup-approve"), name + QStringLiteral("@1")}, &out, &err),
+            4);
+        QVERIFY(as(QStringLiteral("autre")));
+        QCOMPARE(
+            tensiova({QStringLiteral("--setup-refuse"), name + QStringLiteral("@1")}, &out, &err),
+            2);
+        QCOMPARE(
+            tensiova({QStringLiteral("--setup-approve"), name + QStringLiteral("@9")}, &out, &err),
+            2);
+        QCOMPARE(
+            tensiova({QStringLiteral("--setup-approve"), name + QStringLiteral("@1")}, &out, &err),
+            0);
+        QCOMPARE(tensiova({QStringLiteral("--setup-assign"), QStringLiteral("L-*"), name}), 0);
+        QCOMPARE(tensiova({QStringLiteral("--setups"), QStringLiteral("--json")}, &out, &err), 0);
+        QVERIFY2(out.contains(QStringLiteral("\"name\":\"Ligne @ 2\"")), qPrintable(out));
+
+        // Sent from the server, then from the copy with the server away: its 52 bytes exactly.
+        for (const bool away : {false, true}) {
+            if (away) {
+                QVERIFY(m_server.signalServer(SIGSTOP));
+            }
+            PtyPair device;
+            QVERIFY(device.isValid());
+            QProcess program;
+            program.setProcessEnvironment(environment);
+            program.start(QStringLiteral(PROGRAM),
+                          {QStringLiteral("--send"), QStringLiteral("--setup"), name,
+                           QStringLiteral("--port"), device.devicePath(), QStringLiteral("--wait"),
+                           QStringLiteral("0")});
+            const QByteArray received = device.read(52, LongWaitMs);
+            QVERIFY(program.waitForFinished(LongWaitMs));
+            if (away) {
+                QVERIFY(m_server.signalServer(SIGCONT));
+            }
+            QCOMPARE(received, workedExampleBytes());
+            QCOMPARE(program.exitCode(), 0);
+            const QString said = QString::fromUtf8(program.readAllStandardOutput());
+            QVERIFY2(said.contains(QStringLiteral("Réglage : Ligne @ 2 v1")), qPrintable(said));
+            QCOMPARE(QString::fromUtf8(program.readAllStandardError())
+                         .contains(QStringLiteral("copie des réglages approuvés")),
+                     away);
+        }
+        QCOMPARE(tensiova({QStringLiteral("--send"), QStringLiteral("--setup"),
+                           QStringLiteral("Inconnu"), QStringLiteral("--port"),
+                           home.filePath(QStringLiteral("absent"))},
+                          &out, &err),
+                 2);
+        QCOMPARE(tensiova({QStringLiteral("--setup"), name}, &out, &err), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(SetupLibraryTest)
+#include "tst_setuplibrary.moc"
