@@ -3,6 +3,7 @@
 
 #include "../tools/common/ptypair.h"
 #include "history/historystore.h"
+#include "setuplibrary/devicestates.h"
 #include "setuplibrary/setupcopy.h"
 #include "setuplibrary/workshopsetups.h"
 
@@ -309,10 +310,72 @@ private slots:
         QVERIFY(!offline.version(name).version);
     }
 
+    // Each device's state from its repère and its last bytes, as the station's copy gives it.
+    void deviceStates()
+    {
+        m_database = freshDatabase(); // no repère given by another test
+        SharedDatabase stationDb(server(QStringLiteral("poste")));
+        SharedDatabase approverDb(server(QStringLiteral("autre")));
+        SetupLibrary station(stationDb);
+        SetupLibrary approver(approverDb);
+        const QString current = QStringLiteral("États");
+        const QString withdrawn = QStringLiteral("Retiré");
+        for (int n : {21, 22}) {
+            QVERIFY(station.propose(current, sampleDraft(n), {}));
+            QVERIFY(approver.decide(current, n - 20, SetupVersion::State::Approved));
+        }
+        QVERIFY(station.propose(current, sampleDraft(23), {})); // proposed only
+        QVERIFY(station.propose(withdrawn, sampleDraft(24), {}));
+        QVERIFY(approver.decide(withdrawn, 1, SetupVersion::State::Approved));
+        QVERIFY(approver.decide(withdrawn, 1, SetupVersion::State::Retired));
+        QVERIFY(approver.assign(QStringLiteral("E-*"), current));
+        QVERIFY(approver.assign(QStringLiteral("E-9"), withdrawn));
+        QVERIFY(approver.assign(QStringLiteral("F-1"), current));
+        QVERIFY(approver.assign(QStringLiteral("E-1*"), withdrawn)); // a longer prefix wins
+
+        const QString history = m_folder.filePath(QStringLiteral("etats.sqlite"));
+        WorkshopSetups setups(history, server(QStringLiteral("poste")));
+        QVERIFY(setups.refreshCopy());
+        const std::optional<DeviceStates> states = DeviceStates::fromCopy(setups.copy());
+        QVERIFY(states);
+        using Kind = DeviceState::Kind;
+        const struct
+        {
+            const char *label;
+            QByteArray message;
+            Kind kind;
+            const char *setup;
+            int held;
+        } cases[] {
+            {"E-2", sampleDraft(22).message, Kind::UpToDate, "États", 2},
+            {"e-3", sampleDraft(21).message, Kind::OldVersion, "États", 1},
+            {"E-4", sampleDraft(23).message, Kind::Different, "États", 0},
+            {"E-5", sampleDraft(24).message, Kind::Different, "États", 0},
+            {"F-1", {}, Kind::NeverProgrammed, "États", 0},
+            {"E-9", sampleDraft(24).message, Kind::NoApprovedVersion, "Retiré", 1},
+            {"E-12", sampleDraft(22).message, Kind::NoApprovedVersion, "Retiré", 0},
+            {"G-1", sampleDraft(22).message, Kind::NoSetupAssigned, "", 0},
+        };
+        for (const auto &c : cases) {
+            const DeviceState state = states->of(QString::fromUtf8(c.label), c.message);
+            QVERIFY2(state.kind == c.kind, c.label);
+            QCOMPARE(state.setup, QString::fromUtf8(c.setup));
+            QCOMPARE(state.held, c.held);
+            QCOMPARE(state.needsProgramming(),
+                     c.kind == Kind::OldVersion || c.kind == Kind::Different
+                         || c.kind == Kind::NeverProgrammed);
+        }
+        QCOMPARE(states->unprogrammed({QStringLiteral("e-9")}),
+                 QStringList {QStringLiteral("F-1")});
+        QCOMPARE(states->unprogrammed({QStringLiteral("f-1"), QStringLiteral("e-9")}),
+                 QStringList());
+    }
+
     // From a script: propose, decide, list, and send a version's exact bytes, from the copy when
     // the server is away; each refusal with its exit status.
     void commandLine()
     {
+        m_database = freshDatabase();
         QTemporaryDir home;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_DATA_HOME"), home.path());
@@ -373,7 +436,7 @@ private slots:
             program.start(QStringLiteral(PROGRAM),
                           {QStringLiteral("--send"), QStringLiteral("--setup"), name,
                            QStringLiteral("--port"), device.devicePath(), QStringLiteral("--wait"),
-                           QStringLiteral("0")});
+                           QStringLiteral("0"), QStringLiteral("--label"), QStringLiteral("L-1")});
             const QByteArray received = device.read(52, LongWaitMs);
             QVERIFY(program.waitForFinished(LongWaitMs));
             if (away) {
@@ -393,6 +456,18 @@ private slots:
                           &out, &err),
                  2);
         QCOMPARE(tensiova({QStringLiteral("--setup"), name}, &out, &err), 2);
+
+        // The devices to reprogram: none while L-1 holds the approved version.
+        const QStringList outdated {QStringLiteral("--history"), QStringLiteral("--shared"),
+                                    QStringLiteral("--by-label"), QStringLiteral("--outdated")};
+        QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--push")}), 0);
+        QCOMPARE(tensiova(outdated, &out, &err), 0);
+        QCOMPARE(out, QString());
+        QCOMPARE(tensiova({QStringLiteral("--setup-assign"), QStringLiteral("L-2"), name}), 0);
+        QCOMPARE(tensiova(outdated + QStringList {QStringLiteral("--csv")}, &out, &err), 1);
+        QVERIFY2(out.endsWith(QStringLiteral("L-2;Ligne @ 2;jamais programmé;;\r\n")),
+                 qPrintable(out));
+        QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--outdated")}), 2);
     }
 };
 

@@ -723,6 +723,22 @@ std::optional<QString> HistoryStore::keptSetupOf(const QString &label)
     return result == SQLITE_ROW ? select.text(0) : QString();
 }
 
+std::optional<QList<HistoryStore::KeptAssignment>> HistoryStore::keptAssignments()
+{
+    QList<KeptAssignment> found;
+    if (!open(Access::Read)) {
+        return m_error.isEmpty() ? std::optional(found) : std::nullopt;
+    }
+    Statement select(m_db, "SELECT pattern, name FROM setup_assignment_copy ORDER BY pattern");
+    while (select.step() == SQLITE_ROW) {
+        found.append({select.text(0), select.text(1)});
+    }
+    if (select.result() != SQLITE_DONE) {
+        return fail({}), std::nullopt;
+    }
+    return found;
+}
+
 HistoryStore::SetupCopyState HistoryStore::setupCopyState()
 {
     return {stationValue("setup_digest"), utcTime(stationValue("setup_copied_utc"))};

@@ -107,6 +107,7 @@ public:
                                                    const QByteArray &message = {});
     // The set-up the repère is given: its own, else its longest prefix's; empty for none.
     std::optional<QString> keptSetupOf(const QString &label);
+    std::optional<QList<KeptAssignment>> keptAssignments();
     SetupCopyState setupCopyState();
 
 private:

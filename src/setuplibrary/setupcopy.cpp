@@ -135,6 +135,19 @@ std::optional<QString> SetupCopy::setupOf(const QString &label)
     return m_store.keptSetupOf(label);
 }
 
+std::optional<QList<SetupAssignment>> SetupCopy::assignments()
+{
+    const auto kept = m_store.keptAssignments();
+    if (!kept) {
+        return std::nullopt;
+    }
+    QList<SetupAssignment> assignments;
+    for (const HistoryStore::KeptAssignment &assignment : *kept) {
+        assignments.append({assignment.pattern, assignment.name});
+    }
+    return assignments;
+}
+
 QDateTime SetupCopy::copiedAt()
 {
     return m_store.setupCopyState().copiedAt;

@@ -36,6 +36,7 @@ public:
     std::optional<SetupVersion> versionSending(const QByteArray &message);
     // The set-up the repère is given: its own, else its longest prefix's; empty for none.
     std::optional<QString> setupOf(const QString &label);
+    std::optional<QList<SetupAssignment>> assignments();
     // When the copy was last made; invalid when it never was.
     QDateTime copiedAt();
 

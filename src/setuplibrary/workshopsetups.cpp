@@ -21,7 +21,7 @@ WorkshopSetups::WorkshopSetups(const QString &historyPath, const SharedServer &s
     , m_copy(historyPath)
 { }
 
-bool WorkshopSetups::reachServer()
+bool WorkshopSetups::refreshCopy()
 {
     // A copy that cannot be written does not keep the server's answer from serving.
     return m_copy.refresh(m_library) != SetupCopy::Refresh::ServerFailed
@@ -31,7 +31,7 @@ bool WorkshopSetups::reachServer()
 WorkshopSetups::Found WorkshopSetups::version(const QString &name, int number)
 {
     Found found;
-    if (reachServer()) {
+    if (refreshCopy()) {
         found.version = m_library.version(name, number);
         if (found.version || !isAway(m_library.errorCode())) {
             found.code = m_library.errorCode();
@@ -52,7 +52,7 @@ WorkshopSetups::Found WorkshopSetups::version(const QString &name, int number)
 WorkshopSetups::Listing WorkshopSetups::list()
 {
     Listing listing;
-    if (reachServer()) {
+    if (refreshCopy()) {
         listing.setups = m_library.list();
         if (listing.setups || !isAway(m_library.errorCode())) {
             listing.code = m_library.errorCode();

@@ -42,14 +42,14 @@ public:
     };
     Listing list();
 
+    // Whether the server answers; the copy is then made again if the library changed there.
+    bool refreshCopy();
+
     SharedDatabase &database() { return m_database; }
     SetupLibrary &library() { return m_library; }
     SetupCopy &copy() { return m_copy; }
 
 private:
-    // Whether the server answers, the copy then made again if the library changed there.
-    bool reachServer();
-
     SharedDatabase m_database;
     SetupLibrary m_library;
     SetupCopy m_copy;

@@ -1,6 +1,7 @@
 #include "app/commandline/historycommand.h"
 
 #include "app/commandline/console.h"
+#include "app/commandline/outdatedcommand.h"
 #include "app/sentences/historycolumns.h"
 #include "app/sentences/historymessages.h"
 #include "app/sentences/sharingmessages.h"
@@ -175,6 +176,7 @@ QList<QCommandLineOption> options()
             {QStringLiteral("shared"), {}},
             {QStringLiteral("by-label"), {}},
             {QStringLiteral("push"), {}},
+            {QStringLiteral("outdated"), {}},
             {QStringLiteral("history-server"), {}, QStringLiteral("connexion")},
             {QStringLiteral("accept-unencrypted"), {}}};
 }
@@ -206,6 +208,10 @@ QString help()
                "  tensiova --history --shared [filtres] [--by-label] [--csv | --json]\n"
                "  Lit l'historique du serveur (tous les postes). --by-label : le dernier envoi\n"
                "  de chaque repère, ce que chaque appareil a reçu en dernier.\n"
+               "  tensiova --history [--shared] --by-label --outdated [--csv | --json]\n"
+               "  Les appareils à reprogrammer : ancienne version de leur réglage, valeurs\n"
+               "  hors de ses versions approuvées, ou jamais programmés. Code de sortie : 0\n"
+               "  aucun, 1 s'il y en a, 2 option incorrecte, 3 historique illisible.\n"
                "  tensiova --history --push\n"
                "  Envoie au serveur ce qui attend ; code 0 seulement si rien n'attend plus.\n")
         .arg(QDir::toNativeSeparators(HistoryStore::defaultPath()),
@@ -253,12 +259,19 @@ int run(const QCommandLineParser &parser)
     if (parser.isSet(QStringLiteral("push"))) {
         return push();
     }
+    const bool outdated = parser.isSet(QStringLiteral("outdated"));
+    if (outdated && !filter.latestByLabel) {
+        return refuse(QStringLiteral("--outdated va avec --by-label : l'état de chaque appareil."));
+    }
     if (parser.isSet(QStringLiteral("shared"))) {
         const SharedServer server = SharedServerSetting::load();
         if (!server.isSet()) {
             return refuseWithoutServer();
         }
         SharedDatabase shared(server);
+        if (outdated) {
+            return OutdatedCommand::run(parser, shared);
+        }
         return list(
             parser, shared, filter, limit, [&shared] { return SharingMessages::failure(shared); },
             QStringLiteral("l'historique partagé"));
@@ -277,6 +290,9 @@ int run(const QCommandLineParser &parser)
             stderr,
             HistoryMessages::problem({HistoryProblem::Kind::NewerSchema, store.path(), {}})
                 + QLatin1Char('\n'));
+    }
+    if (outdated) {
+        return OutdatedCommand::run(parser, store);
     }
     return list(
         parser, store, filter, limit, [&store] { return store.error(); },

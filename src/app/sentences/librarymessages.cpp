@@ -52,6 +52,27 @@ QString openedSetup(const SetupVersion &version)
     return QStringLiteral("Réglage « %1 » v%2").arg(version.name).arg(version.number);
 }
 
+QString deviceState(const DeviceState &state)
+{
+    switch (state.kind) {
+    case DeviceState::Kind::UpToDate:
+        return QStringLiteral("à jour");
+    case DeviceState::Kind::OldVersion:
+        return QStringLiteral("ancienne version (v%1 ; v%2 approuvée)")
+            .arg(state.held)
+            .arg(state.approved);
+    case DeviceState::Kind::Different:
+        return QStringLiteral("différent");
+    case DeviceState::Kind::NeverProgrammed:
+        return QStringLiteral("jamais programmé");
+    case DeviceState::Kind::NoSetupAssigned:
+        return QStringLiteral("sans réglage attribué");
+    case DeviceState::Kind::NoApprovedVersion:
+        return QStringLiteral("sans réglage approuvé");
+    }
+    return {};
+}
+
 QString fromCopy(const QDateTime &copiedAt)
 {
     if (!copiedAt.isValid()) {

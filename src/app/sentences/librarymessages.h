@@ -1,5 +1,6 @@
 #pragma once
 
+#include "setuplibrary/devicestates.h"
 #include "setuplibrary/setupversion.h"
 
 #include <QString>
@@ -18,6 +19,10 @@ QString stateName(SetupVersion::State state);
 QString recordSetup(const std::optional<SetupVersion> &version);
 // « Réglage « NOM » v3 »: the window's title and status line.
 QString openedSetup(const SetupVersion &version);
+// "à jour", "ancienne version (v2 ; v3 approuvée)", "différent", "jamais programmé", "sans réglage
+// attribué", "sans réglage approuvé".
+QString deviceState(const DeviceState &state);
+
 // Said when the server is away and the station's copy serves: its date.
 QString fromCopy(const QDateTime &copiedAt);
 
