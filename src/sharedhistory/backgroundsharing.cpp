@@ -5,10 +5,11 @@
 namespace Tensiova {
 
 BackgroundSharing::BackgroundSharing(const QString &historyPath, const SharedServer &server,
-                                     QObject *parent)
+                                     QObject *parent, Follower afterEachSuccess)
     : QObject(parent)
     , m_historyPath(historyPath)
     , m_server(server)
+    , m_afterEachSuccess(std::move(afterEachSuccess))
 {
     qRegisterMetaType<SharingState>();
     if (server.isSet()) {
@@ -66,6 +67,9 @@ void BackgroundSharing::pushNow()
         return;
     }
     const SharingState state = m_push->run();
+    if (!state.failed && m_afterEachSuccess) {
+        m_afterEachSuccess(m_push->database());
+    }
     emit stateChanged(state);
     if (!state.failed) {
         m_retry->stop();

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 
 class QTimer;
@@ -23,8 +24,11 @@ public:
     static constexpr int FirstRetryMs = 5000;
     static constexpr int LongestRetryMs = 60000;
 
+    // afterEachSuccess: run on the thread after each try the server answered, with its
+    // connection (the station's copy of what else the server keeps is brought up to date there).
+    using Follower = std::function<void(SharedDatabase &)>;
     BackgroundSharing(const QString &historyPath, const SharedServer &server,
-                      QObject *parent = nullptr);
+                      QObject *parent = nullptr, Follower afterEachSuccess = {});
     // Stops at once, even in the middle of a wait for the server: what waits is sent next time.
     ~BackgroundSharing() override;
 
@@ -47,6 +51,7 @@ private:
     QTimer *m_retry = nullptr; // on the thread
     std::unique_ptr<SharedPush> m_push; // used on the thread only
     int m_retryMs = FirstRetryMs;
+    Follower m_afterEachSuccess; // used on the thread only
 };
 
 } // namespace Tensiova

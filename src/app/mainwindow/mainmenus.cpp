@@ -44,6 +44,8 @@ MainMenus::MainMenus(QMenuBar *bar)
     m_recent->setObjectName(QStringLiteral("n_recents"));
     m_recent->menuAction()->setObjectName(QStringLiteral("n_recents"));
     m_recent->setToolTipsVisible(true);
+    workshopSetups =
+        addItem(file, QStringLiteral("Réglages de l'&atelier…"), QStringLiteral("n_reglages"));
     file->addSeparator();
     quit = addItem(file, QStringLiteral("&Quitter"), QStringLiteral("n_quit"),
                    QKeySequence(Qt::CTRL | Qt::Key_Q));

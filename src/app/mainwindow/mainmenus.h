@@ -27,6 +27,7 @@ public:
 
     QAction *saveAs = nullptr; // n_enregistrer
     QAction *open = nullptr; // n_ouvrir
+    QAction *workshopSetups = nullptr; // n_reglages
     QAction *quit = nullptr; // n_quit
     QAction *port = nullptr; // n_port
     QAction *panel = nullptr; // n_surv

@@ -1,20 +1,13 @@
 #include "app/mainwindow/mainwindow.h"
 
-#include "app/dialogs/guidewindow.h"
-#include "app/dialogs/journalwindow.h"
-#include "app/dialogs/multisendwindow.h"
-#include "app/dialogs/sharedhistorydialog.h"
 #include "app/dialogs/userdialogs.h"
-#include "app/historywindow/historywindow.h"
 #include "app/mainwindow/mainmenus.h"
-#include "app/mainwindow/programmingpanel.h"
 #include "app/mainwindow/setupfiles.h"
 #include "app/mainwindow/statusline.h"
 #include "app/sentences/clocktext.h"
 #include "app/sentences/historymessages.h"
+#include "app/sentences/librarymessages.h"
 #include "app/sentences/linkmessages.h"
-#include "app/sentences/sharingmessages.h"
-#include "app/widgets/answerbox.h"
 #include "app/widgets/design.h"
 #include "conversions/windows1252.h"
 #include "history/historyrecorder.h"
@@ -23,14 +16,12 @@
 #include "link/seriallink.h"
 #include "settings/setupstore.h"
 #include "sharedhistory/backgroundsharing.h"
-#include "sharedhistory/sharedserversetting.h"
 
 #include <memory>
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QMimeData>
@@ -42,14 +33,9 @@ namespace Tensiova {
 namespace {
 
 constexpr int ClockInterval = 1000;
+const QString DesignTitle =
+    QStringLiteral("Surveillance de tensions analogiques et logiques - BREVANNE  - Tensiova");
 constexpr int PortClosingDelay = 4500;
-
-void present(QWidget *window)
-{
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
 
 QTimer *makeTimer(QObject *parent, const QString &name, int interval)
 {
@@ -79,8 +65,7 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     , m_statusLine(new StatusLine(this))
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(
-        QStringLiteral("Surveillance de tensions analogiques et logiques - BREVANNE  - Tensiova"));
+    setWindowTitle(DesignTitle);
     setAcceptDrops(true);
     connectMenus();
     // On a screen smaller than the design's window, scroll bars rather than controls off-screen.
@@ -98,11 +83,24 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     connect(m_panel, &ProgrammingPanel::unsentLineChanged, m_statusLine, &StatusLine::showUnsent);
     connect(m_history, &HistoryRecorder::problem, this, &MainWindow::tellHistoryProblem);
     // Every record written or completed here goes on to the workshop's server, in the background.
-    m_sharing = new BackgroundSharing(m_history->store().path(), SharedServerSetting::load(), this);
+    m_workshop = new WorkshopControl(
+        m_history->store().path(), *m_statusLine, dialogs,
+        [this](const QString &notice) { record(ExchangeJournal::Kind::Notice, {}, notice); }, this);
     // Once the click is handled: the sender never takes the processor from "Envoi" itself.
-    connect(m_history, &HistoryRecorder::written, m_sharing, &BackgroundSharing::nudge,
+    connect(m_history, &HistoryRecorder::written, &sharing(), &BackgroundSharing::nudge,
             Qt::QueuedConnection);
-    connect(m_sharing, &BackgroundSharing::stateChanged, this, &MainWindow::showSharing);
+    connect(m_workshop, &WorkshopControl::versionOpened, this, &MainWindow::openVersion);
+    m_side = new SideWindows({*m_journal, *m_history, dialogs, locale, location.folder(),
+                              [this] { return setup(); }, [this] { return m_setupFile; },
+                              [this] {
+                                  return m_link->openedDevice();
+                              }},
+                             *m_workshop, this);
+    // Put on screen, not sent: the marks then show what differs from the device.
+    connect(m_side, &SideWindows::settingsTaken, this, [this](const MonitoringSetup &taken) {
+        setSetup(taken);
+        m_panel->settle();
+    });
     resize(m_panel->size()
            + QSize(0, menuBar()->sizeHint().height() + statusBar()->sizeHint().height()));
 
@@ -148,6 +146,7 @@ void MainWindow::connectMenus()
     connect(m_menus->journal, &QAction::triggered, this, &MainWindow::n_journal_Click);
     connect(m_menus->history, &QAction::triggered, this, &MainWindow::n_historique_Click);
     connect(m_menus->sharedHistory, &QAction::triggered, this, &MainWindow::n_partage_Click);
+    connect(m_menus->workshopSetups, &QAction::triggered, this, &MainWindow::n_reglages_Click);
     connect(m_menus->send, &QAction::triggered, this, &MainWindow::Command6_Click);
     connect(m_menus->multiSend, &QAction::triggered, this, &MainWindow::n_plusieurs_Click);
     connect(m_menus->guide, &QAction::triggered, this, &MainWindow::n_aide_Click);
@@ -156,39 +155,10 @@ void MainWindow::connectMenus()
     connect(m_files, &SetupFiles::recentPathsChanged, m_menus, &MainMenus::showRecentSetups);
     connect(m_files, &SetupFiles::settled, this, [this](const QString &path) {
         m_setupFile = path;
+        showOpenedVersion({});
         m_panel->settle();
     });
     m_menus->showRecentSetups(m_files->recentPaths());
-}
-
-MonitoringSetup MainWindow::setup() const
-{
-    return m_panel->setup();
-}
-
-void MainWindow::setSetup(const MonitoringSetup &values)
-{
-    m_panel->setSetup(values);
-}
-
-QString MainWindow::answers() const
-{
-    return m_panel->answers()->text();
-}
-
-void MainWindow::setPanelVisible(bool visible)
-{
-    m_panel->setFrameVisible(visible);
-}
-
-bool MainWindow::isPanelVisible() const
-{
-    return m_panel->isFrameVisible();
-}
-
-int MainWindow::unsentTyping() const
-{
-    return m_panel->typedSinceSettled();
 }
 
 void MainWindow::showEvent(QShowEvent *event)
@@ -311,121 +281,56 @@ void MainWindow::n_port_Click()
 
 void MainWindow::n_journal_Click()
 {
-    if (!m_journalWindow) {
-        m_journalWindow = new JournalWindow(*m_journal, m_dialogs, this);
-    }
-    present(m_journalWindow);
+    m_side->openJournal();
 }
 
 void MainWindow::n_historique_Click()
 {
-    if (!m_historyWindow) {
-        m_historyWindow = new HistoryWindow(
-            m_history->store(), m_dialogs, [this] { return setup(); }, m_locale,
-            QStringLiteral(TENSIOVA_VERSION), this);
-        connect(m_history, &HistoryRecorder::written, m_historyWindow, [this] {
-            if (m_historyWindow->isVisible()) {
-                m_historyWindow->refresh();
-            }
-        });
-        connect(m_historyWindow, &HistoryWindow::labelChanged, m_sharing,
-                &BackgroundSharing::nudge);
-        m_historyWindow->setSharedServer(m_sharing->server());
-        // Put on screen, not sent: the marks then show what differs from the device.
-        connect(m_historyWindow, &HistoryWindow::settingsTaken, this,
-                [this](const MonitoringSetup &taken) {
-                    setSetup(taken);
-                    m_panel->settle();
-                });
-    } else {
-        m_historyWindow->refresh();
-    }
-    present(m_historyWindow);
+    m_side->openHistory();
 }
 
 void MainWindow::n_plusieurs_Click()
 {
-    if (!m_multiSendWindow) {
-        SendContext context;
-        context.settingsFolder = m_location.folder();
-        context.historyPath = m_history->store().path();
-        context.origin = SendRecord::Origin::Window;
-        context.programVersion = QStringLiteral(TENSIOVA_VERSION);
-        context.locale = m_locale;
-        m_multiSendWindow = new MultiSendWindow(
-            context, m_dialogs, [this] { return setup(); }, [this] { return m_setupFile; }, this);
-        connect(&m_multiSendWindow->sending(), &MultiSend::finished, this, [this] {
-            m_sharing->nudge();
-            if (m_historyWindow && m_historyWindow->isVisible()) {
-                m_historyWindow->refresh();
-            }
-        });
-    }
-    m_multiSendWindow->setDeviceInUse(m_link->openedDevice());
-    present(m_multiSendWindow);
+    m_side->openMultiSend();
 }
 
 void MainWindow::n_partage_Click()
 {
-    if (!m_sharedHistoryDialog) {
-        m_sharedHistoryDialog = new SharedHistoryDialog(m_sharing->server(), this);
-        connect(m_sharedHistoryDialog, &QDialog::accepted, this, [this] {
-            if (!setSharedServer(m_sharedHistoryDialog->server())) {
-                m_dialogs.warn(
-                    this, QStringLiteral("Historique partagé"),
-                    QStringLiteral("Le réglage %1 n'a pas pu être écrit.")
-                        .arg(QDir::toNativeSeparators(SharedServerSetting::defaultPath())));
-            }
-        });
+    m_workshop->openSharedHistoryDialog();
+}
+
+void MainWindow::n_reglages_Click()
+{
+    m_workshop->openLibrary([this] { return setup(); }, m_locale, m_openedVersion);
+}
+
+void MainWindow::openVersion(const SetupVersion &version)
+{
+    setSetup(version.setup(m_locale, setup()));
+    m_setupFile = LibraryMessages::recordSetup(version);
+    showOpenedVersion(version.name);
+    setWindowTitle(LibraryMessages::openedSetup(version) + QStringLiteral(" - ") + DesignTitle);
+    m_statusLine->showOpenedSetup(LibraryMessages::openedSetup(version));
+    m_panel->settle();
+}
+
+void MainWindow::showOpenedVersion(const QString &name)
+{
+    m_openedVersion = name;
+    if (name.isEmpty()) {
+        setWindowTitle(DesignTitle);
+        m_statusLine->showOpenedSetup({});
     }
-    present(m_sharedHistoryDialog);
 }
 
 bool MainWindow::setSharedServer(const SharedServer &server)
 {
-    m_sharingFailed = false;
-    m_sharing->setServer(server);
-    if (m_historyWindow) {
-        m_historyWindow->setSharedServer(server);
-    }
-    if (!server.isSet()) {
-        m_statusLine->showSharing({}, {}, {});
-    }
-    return SharedServerSetting::save(server);
-}
-
-void MainWindow::showSharing(const SharingState &state)
-{
-    if (!m_sharing->server().isSet()) {
-        m_statusLine->showSharing({}, {}, {});
-        return;
-    }
-    const QString reason = state.failed ? SharingMessages::reason(state) : QString();
-    QString message;
-    // Told once when the server is lost, once when it is back.
-    if (state.failed && !m_sharingFailed) {
-        message = QStringLiteral("Historique partagé : %1").arg(reason);
-        m_journal->record(ExchangeJournal::Kind::Notice, m_link->commPort(), m_link->deviceName(),
-                          {}, message);
-    } else if (!state.failed && m_sharingFailed) {
-        message = QStringLiteral("Historique partagé : le serveur répond de nouveau, %1 envoi(s) "
-                                 "copié(s).")
-                      .arg(state.sent);
-        m_journal->record(ExchangeJournal::Kind::Notice, m_link->commPort(), m_link->deviceName(),
-                          {}, message);
-    }
-    m_sharingFailed = state.failed;
-    m_statusLine->showSharing(SharingMessages::status(state),
-                              state.failed ? reason : SharingMessages::identity(state.server),
-                              message);
+    return m_workshop->setSharedServer(server);
 }
 
 void MainWindow::n_aide_Click()
 {
-    if (!m_guideWindow) {
-        m_guideWindow = new GuideWindow(this);
-    }
-    present(m_guideWindow);
+    m_side->openGuide();
 }
 
 void MainWindow::tellHistoryProblem(const HistoryProblem &problem)

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "app/mainwindow/programmingpanel.h"
+#include "app/mainwindow/sidewindows.h"
+#include "app/mainwindow/workshopcontrol.h"
+#include "app/widgets/answerbox.h"
 #include "link/exchangejournal.h"
 #include "model/monitoringsetup.h"
 #include "settings/settingslocation.h"
@@ -15,9 +19,10 @@ namespace Tensiova {
 
 class AnswerBatch;
 class BackgroundSharing;
+class SetupLibraryDialog;
+struct SetupVersion;
 class SharedHistoryDialog;
 struct SharedServer;
-struct SharingState;
 class DeviceProgrammer;
 class GuideWindow;
 class HistoryRecorder;
@@ -25,7 +30,6 @@ class HistoryWindow;
 class JournalWindow;
 class MainMenus;
 class MultiSendWindow;
-class ProgrammingPanel;
 struct HistoryProblem;
 class SerialLink;
 class SetupFiles;
@@ -49,16 +53,16 @@ public:
     static std::unique_ptr<MainWindow> load(const SettingsLocation &location, UserDialogs &dialogs,
                                             const QLocale &locale = QLocale::system());
 
-    MonitoringSetup setup() const;
-    void setSetup(const MonitoringSetup &setup);
+    MonitoringSetup setup() const { return m_panel->setup(); }
+    void setSetup(const MonitoringSetup &values) { m_panel->setSetup(values); }
 
-    QString answers() const;
+    QString answers() const { return m_panel->answers()->text(); }
     SerialLink &serialLink() { return *m_link; }
     QString paramIniPath() const { return m_location.paramIniPath(); }
     ProgrammingPanel &panel() { return *m_panel; }
 
-    void setPanelVisible(bool visible);
-    bool isPanelVisible() const;
+    void setPanelVisible(bool visible) { m_panel->setFrameVisible(visible); }
+    bool isPanelVisible() const { return m_panel->isFrameVisible(); }
 
     void Form_Load();
     void Command6_Click();
@@ -75,25 +79,29 @@ public:
     void n_journal_Click();
     void n_historique_Click();
     void n_partage_Click();
+    void n_reglages_Click();
     void n_plusieurs_Click();
     void n_aide_Click();
     void n_a_propos_de_Click();
 
     HistoryRecorder &history() { return *m_history; }
-    HistoryWindow *historyWindow() const { return m_historyWindow; }
-    BackgroundSharing &sharing() { return *m_sharing; }
-    SharedHistoryDialog *sharedHistoryDialog() const { return m_sharedHistoryDialog; }
+    HistoryWindow *historyWindow() const { return m_side->history(); }
+    BackgroundSharing &sharing() { return m_workshop->sharing(); }
+    SharedHistoryDialog *sharedHistoryDialog() const { return m_workshop->sharedHistoryDialog(); }
+    SetupLibraryDialog *libraryDialog() const { return m_workshop->libraryDialog(); }
+    // The library's version now in the window: its values, the title and the status line say so.
+    void openVersion(const SetupVersion &version);
     // Another server for the shared history, or none: kept for the user, used at once.
     bool setSharedServer(const SharedServer &server);
     // The set-up file the settings came from: the last one opened or saved, or param.ini.
     const QString &setupFile() const { return m_setupFile; }
     ExchangeJournal &journal() { return *m_journal; }
-    JournalWindow *journalWindow() const { return m_journalWindow; }
-    GuideWindow *guideWindow() const { return m_guideWindow; }
-    MultiSendWindow *multiSendWindow() const { return m_multiSendWindow; }
+    JournalWindow *journalWindow() const { return m_side->journal(); }
+    GuideWindow *guideWindow() const { return m_side->guide(); }
+    MultiSendWindow *multiSendWindow() const { return m_side->multiSend(); }
     SetupFiles &setupFiles() { return *m_files; }
     // Fields typed by hand since the last "Envoi" or opened file, that closing would lose.
-    int unsentTyping() const;
+    int unsentTyping() const { return m_panel->typedSinceSettled(); }
 
 signals:
     // A programming message went out on the port, whole.
@@ -111,7 +119,8 @@ private:
                 const QString &cause = {});
     void showAnswer(const QByteArray &received);
     void tellHistoryProblem(const HistoryProblem &problem);
-    void showSharing(const SharingState &state);
+    // The set-up of the library the window shows, by name; empty for none.
+    void showOpenedVersion(const QString &name);
     // Completes the last record and writes what is kept; says what could not be written.
     void finishHistory();
     // Asks before closing on typed settings; false when the user stays.
@@ -124,14 +133,10 @@ private:
     SerialLink *m_link = nullptr;
     std::unique_ptr<DeviceProgrammer> m_programmer;
     ExchangeJournal *m_journal = nullptr; // recording from start-up, window open or not
-    JournalWindow *m_journalWindow = nullptr;
     HistoryRecorder *m_history = nullptr;
-    HistoryWindow *m_historyWindow = nullptr;
-    BackgroundSharing *m_sharing = nullptr;
-    SharedHistoryDialog *m_sharedHistoryDialog = nullptr;
-    bool m_sharingFailed = false; // told once, until it is back
-    GuideWindow *m_guideWindow = nullptr;
-    MultiSendWindow *m_multiSendWindow = nullptr;
+    WorkshopControl *m_workshop = nullptr;
+    QString m_openedVersion; // the library's set-up the window shows
+    SideWindows *m_side = nullptr;
     QString m_setupFile;
     MainMenus *m_menus = nullptr;
     ProgrammingPanel *m_panel = nullptr;

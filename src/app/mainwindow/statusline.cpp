@@ -21,6 +21,8 @@ QLabel *namedLabel(QWidget *parent, const QString &name, const QString &descript
 
 StatusLine::StatusLine(QWidget *parent)
     : QStatusBar(parent)
+    , m_setup(namedLabel(this, QStringLiteral("SetupLine"),
+                         QStringLiteral("Réglage de l'atelier mis dans la fenêtre")))
     , m_unsent(namedLabel(this, QStringLiteral("UnsentLine"),
                           QStringLiteral("Réglages modifiés et non envoyés")))
     , m_history(namedLabel(this, QStringLiteral("HistoryLine"),
@@ -30,12 +32,18 @@ StatusLine::StatusLine(QWidget *parent)
 {
     setAccessibleName(QStringLiteral("Ligne d'état"));
     setSizeGripEnabled(false);
+    addWidget(m_setup);
     addWidget(m_unsent, 1);
     QPalette palette = m_history->palette();
     palette.setColor(QPalette::WindowText, QColor(0xB0, 0x00, 0x00));
     m_history->setPalette(palette);
     addPermanentWidget(m_history);
     addPermanentWidget(m_sharing);
+}
+
+void StatusLine::showOpenedSetup(const QString &words)
+{
+    m_setup->setText(words);
 }
 
 void StatusLine::showUnsent(const QString &line)

@@ -24,7 +24,11 @@ public:
     // for a while (the server lost, or back), empty when there is nothing new to tell.
     void showSharing(const QString &words, const QString &tip, const QString &message);
 
+    // « Réglage « NOM » v3 »: the library's version the window shows; empty for none.
+    void showOpenedSetup(const QString &words);
+
 private:
+    QLabel *m_setup;
     QLabel *m_unsent;
     QLabel *m_history;
     QLabel *m_sharing;

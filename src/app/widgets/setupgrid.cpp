@@ -63,7 +63,8 @@ QString SetupGrid::shownValue(const MonitoringSetup &values, Family family, int 
 }
 
 int SetupGrid::showValues(const std::optional<MonitoringSetup> &values,
-                          const std::optional<MonitoringSetup> &others)
+                          const std::optional<MonitoringSetup> &others, const QString &valuesName,
+                          const QString &othersName)
 {
     int differences = 0;
     for (const Family family : FamilyOrder) {
@@ -73,7 +74,8 @@ int SetupGrid::showValues(const std::optional<MonitoringSetup> &values,
             const QString other = others ? shownValue(*others, family, channel) : value;
             const bool differs = values && value != other;
             box->setText(differs ? QStringLiteral("%1 → %2").arg(value, other) : value);
-            box->setToolTip(differs ? QStringLiteral("Envoi : %1 ; fenêtre : %2").arg(value, other)
+            box->setToolTip(differs ? QStringLiteral("%1 : %2 ; %3 : %4")
+                                          .arg(valuesName, value, othersName, other)
                                     : QString());
             box->setAccessibleDescription(box->toolTip());
             QFont font = box->font();

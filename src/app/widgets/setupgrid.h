@@ -20,10 +20,12 @@ class SetupGrid : public QWidget
 public:
     explicit SetupGrid(QWidget *parent = nullptr);
 
-    // Shows the values; with others, each field that differs reads "value → other", marked.
-    // Returns how many fields differ.
+    // Shows the values; with others, each field that differs reads "value → other", marked, its
+    // tip naming both sides. Returns how many fields differ.
     int showValues(const std::optional<MonitoringSetup> &values,
-                   const std::optional<MonitoringSetup> &others = std::nullopt);
+                   const std::optional<MonitoringSetup> &others = std::nullopt,
+                   const QString &valuesName = QStringLiteral("Envoi"),
+                   const QString &othersName = QStringLiteral("fenêtre"));
     QString fieldText(Family family, int channel) const;
     bool isMarked(Family family, int channel) const;
 
