@@ -5,21 +5,11 @@
 #include "app/dialogs/multisendwindow.h"
 #include "app/historywindow/historywindow.h"
 #include "app/mainwindow/workshopcontrol.h"
+#include "app/widgets/design.h"
 #include "history/historyrecorder.h"
 #include "sharedhistory/backgroundsharing.h"
 
 namespace Tensiova {
-
-namespace {
-
-void present(QWidget *window)
-{
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
-} // namespace
 
 SideWindows::SideWindows(Main main, WorkshopControl &workshop, QWidget *window)
     : QObject(window)
@@ -42,7 +32,7 @@ void SideWindows::openJournal()
     if (!m_journal) {
         m_journal = new JournalWindow(m_main.journal, m_main.dialogs, m_window);
     }
-    present(m_journal);
+    Design::present(m_journal);
 }
 
 void SideWindows::openHistory()
@@ -59,7 +49,7 @@ void SideWindows::openHistory()
     } else {
         m_history->refresh();
     }
-    present(m_history);
+    Design::present(m_history);
 }
 
 void SideWindows::openMultiSend()
@@ -79,7 +69,7 @@ void SideWindows::openMultiSend()
         });
     }
     m_multiSend->setDeviceInUse(m_main.deviceInUse());
-    present(m_multiSend);
+    Design::present(m_multiSend);
 }
 
 void SideWindows::openGuide()
@@ -87,7 +77,7 @@ void SideWindows::openGuide()
     if (!m_guide) {
         m_guide = new GuideWindow(m_window);
     }
-    present(m_guide);
+    Design::present(m_guide);
 }
 
 } // namespace Tensiova

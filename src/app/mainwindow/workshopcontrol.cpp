@@ -5,6 +5,7 @@
 #include "app/dialogs/userdialogs.h"
 #include "app/mainwindow/statusline.h"
 #include "app/sentences/sharingmessages.h"
+#include "app/widgets/design.h"
 #include "setuplibrary/setupcopy.h"
 #include "sharedhistory/backgroundsharing.h"
 #include "sharedhistory/sharedserversetting.h"
@@ -12,17 +13,6 @@
 #include <QDir>
 
 namespace Tensiova {
-
-namespace {
-
-void present(QWidget *window)
-{
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
-} // namespace
 
 WorkshopControl::WorkshopControl(const QString &historyPath, StatusLine &statusLine,
                                  UserDialogs &dialogs, std::function<void(const QString &)> notice,
@@ -56,7 +46,7 @@ void WorkshopControl::openSharedHistoryDialog()
             }
         });
     }
-    present(m_sharedHistoryDialog);
+    Design::present(m_sharedHistoryDialog);
 }
 
 bool WorkshopControl::setSharedServer(const SharedServer &server)
@@ -85,7 +75,7 @@ void WorkshopControl::openLibrary(const std::function<MonitoringSetup()> &window
         m_libraryDialog->refresh();
     }
     m_libraryDialog->setOpenedName(openedName);
-    present(m_libraryDialog);
+    Design::present(m_libraryDialog);
 }
 
 void WorkshopControl::showSharing(const SharingState &state)

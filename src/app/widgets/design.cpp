@@ -66,4 +66,11 @@ void centerOnScreen(QWidget *window)
     window->move(frame.topLeft());
 }
 
+void present(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace Tensiova::Design

@@ -29,4 +29,7 @@ void fitOnScreen(QWidget *window);
 // Centres a top-level window on the screen it is about to appear on.
 void centerOnScreen(QWidget *window);
 
+// Shows a window made earlier, or brings it to the front.
+void present(QWidget *window);
+
 } // namespace Tensiova::Design
