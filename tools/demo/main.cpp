@@ -6,7 +6,9 @@
 #include "app/dialogs/journalwindow.h"
 #include "app/dialogs/multisendwindow.h"
 #include "app/dialogs/portdialog.h"
+#include "app/dialogs/proposaldialog.h"
 #include "app/dialogs/qtuserdialogs.h"
+#include "app/dialogs/setuplibrarydialog.h"
 #include "app/dialogs/sharedhistorydialog.h"
 #include "app/historywindow/historywindow.h"
 #include "app/mainwindow/mainwindow.h"
@@ -120,6 +122,44 @@ QStringList saveSharedScreenshots(MainWindow *window, const QString &screenshots
     }
     history->showLatestByLabel(false);
     history->showSource(HistoryWindow::Source::ThisStation);
+    return shots;
+}
+
+// The workshop's set-up library: its list, a proposal beside the approved version, and the main
+// window once the approved version is opened.
+QStringList saveLibraryScreenshots(MainWindow *window, const QString &screenshots)
+{
+    if (!window->sharing().server().isSet()) {
+        return {};
+    }
+    QStringList shots;
+    window->n_reglages_Click();
+    SetupLibraryDialog *library = window->libraryDialog();
+    QSignalSpy answered(library, &SetupLibraryDialog::answered);
+    if (!answered.wait(20000) || !QTest::qWaitForWindowExposed(library)) {
+        out(QStringLiteral("échec : la bibliothèque des réglages ne répond pas"));
+        return shots;
+    }
+    library->selectName(QStringLiteral("Armoire Nord"));
+    shots.append(saveScreenshot(library, screenshots, QStringLiteral("library.png")));
+    library->findChild<QPushButton *>(QStringLiteral("ExaminerReglage"))->click();
+    if (answered.wait(20000) && library->proposalDialog()
+        && QTest::qWaitForWindowExposed(library->proposalDialog())) {
+        shots.append(
+            saveScreenshot(library->proposalDialog(), screenshots, QStringLiteral("proposal.png")));
+        library->proposalDialog()->close();
+    } else {
+        out(QStringLiteral("échec : la proposition ne s'affiche pas"));
+    }
+    QSignalSpy opened(library, &SetupLibraryDialog::versionOpened);
+    library->findChild<QPushButton *>(QStringLiteral("OuvrirReglage"))->click();
+    if (opened.wait(20000)) {
+        library->close();
+        QTest::qWait(100);
+        shots.append(saveScreenshot(window, screenshots, QStringLiteral("main-setup.png")));
+    } else {
+        out(QStringLiteral("échec : la version approuvée ne s'ouvre pas"));
+    }
     return shots;
 }
 
@@ -390,7 +430,8 @@ int main(int argc, char *argv[])
     question->close();
 
     window->setSetup(sentSetup); // what was sent, without the wrong fields typed since
-    const QStringList multiShots = saveMultiSendScreenshots(window, screenshots);
+    const QStringList multiShots = saveMultiSendScreenshots(window, screenshots)
+        + saveLibraryScreenshots(window, screenshots);
 
     // The guide (F1).
     window->n_aide_Click();
