@@ -10,7 +10,14 @@ std::optional<DeviceStates> DeviceStates::fromCopy(SetupCopy &copy)
         return std::nullopt;
     }
     DeviceStates states;
+    QHash<QByteArray, bool> titledByApproved;
     for (const SetupVersion &version : *versions) {
+        // Kept by name and number: a later version overwrites, an approved one stays.
+        const bool approved = version.state == SetupVersion::State::Approved;
+        if (approved || !titledByApproved.value(version.message)) {
+            states.m_titles.insert(version.message, version.title());
+            titledByApproved.insert(version.message, approved);
+        }
         Setup &setup = states.m_setups[version.name];
         if (version.state == SetupVersion::State::Approved) {
             setup.approved = version.number;

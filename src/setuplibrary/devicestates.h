@@ -46,6 +46,9 @@ public:
 
     // Of the device by its repère and the bytes it was last sent; empty bytes: never sent.
     DeviceState of(const QString &label, const QByteArray &message) const;
+    // The version a record's bytes are ("NOM v3"): the approved one first, then the latest
+    // approved once; empty when none is ("hors bibliothèque").
+    QString versionTitle(const QByteArray &message) const { return m_titles.value(message); }
     // The repères given a set-up of their own that none of the labels (as folded by
     // foldedLabel) names: devices never programmed.
     QStringList unprogrammed(const QSet<QString> &foldedLabels) const;
@@ -63,6 +66,7 @@ private:
     QHash<QString, QString> m_exactPatterns; // folded repère → the repère as given
     QList<std::pair<QString, QString>> m_prefixes; // folded prefix → set-up, longest first
     QHash<QString, Setup> m_setups;
+    QHash<QByteArray, QString> m_titles;
 };
 
 } // namespace Tensiova

@@ -153,4 +153,11 @@ QDateTime SetupCopy::copiedAt()
     return m_store.setupCopyState().copiedAt;
 }
 
+QString SetupCopy::digest()
+{
+    const HistoryStore::SetupCopyState state = m_store.setupCopyState();
+    return state.copiedAt.isValid() ? state.digest + state.copiedAt.toString(Qt::ISODateWithMs)
+                                    : QString();
+}
+
 } // namespace Tensiova

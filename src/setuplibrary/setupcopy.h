@@ -39,6 +39,8 @@ public:
     std::optional<QList<SetupAssignment>> assignments();
     // When the copy was last made; invalid when it never was.
     QDateTime copiedAt();
+    // Changes whenever the copy does; empty when there is none.
+    QString digest();
 
     // Why the last call failed, in the local history's words.
     const QString &error() const { return m_store.error(); }

@@ -197,7 +197,8 @@ QString setupNaming(const QString &historyPath, const QByteArray &bytes)
     if (!copy.copiedAt().isValid()) {
         return {};
     }
-    return LibraryMessages::recordSetup(copy.versionSending(bytes));
+    const std::optional<SetupVersion> version = copy.versionSending(bytes);
+    return LibraryMessages::recordSetup(version ? version->title() : QString());
 }
 
 Outcome failure(int exit, const QString &status, const QString &message)
@@ -327,7 +328,7 @@ int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool
             return refuse(chosen.sendExit, chosen.status, chosen.message);
         }
         version = chosen.version;
-        source = LibraryMessages::recordSetup(version);
+        source = version->title();
         loaded = SetupStore::LoadEntries(version->entries, QLocale::system());
     } else {
         if (!QFileInfo::exists(file)) {

@@ -1,9 +1,13 @@
 #include "app/historywindow/historymodel.h"
 
+#include "app/sentences/librarymessages.h"
 #include "history/historystore.h"
+#include "setuplibrary/setupcopy.h"
 #include "sharedhistory/shareddatabase.h"
 
+#include <QColor>
 #include <QDir>
+#include <QSet>
 
 namespace Tensiova {
 
@@ -49,8 +53,64 @@ void HistoryModel::setShared(const SharedServer &server)
 void HistoryModel::setFilter(const HistoryFilter &filter)
 {
     ++m_generation;
+    if (filter.latestByLabel != m_filter.latestByLabel) {
+        beginResetModel(); // the state's column comes or goes
+        m_filter = filter;
+        m_rows.clear();
+        endResetModel();
+    }
     m_filter = filter;
+    readDeviceStates();
     request(0);
+}
+
+void HistoryModel::setOutdatedOnly(bool outdatedOnly)
+{
+    m_outdatedOnly = outdatedOnly;
+    setFilter(m_filter);
+}
+
+void HistoryModel::readDeviceStates()
+{
+    SetupCopy copy(m_store.path());
+    const QString digest = copy.digest();
+    if (digest.isEmpty() || digest == m_statesDigest) {
+        return;
+    }
+    m_states = DeviceStates::fromCopy(copy);
+    m_statesDigest = m_states ? digest : QString();
+}
+
+DeviceState HistoryModel::deviceState(int row) const
+{
+    const SendRecord &record = m_rows.at(row);
+    return m_states ? m_states->of(record.label, record.message) : DeviceState();
+}
+
+QList<SendRecord> HistoryModel::withStates(const QList<SendRecord> &latest) const
+{
+    if (!m_states) {
+        return latest;
+    }
+    QList<SendRecord> rows;
+    QSet<QString> labels;
+    for (const SendRecord &record : latest) {
+        labels.insert(DeviceStates::foldedLabel(record.label));
+        if (!m_outdatedOnly || m_states->of(record.label, record.message).needsProgramming()) {
+            rows.append(record);
+        }
+    }
+    const QString wanted = DeviceStates::foldedLabel(m_filter.text);
+    for (const QString &label : m_states->unprogrammed(labels)) {
+        if (DeviceStates::foldedLabel(label).contains(wanted)) {
+            SendRecord device; // id 0: no record
+            device.label = label;
+            rows.append(device);
+        }
+    }
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const SendRecord &a, const SendRecord &b) { return a.label < b.label; });
+    return rows;
 }
 
 HistoryModel::Page HistoryModel::readPage(HistorySource &source, const HistoryFilter &filter,
@@ -129,8 +189,8 @@ void HistoryModel::apply(const Page &page, qint64 beforeId)
     m_countPassedLimit = m_countPassedLimit && beforeId > 0;
     if (beforeId == 0) {
         beginResetModel();
-        m_rows = page.rows;
-        m_total = page.failure.isEmpty() ? page.total : m_rows.size();
+        m_rows = m_filter.latestByLabel ? withStates(page.rows) : page.rows;
+        m_total = page.failure.isEmpty() && !m_filter.latestByLabel ? page.total : m_rows.size();
         endResetModel();
         emit firstPageLoaded();
         return;
@@ -181,7 +241,7 @@ int HistoryModel::rowCount(const QModelIndex &parent) const
 
 int HistoryModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : HistoryColumnCount + (m_shared ? 1 : 0);
+    return parent.isValid() ? 0 : setupColumn() + (m_filter.latestByLabel ? 2 : 1);
 }
 
 QVariant HistoryModel::data(const QModelIndex &index, int role) const
@@ -190,6 +250,26 @@ QVariant HistoryModel::data(const QModelIndex &index, int role) const
         return {};
     }
     const SendRecord &record = m_rows.at(index.row());
+    if (index.column() >= setupColumn()) {
+        if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole && role != Qt::ToolTipRole
+            && role != Qt::ForegroundRole) {
+            return {};
+        }
+        if (index.column() == stateColumn()) {
+            const DeviceState state = deviceState(index.row());
+            if (role == Qt::ForegroundRole) {
+                return state.needsProgramming() ? QColor(0xB0, 0x00, 0x00) : QVariant();
+            }
+            return m_states ? LibraryMessages::deviceState(state) : QString();
+        }
+        if (role == Qt::ForegroundRole || !m_states || record.message.isEmpty()) {
+            return {};
+        }
+        return LibraryMessages::recordSetup(m_states->versionTitle(record.message));
+    }
+    if (record.id == 0 && index.column() != LabelColumn) {
+        return {}; // a device never programmed: its repère alone
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
@@ -209,6 +289,12 @@ QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int 
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
         return {};
+    }
+    if (section == setupColumn()) {
+        return QStringLiteral("Réglage");
+    }
+    if (section == stateColumn()) {
+        return QStringLiteral("État de l'appareil");
     }
     return historyColumnHeading(section);
 }

@@ -3,6 +3,7 @@
 #include "app/sentences/historycolumns.h"
 #include "history/historyfilter.h"
 #include "history/sendrecord.h"
+#include "setuplibrary/devicestates.h"
 
 #include <QAbstractTableModel>
 #include <QList>
@@ -51,6 +52,17 @@ public:
     // Why the last reading failed; empty when it did not.
     const QString &failure() const { return m_failure; }
     const SendRecord &recordAt(int row) const { return m_rows.at(row); }
+    // A row that is no record: a device given a set-up and never programmed (Par repère).
+    bool isUnprogrammed(int row) const { return m_rows.at(row).id == 0; }
+    // Par repère: only the devices to reprogram (an older version, other values, never
+    // programmed).
+    void setOutdatedOnly(bool outdatedOnly);
+    bool isOutdatedOnly() const { return m_outdatedOnly; }
+    // The column of each record's set-up ("NOM v3") and, Par repère, of each device's state.
+    int setupColumn() const { return HistoryColumnCount + (m_shared ? 1 : 0); }
+    int stateColumn() const { return m_filter.latestByLabel ? setupColumn() + 1 : -1; }
+    // The device's state in the row, Par repère.
+    DeviceState deviceState(int row) const;
     // The row of a record read so far, -1 when it is not.
     int rowOf(qint64 id) const;
     bool setLabel(int row, const QString &label);
@@ -82,6 +94,10 @@ private:
                          bool counting);
     void request(qint64 beforeId);
     void apply(const Page &page, qint64 beforeId);
+    // The station's copy of the library, read again when it changed.
+    void readDeviceStates();
+    // Par repère: the devices never programmed added, and only those to reprogram when asked.
+    QList<SendRecord> withStates(const QList<SendRecord> &latest) const;
 
     HistoryStore &m_store;
     // Shared with the readings under way, which may outlive a change of server.
@@ -98,6 +114,9 @@ private:
     bool m_more = false; // the last page was full
     bool m_countPassedLimit = false;
     QString m_failure;
+    std::optional<DeviceStates> m_states; // none before the station has a copy
+    QString m_statesDigest;
+    bool m_outdatedOnly = false;
 };
 
 } // namespace Tensiova

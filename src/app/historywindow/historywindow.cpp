@@ -93,6 +93,13 @@ HistoryWindow::HistoryWindow(HistoryStore &store, UserDialogs &dialogs,
         QStringLiteral("Le dernier envoi de chaque repère : ce que chaque appareil a reçu en "
                        "dernier, par qui, quand, et sa réponse."));
     connect(m_byLabel, &QCheckBox::toggled, this, &HistoryWindow::showLatestByLabel);
+    m_outdated = new QCheckBox(QStringLiteral("À re&programmer"), this);
+    m_outdated->setObjectName(QStringLiteral("HistoryOutdated"));
+    m_outdated->setAccessibleDescription(
+        QStringLiteral("Par repère, les seuls appareils qui n'ont pas la version approuvée du "
+                       "réglage qui leur est attribué"));
+    m_outdated->setEnabled(false);
+    connect(m_outdated, &QCheckBox::toggled, &m_model, &HistoryModel::setOutdatedOnly);
     connect(&m_model, &HistoryModel::firstPageLoaded, this, &HistoryWindow::showLoaded);
     connect(&m_model, &HistoryModel::counted, this, [this] {
         m_count->setText(m_model.countPassedLimit()
@@ -120,6 +127,7 @@ HistoryWindow::HistoryWindow(HistoryStore &store, UserDialogs &dialogs,
                                         {OutcomeColumn, 170}}) {
         m_list->setColumnWidth(column, width);
     }
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &HistoryWindow::arrangeColumns);
     connect(m_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &HistoryWindow::showSelected);
     connect(&m_model, &QAbstractItemModel::dataChanged, this, &HistoryWindow::showSelected);
@@ -158,6 +166,7 @@ HistoryWindow::HistoryWindow(HistoryStore &store, UserDialogs &dialogs,
     searchLine->addWidget(m_source);
     searchLine->addWidget(m_search, 1);
     searchLine->addWidget(m_byLabel);
+    searchLine->addWidget(m_outdated);
     searchLine->addWidget(m_count);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(searchLine);
@@ -234,6 +243,10 @@ void HistoryWindow::showSource(Source source)
 void HistoryWindow::showLatestByLabel(bool latest)
 {
     m_byLabel->setChecked(latest);
+    m_outdated->setEnabled(latest);
+    if (!latest) {
+        m_outdated->setChecked(false);
+    }
     if (m_model.filter().latestByLabel != latest) {
         m_keptId = 0;
         m_model.setFilter(shownFilter());
@@ -273,6 +286,21 @@ void HistoryWindow::showLoaded()
     select(std::max(0, m_model.rowOf(m_keptId)));
 }
 
+void HistoryWindow::arrangeColumns()
+{
+    // Par repère, the device first: its repère, its state, the set-up its last bytes are.
+    QHeaderView *header = m_list->horizontalHeader();
+    const QList<int> order = m_model.stateColumn() >= 0
+        ? QList<int> {LabelColumn, m_model.stateColumn(), m_model.setupColumn()}
+        : QList<int> {DateColumn, PortColumn, SetupFileColumn, m_model.setupColumn()};
+    for (int visual = 0; visual < order.size(); ++visual) {
+        header->moveSection(header->visualIndex(order.at(visual)), visual);
+    }
+    if (m_model.stateColumn() >= 0) {
+        m_list->setColumnWidth(m_model.stateColumn(), 210);
+    }
+}
+
 void HistoryWindow::refresh()
 {
     const std::optional<SendRecord> shown = selected();
@@ -291,7 +319,8 @@ void HistoryWindow::select(int row)
 std::optional<SendRecord> HistoryWindow::selected() const
 {
     const QModelIndex current = m_list->currentIndex();
-    if (!current.isValid() || current.row() >= m_model.rowCount()) {
+    if (!current.isValid() || current.row() >= m_model.rowCount()
+        || m_model.isUnprogrammed(current.row())) {
         return std::nullopt;
     }
     return m_model.recordAt(current.row());

@@ -46,6 +46,8 @@ public:
     void showLatestByLabel(bool latest);
     // Reads the records again, the selected one kept (a new record came).
     void refresh();
+    // The columns in the order of the view: Par repère, the device's first.
+    void arrangeColumns();
     void setSearchText(const QString &text);
     void select(int row);
     std::optional<SendRecord> selected() const;
@@ -76,6 +78,7 @@ private:
     HistoryModel m_model;
     QLineEdit *m_search = nullptr;
     QComboBox *m_source = nullptr;
+    QCheckBox *m_outdated = nullptr;
     QCheckBox *m_byLabel = nullptr;
     SharedServer m_server;
     qint64 m_keptId = 0; // the record to select again once the list is read anew

@@ -307,7 +307,7 @@ void MainWindow::n_reglages_Click()
 void MainWindow::openVersion(const SetupVersion &version)
 {
     setSetup(version.setup(m_locale, setup()));
-    m_setupFile = LibraryMessages::recordSetup(version);
+    m_setupFile = version.title();
     showOpenedVersion(version.name);
     setWindowTitle(LibraryMessages::openedSetup(version) + QStringLiteral(" - ") + DesignTitle);
     m_statusLine->showOpenedSetup(LibraryMessages::openedSetup(version));

@@ -42,9 +42,9 @@ QString stateName(SetupVersion::State state)
     return Names.at(std::size_t(state));
 }
 
-QString recordSetup(const std::optional<SetupVersion> &version)
+QString recordSetup(const QString &versionTitle)
 {
-    return version ? version->title() : QStringLiteral("hors bibliothèque");
+    return versionTitle.isEmpty() ? QStringLiteral("hors bibliothèque") : versionTitle;
 }
 
 QString openedSetup(const SetupVersion &version)

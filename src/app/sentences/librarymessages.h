@@ -15,8 +15,8 @@ namespace Tensiova::LibraryMessages {
 QString failure(const QString &code, const QString &detail);
 // "proposée", "approuvée", "refusée", "retirée".
 QString stateName(SetupVersion::State state);
-// A record's set-up: "NOM v3", or "hors bibliothèque".
-QString recordSetup(const std::optional<SetupVersion> &version);
+// A record's set-up: its version's title ("NOM v3"), or "hors bibliothèque" for none.
+QString recordSetup(const QString &versionTitle);
 // « Réglage « NOM » v3 »: the window's title and status line.
 QString openedSetup(const SetupVersion &version);
 // "à jour", "ancienne version (v2 ; v3 approuvée)", "différent", "jamais programmé", "sans réglage
