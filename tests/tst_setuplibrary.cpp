@@ -1,14 +1,23 @@
 #include "testdata.h"
 #include "testserver.h"
+#include "windowfixture.h"
 
 #include "../tools/common/ptypair.h"
+#include "app/dialogs/proposaldialog.h"
+#include "app/dialogs/setuplibrarydialog.h"
+#include "app/historywindow/historywindow.h"
+#include "app/widgets/setupgrid.h"
 #include "history/historystore.h"
 #include "setuplibrary/devicestates.h"
 #include "setuplibrary/setupcopy.h"
 #include "setuplibrary/workshopsetups.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSet>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -371,6 +380,146 @@ private slots:
                  QStringList());
     }
 
+    // The window: the list filtered as typed, "Ouvrir" into the grids (title and status line say
+    // which), proposals checked as "Envoi" checks, a proposal examined beside the approved
+    // version and decided, a scanned repère opening its set-up, Par repère with the state.
+    void window()
+    {
+        m_database = freshDatabase();
+        SharedDatabase stationDb(server(QStringLiteral("poste")));
+        SetupLibrary station(stationDb);
+        const QString name = QStringLiteral("Fenêtre");
+        QCOMPARE(station.propose(name, sampleDraft(31), QStringLiteral("première")), 1);
+        SharedDatabase adminDb(server(QStringLiteral("atelier_admin")));
+        QVERIFY(SetupLibrary(adminDb).decide(name, 1, SetupVersion::State::Approved));
+
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        QVERIFY(window.setSharedServer(server(QStringLiteral("autre"))));
+        window.n_reglages_Click();
+        SetupLibraryDialog *library = window.libraryDialog();
+        QVERIFY(library);
+        QSignalSpy answered(library, &SetupLibraryDialog::answered);
+        QVERIFY(answered.wait(LongWaitMs));
+        auto *list = library->findChild<QTableWidget *>(QStringLiteral("ListeReglages"));
+        QCOMPARE(list->rowCount(), 1);
+        QCOMPARE(list->item(0, 0)->text(), name);
+        QCOMPARE(list->item(0, 1)->text(), QStringLiteral("v1"));
+        QCOMPARE(list->item(0, 3)->text(), QStringLiteral("poste"));
+        auto *filter = library->findChild<QLineEdit *>(QStringLiteral("FiltreReglages"));
+        filter->setText(QStringLiteral("FENÊ"));
+        QVERIFY(!list->isRowHidden(0));
+        filter->setText(QStringLiteral("nord"));
+        QVERIFY(list->isRowHidden(0));
+        filter->clear();
+
+        // Opened: the approved values, named in the title and the status line; a value typed
+        // after it shows as changed.
+        library->selectName(name);
+        QSignalSpy opened(library, &SetupLibraryDialog::versionOpened);
+        library->findChild<QPushButton *>(QStringLiteral("OuvrirReglage"))->click();
+        QVERIFY(opened.wait(LongWaitMs));
+        QCOMPARE(SetupDraft::of(window.setup(), QLocale::system()).message,
+                 sampleDraft(31).message);
+        QVERIFY2(window.windowTitle().startsWith(QStringLiteral("Réglage « Fenêtre » v1 - ")),
+                 qPrintable(window.windowTitle()));
+        QCOMPARE(fixture.find<QLabel>(QStringLiteral("SetupLine"))->text(),
+                 QStringLiteral("Réglage « Fenêtre » v1"));
+        QCOMPARE(window.unsentTyping(), 0);
+
+        // A value "Envoi" would refuse is never proposed; a good one is, by this login.
+        MonitoringSetup typed = window.setup();
+        typed.setText(Family::Min, 2, QStringLiteral("300"));
+        window.setSetup(typed);
+        library->findChild<QPushButton *>(QStringLiteral("ProposerReglage"))->click();
+        QVERIFY2(fixture.dialogs.warnings.size() == 1
+                     && fixture.dialogs.warnings.front().contains(QStringLiteral("« 300 »")),
+                 qPrintable(fixture.dialogs.warnings.join(QLatin1Char('\n'))));
+        typed.setText(Family::Min, 2, QStringLiteral("30"));
+        window.setSetup(typed);
+        fixture.dialogs.textAnswer = name; // the name, then the comment
+        library->findChild<QPushButton *>(QStringLiteral("ProposerReglage"))->click();
+        QVERIFY(answered.wait(LongWaitMs));
+        QTRY_VERIFY(fixture.dialogs.informations.join(QLatin1Char('\n'))
+                        .contains(QStringLiteral("Proposé : Fenêtre v2")));
+        QCOMPARE(station.version(name, 2)->author, QStringLiteral("autre"));
+
+        // Examined beside v1: its own author may not approve it, the server says why; refused.
+        // The proposal shown: the one before was closed by its decision.
+        // (Its button is pressed once the library answered what was asked before.)
+        const auto examine = [&] {
+            auto *button = library->findChild<QPushButton *>(QStringLiteral("ExaminerReglage"));
+            if (!QTest::qWaitFor([button] { return button->isEnabled(); }, LongWaitMs)) {
+                return false;
+            }
+            library->selectName(name);
+            button->click();
+            return QTest::qWaitFor(
+                [&] { return library->proposalDialog() && library->proposalDialog()->isVisible(); },
+                LongWaitMs);
+        };
+        QVERIFY(examine());
+        ProposalDialog *proposal = library->proposalDialog();
+        QCOMPARE(proposal->proposal().number, 2);
+        QCOMPARE(proposal->differences(), 1);
+        auto *grid = proposal->findChild<SetupGrid *>(QStringLiteral("PropositionGrille"));
+        QVERIFY(grid->isMarked(Family::Min, 2));
+        QCOMPARE(grid->fieldText(Family::Min, 2), QStringLiteral("30 → 0"));
+        QVERIFY(proposal->findChild<QLabel *>(QStringLiteral("PropositionTitre"))
+                    ->text()
+                    .contains(QStringLiteral("1 champ(s) diffèrent de v1 approuvée")));
+        fixture.dialogs.warnings.clear();
+        proposal->findChild<QPushButton *>(QStringLiteral("Approuver"))->click();
+        QVERIFY(answered.wait(LongWaitMs));
+        QVERIFY2(fixture.dialogs.warnings.join(QLatin1Char('\n'))
+                     .contains(QStringLiteral("une autre personne")),
+                 qPrintable(fixture.dialogs.warnings.join(QLatin1Char('\n'))));
+        QVERIFY(examine());
+        fixture.dialogs.textAnswer = QStringLiteral("AN2 trop bas");
+        library->proposalDialog()->findChild<QPushButton *>(QStringLiteral("Refuser"))->click();
+        QTRY_COMPARE(station.version(name, 2)->state, SetupVersion::State::Refused);
+        QCOMPARE(station.version(name, 2)->reason, QStringLiteral("AN2 trop bas"));
+
+        // Another person's proposal is approved here, and becomes what a scanned repère opens.
+        QCOMPARE(station.propose(name, sampleDraft(33), {}), 3);
+        QVERIFY(examine());
+        QCOMPARE(library->proposalDialog()->proposal().number, 3);
+        library->proposalDialog()->findChild<QPushButton *>(QStringLiteral("Approuver"))->click();
+        QTRY_COMPARE(station.version(name, 3)->state, SetupVersion::State::Approved);
+        QVERIFY(SetupLibrary(adminDb).assign(QStringLiteral("S-*"), name));
+
+        auto *label = fixture.find<QLineEdit>(QStringLiteral("Repere"));
+        QSignalSpy openedFromLabel(&window, &QWidget::windowTitleChanged);
+        fixture.dialogs.confirmation = false; // values typed by hand: asked first, kept
+        auto *field = fixture.find<QLineEdit>(QStringLiteral("coeff(5)"));
+        field->selectAll();
+        QTest::keyClicks(field, QStringLiteral("9"));
+        QVERIFY(window.unsentTyping() > 0);
+        label->setText(QStringLiteral("s-1"));
+        QTest::keyClick(label, Qt::Key_Return);
+        QTRY_COMPARE(fixture.dialogs.confirmQuestions.size(), 1);
+        QVERIFY(!window.windowTitle().contains(QStringLiteral("v3")));
+        fixture.dialogs.confirmation = true;
+        QTest::keyClick(label, Qt::Key_Return);
+        QTRY_VERIFY(window.windowTitle().startsWith(QStringLiteral("Réglage « Fenêtre » v3")));
+        QCOMPARE(SetupDraft::of(window.setup(), QLocale::system()).message,
+                 sampleDraft(33).message);
+
+        // Sent (no device behind the port: recorded all the same): Par repère says it holds v3.
+        window.Command6_Click();
+        window.n_historique_Click();
+        HistoryWindow *history = window.historyWindow();
+        QSignalSpy loaded(&history->model(), &HistoryModel::firstPageLoaded);
+        history->showLatestByLabel(true);
+        QVERIFY(loaded.wait(LongWaitMs));
+        const HistoryModel &model = history->model();
+        QCOMPARE(model.rowCount(), 1);
+        QCOMPARE(model.data(model.index(0, model.setupColumn()), Qt::DisplayRole).toString(),
+                 QStringLiteral("Fenêtre v3"));
+        QCOMPARE(model.data(model.index(0, model.stateColumn()), Qt::DisplayRole).toString(),
+                 QStringLiteral("à jour"));
+    }
+
     // From a script: propose, decide, list, and send a version's exact bytes, from the copy when
     // the server is away; each refusal with its exit status.
     void commandLine()
@@ -471,5 +620,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(SetupLibraryTest)
+QTEST_MAIN(SetupLibraryTest)
 #include "tst_setuplibrary.moc"

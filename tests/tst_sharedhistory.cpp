@@ -511,7 +511,7 @@ private slots:
         QVERIFY(loaded.wait(LongWaitMs));
         QVERIFY(history->model().isShared());
         QCOMPARE(history->model().total(), 2);
-        QCOMPARE(history->model().columnCount(), HistoryColumnCount + 1);
+        QCOMPARE(history->model().columnCount(), HistoryColumnCount + 2); // station, set-up
         const SendRecord &first = history->model().recordAt(0);
         QCOMPARE(history->model()
                      .data(history->model().index(0, StationColumn), Qt::DisplayRole)

@@ -49,6 +49,24 @@ WorkshopSetups::Found WorkshopSetups::version(const QString &name, int number)
     return found;
 }
 
+WorkshopSetups::Found WorkshopSetups::versionForLabel(const QString &label, bool serverAway)
+{
+    const bool reached = !serverAway && refreshCopy();
+    const QString setup = m_copy.setupOf(label).value_or(QString());
+    Found found;
+    if (!setup.isEmpty()) {
+        if (reached) {
+            found = version(setup);
+        } else {
+            found.fromCopy = true;
+            found.copiedAt = m_copy.copiedAt();
+            found.version = m_copy.version(setup);
+        }
+    }
+    found.setup = setup;
+    return found;
+}
+
 WorkshopSetups::Listing WorkshopSetups::list()
 {
     Listing listing;

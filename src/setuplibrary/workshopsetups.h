@@ -28,9 +28,13 @@ public:
         QDateTime copiedAt; // of the copy that served
         QString code; // why nothing was found: SetupLibrary::errorCode()
         QString error;
+        QString setup; // versionForLabel: the set-up the repère is given; empty for none
     };
     // The set-up's approved version for 0, or its version number.
     Found version(const QString &name, int number = 0);
+    // The approved version of the set-up a repère is given (its own, else its prefix's); from the
+    // copy alone, at once, when the server is known to be away.
+    Found versionForLabel(const QString &label, bool serverAway);
     // The versions a list shows: every set-up's from the server, or those of the copy.
     struct Listing
     {

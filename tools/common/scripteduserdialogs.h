@@ -20,6 +20,8 @@ public:
     QStringList textQuestions; // title | prompt | proposed
     QuitChoice quitChoice = QuitChoice::Cancel;
     QStringList quitQuestions; // title | text
+    bool confirmation = false; // the action, or "Annuler"
+    QStringList confirmQuestions; // title | text
     QStringList warnings; // title | text
     QStringList informations;
     // Called with each message box's title and text, to show it elsewhere.
@@ -52,6 +54,11 @@ public:
     {
         quitQuestions.append(title + QLatin1Char('|') + text);
         return quitChoice;
+    }
+    bool confirm(QWidget *, const QString &title, const QString &text, const QString &) override
+    {
+        confirmQuestions.append(title + QLatin1Char('|') + text);
+        return confirmation;
     }
     void inform(QWidget *, const QString &title, const QString &text) override
     {

@@ -78,6 +78,17 @@ UserDialogs::QuitChoice QtUserDialogs::askBeforeQuit(QWidget *parent, const QStr
     }
 }
 
+bool QtUserDialogs::confirm(QWidget *parent, const QString &title, const QString &text,
+                            const QString &action)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QPushButton *yes = box.addButton(action, QMessageBox::AcceptRole);
+    box.setEscapeButton(box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole));
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
 void QtUserDialogs::warn(QWidget *parent, const QString &title, const QString &text)
 {
     QMessageBox::warning(parent, title, text);

@@ -25,6 +25,8 @@ public:
     // The box askBeforeQuit shows, with its three buttons, "Envoyer" first.
     static std::unique_ptr<QMessageBox> quitQuestion(QWidget *parent, const QString &title,
                                                      const QString &text);
+    bool confirm(QWidget *parent, const QString &title, const QString &text,
+                 const QString &action) override;
     void inform(QWidget *parent, const QString &title, const QString &text) override;
     void warn(QWidget *parent, const QString &title, const QString &text) override;
 };

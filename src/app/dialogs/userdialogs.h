@@ -37,6 +37,9 @@ public:
     // envoyer" or "Annuler" (Escape, the box's close button).
     virtual QuitChoice askBeforeQuit(QWidget *parent, const QString &title,
                                      const QString &text) = 0;
+    // A question with two answers: the action named (true), or "Annuler" (Escape).
+    virtual bool confirm(QWidget *parent, const QString &title, const QString &text,
+                         const QString &action) = 0;
     virtual void inform(QWidget *parent, const QString &title, const QString &text) = 0;
     virtual void warn(QWidget *parent, const QString &title, const QString &text) = 0;
 };

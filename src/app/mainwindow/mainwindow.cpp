@@ -77,6 +77,8 @@ MainWindow::MainWindow(const SettingsLocation &location, UserDialogs &dialogs,
     connect(m_panel, &ProgrammingPanel::sendClicked, this, &MainWindow::Command6_Click);
     connect(m_panel, &ProgrammingPanel::closeClicked, this, &MainWindow::Command5_Click);
     connect(m_panel, &ProgrammingPanel::answersClicked, this, &MainWindow::Text1_Click);
+    connect(m_panel, &ProgrammingPanel::labelEntered, this,
+            [this](const QString &label) { m_workshop->openSetupOfLabel(label, unsentTyping()); });
 
     // Below the design's panel, outside its client area: what has not been sent.
     setStatusBar(m_statusLine);

@@ -228,7 +228,10 @@ void ProgrammingPanel::buildLabelField()
     m_label->setGeometry(Design::rect(1050, 6180, 2850, 345));
     caption->adjustSize();
     caption->move(Design::pixels(240), m_label->geometry().center().y() - caption->height() / 2);
-    connect(m_label, &QLineEdit::returnPressed, m_label, &QLineEdit::selectAll);
+    connect(m_label, &QLineEdit::returnPressed, this, [this] {
+        m_label->selectAll();
+        emit labelEntered(label());
+    });
 }
 
 QString ProgrammingPanel::label() const

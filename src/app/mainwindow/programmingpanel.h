@@ -67,6 +67,8 @@ signals:
     void sendClicked();
     void closeClicked();
     void answersClicked();
+    // Enter in the repère field (a scanner's end of line): the repère to program.
+    void labelEntered(const QString &label);
 
 private:
     void build();

@@ -6,6 +6,7 @@
 #include "app/mainwindow/statusline.h"
 #include "app/sentences/sharingmessages.h"
 #include "app/widgets/design.h"
+#include "setuplibrary/librarythread.h"
 #include "setuplibrary/setupcopy.h"
 #include "sharedhistory/backgroundsharing.h"
 #include "sharedhistory/sharedserversetting.h"
@@ -31,6 +32,7 @@ WorkshopControl::WorkshopControl(const QString &historyPath, StatusLine &statusL
                                       }))
 {
     connect(m_sharing, &BackgroundSharing::stateChanged, this, &WorkshopControl::showSharing);
+    m_labels = new LibraryThread(historyPath, m_sharing->server(), this);
 }
 
 void WorkshopControl::openSharedHistoryDialog()
@@ -53,9 +55,11 @@ bool WorkshopControl::setSharedServer(const SharedServer &server)
 {
     m_sharingFailed = false;
     m_sharing->setServer(server);
-    // The library's dialog is made anew for the new server.
+    // The library's dialog and reader are made anew for the new server.
     delete m_libraryDialog;
     m_libraryDialog = nullptr;
+    delete m_labels;
+    m_labels = new LibraryThread(m_historyPath, server, this);
     emit serverChanged(server);
     if (!server.isSet()) {
         m_statusLine.showSharing({}, {}, {});
@@ -76,6 +80,47 @@ void WorkshopControl::openLibrary(const std::function<MonitoringSetup()> &window
     }
     m_libraryDialog->setOpenedName(openedName);
     Design::present(m_libraryDialog);
+}
+
+void WorkshopControl::openSetupOfLabel(const QString &label, int typed)
+{
+    if (label.isEmpty()) {
+        return;
+    }
+    // A server known to be away is not waited for: the station's copy answers at once.
+    const bool away = m_sharingFailed || !m_sharing->server().isSet();
+    m_labels->call<WorkshopSetups::Found>(
+        [label, away](WorkshopSetups &setups) { return setups.versionForLabel(label, away); },
+        [this, label, typed](const WorkshopSetups::Found &found) {
+            offerVersion(label, typed, found);
+        });
+}
+
+void WorkshopControl::offerVersion(const QString &label, int typed,
+                                   const WorkshopSetups::Found &found)
+{
+    if (found.setup.isEmpty()) {
+        return; // no set-up given: the window's values are for this repère too
+    }
+    const QString title = QStringLiteral("Repère « %1 »").arg(label);
+    if (!found.version) {
+        m_statusLine.showMessage(
+            QStringLiteral("%1 : le réglage « %2 » n'a pas de version approuvée.")
+                .arg(title, found.setup),
+            15000);
+        return;
+    }
+    if (typed > 0
+        && !m_dialogs.confirm(
+            m_window, title,
+            QStringLiteral("Ce repère doit recevoir %1. Les %2 valeur(s) tapée(s) à la main et "
+                           "non envoyée(s) seront remplacées.")
+                .arg(found.version->title())
+                .arg(typed),
+            QStringLiteral("Ouvrir %1").arg(found.version->title()))) {
+        return;
+    }
+    emit versionOpened(*found.version, found.fromCopy);
 }
 
 void WorkshopControl::showSharing(const SharingState &state)

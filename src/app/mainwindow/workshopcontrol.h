@@ -1,6 +1,6 @@
 #pragma once
 
-#include "setuplibrary/setupversion.h"
+#include "setuplibrary/workshopsetups.h"
 #include "sharedhistory/sharedpush.h"
 
 #include <QLocale>
@@ -13,6 +13,7 @@ class QWidget;
 namespace Tensiova {
 
 class BackgroundSharing;
+class LibraryThread;
 class SetupLibraryDialog;
 class SharedHistoryDialog;
 class StatusLine;
@@ -36,6 +37,9 @@ public:
     // Another server, or none: kept for the user, used at once. False when it could not be kept.
     bool setSharedServer(const SharedServer &server);
     void openSharedHistoryDialog();
+    // A repère scanned or typed: the approved version of the set-up it is given is opened, after
+    // asking when values typed by hand (typed of them) would be lost.
+    void openSetupOfLabel(const QString &label, int typed);
     // The library, proposing the window's values; openedName: the set-up the window shows.
     void openLibrary(const std::function<MonitoringSetup()> &windowSetup, const QLocale &locale,
                      const QString &openedName);
@@ -47,6 +51,7 @@ signals:
 
 private:
     void showSharing(const SharingState &state);
+    void offerVersion(const QString &label, int typed, const WorkshopSetups::Found &found);
 
     QString m_historyPath;
     StatusLine &m_statusLine;
@@ -56,6 +61,7 @@ private:
     BackgroundSharing *m_sharing = nullptr;
     SharedHistoryDialog *m_sharedHistoryDialog = nullptr;
     SetupLibraryDialog *m_libraryDialog = nullptr;
+    LibraryThread *m_labels = nullptr; // the repères' set-ups, asked off the window's thread
     bool m_sharingFailed = false; // told once, until it is back
 };
 
