@@ -7,6 +7,7 @@
 #include "app/mainwindow/mainwindow.h"
 #include "app/widgets/answerbox.h"
 #include "app/widgets/design.h"
+#include "figures.h"
 #include "heartbeat.h"
 #include "history/historyrecorder.h"
 #include "link/exchangejournal.h"
@@ -48,23 +49,6 @@ namespace {
 
 // A wait for the server ends when it answers; this long only when it never does.
 constexpr int LongWaitMs = 60000;
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
-void report(const char *name, double value, const char *unit)
-{
-    std::printf("%s: %.4g %s\n", name, value, unit);
-    std::fflush(stdout);
-}
-
-double milliseconds(const QElapsedTimer &timer)
-{
-    return double(timer.nsecsElapsed()) / 1e6;
-}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -772,8 +756,12 @@ int main(int argc, char *argv[])
          [&] {
              measureHistory(folder.path(), dialogs);
          }},
-        {QStringLiteral("shared"), [&] {
+        {QStringLiteral("shared"),
+         [&] {
              measureShared(folder.path(), dialogs);
+         }},
+        {QStringLiteral("library"), [&] {
+             measureLibrary(folder.path());
          }}};
     for (const auto &[name, measure] : groups) {
         if (chosen.isEmpty() || chosen.contains(name)) {
