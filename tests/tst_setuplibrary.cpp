@@ -3,6 +3,7 @@
 #include "windowfixture.h"
 
 #include "../tools/common/ptypair.h"
+#include "app/dialogs/multisendwindow.h"
 #include "app/dialogs/proposaldialog.h"
 #include "app/dialogs/setuplibrarydialog.h"
 #include "app/historywindow/historywindow.h"
@@ -12,6 +13,7 @@
 #include "setuplibrary/setupcopy.h"
 #include "setuplibrary/workshopsetups.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -21,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <map>
 #include <signal.h>
 #include <thread>
 
@@ -491,9 +494,9 @@ private slots:
         auto *label = fixture.find<QLineEdit>(QStringLiteral("Repere"));
         QSignalSpy openedFromLabel(&window, &QWidget::windowTitleChanged);
         fixture.dialogs.confirmation = false; // values typed by hand: asked first, kept
-        auto *field = fixture.find<QLineEdit>(QStringLiteral("coeff(5)"));
-        field->selectAll();
-        QTest::keyClicks(field, QStringLiteral("9"));
+        auto *coefficient = fixture.find<QLineEdit>(QStringLiteral("coeff(5)"));
+        coefficient->selectAll();
+        QTest::keyClicks(coefficient, QStringLiteral("9"));
         QVERIFY(window.unsentTyping() > 0);
         label->setText(QStringLiteral("s-1"));
         QTest::keyClick(label, Qt::Key_Return);
@@ -518,6 +521,41 @@ private slots:
                  QStringLiteral("Fenêtre v3"));
         QCOMPARE(model.data(model.index(0, model.stateColumn()), Qt::DisplayRole).toString(),
                  QStringLiteral("à jour"));
+
+        // Several devices: a port whose repère is given the set-up gets its approved version,
+        // the other the window's values.
+        window.setSetup(workedExample());
+        std::map<int, PtyPair> devices;
+        for (const int port : {4, 5}) {
+            QVERIFY(QFile::link(devices[port].devicePath(),
+                                fixture.folder.filePath(QStringLiteral("COM%1").arg(port))));
+        }
+        window.n_plusieurs_Click();
+        MultiSendWindow *several = window.multiSendWindow();
+        // The rows by their port's number (the machine may have serial ports of its own).
+        const auto row = [several](int port) {
+            for (int index = 0;; ++index) {
+                const auto *tick =
+                    several->findChild<QCheckBox *>(QStringLiteral("Coche(%1)").arg(index));
+                if (!tick || tick->text().startsWith(QStringLiteral("COM%1 ").arg(port))) {
+                    return tick ? index : -1;
+                }
+            }
+        };
+        const auto field = [&](const char *kind, int port) {
+            return several->findChild<QWidget *>(QStringLiteral("%1(%2)").arg(kind).arg(row(port)));
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(row(4) >= 0 && row(5) >= 0, LongWaitMs);
+        for (const auto &[port, repere] : {std::pair {4, "S-2"}, {5, "T-1"}}) {
+            QTest::keyClicks(field("Repere", port), QString::fromLatin1(repere));
+            QTest::keyClick(field("Repere", port), Qt::Key_Return);
+        }
+        QTRY_COMPARE(static_cast<QLabel *>(field("Reglage", 4))->text(),
+                     QStringLiteral("Fenêtre v3"));
+        QCOMPARE(static_cast<QLabel *>(field("Reglage", 5))->text(), QStringLiteral("fenêtre"));
+        QTest::mouseClick(several->findChild<QPushButton *>("EnvoyerATous"), Qt::LeftButton);
+        QCOMPARE(devices[4].read(52), sampleDraft(33).message);
+        QCOMPARE(devices[5].read(52), workedExampleBytes());
     }
 
     // From a script: propose, decide, list, and send a version's exact bytes, from the copy when

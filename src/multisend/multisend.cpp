@@ -59,12 +59,18 @@ QList<FieldProblem> MultiSend::start(const MonitoringSetup &setup, const QString
             chosen.append(m_ports[index].get());
         }
     }
-    if (chosen.isEmpty()) {
-        return {};
-    }
-    // The same checks as "Envoi", once for all: a wrong field sends to none.
-    if (const QList<FieldProblem> problems = chosen.front()->check(setup); !problems.isEmpty()) {
-        return problems;
+    // The same checks as "Envoi", once for each set-up sent (a port's own, or the one given): a
+    // wrong field sends to none.
+    bool commonChecked = false;
+    for (PortSend *port : chosen) {
+        const std::optional<MonitoringSetup> &own = port->ownSetup();
+        if (own || !commonChecked) {
+            if (const QList<FieldProblem> problems = port->check(own.value_or(setup));
+                !problems.isEmpty()) {
+                return problems;
+            }
+            commonChecked = commonChecked || !own;
+        }
     }
     for (PortSend *port : chosen) {
         port->start(setup, setupFile);

@@ -25,8 +25,9 @@ public:
     const std::vector<std::unique_ptr<PortSend>> &ports() const { return m_ports; }
 
     // Checks the fields as "Envoi" does; when none is wrong, sends to each port whose index is
-    // given, all at once. The wrong fields otherwise, and nothing is sent.
-    // setupFile: where the settings came from, for the records.
+    // given, all at once: its own set-up when its target has one, else this one. The wrong
+    // fields otherwise, and nothing is sent. setupFile: where the settings came from, for the
+    // records.
     QList<FieldProblem> start(const MonitoringSetup &setup, const QString &setupFile,
                               const QList<int> &indexes);
     // Sends again to those whose last sending failed.

@@ -71,14 +71,15 @@ void PortSend::start(const MonitoringSetup &setup, const QString &setupFile)
     m_state = State::Sending;
     emit stateChanged(m_state);
     const DeviceProgrammer::Envoi envoi =
-        m_programmer.send(setup, DeviceProgrammer::Keeping::Nowhere);
+        m_programmer.send(m_ownSetup.value_or(setup), DeviceProgrammer::Keeping::Nowhere);
     if (!envoi.problems.isEmpty()) {
         // Fields are checked for every port at once, before any is sent to: nothing to record.
         m_state = State::Ready;
         emit stateChanged(m_state);
         return;
     }
-    m_recorder.recordEnvoi(envoi, m_link, portNumber(), setupFile, m_target.label);
+    m_recorder.recordEnvoi(envoi, m_link, portNumber(), m_ownSetup ? m_ownSetupFile : setupFile,
+                           m_target.label);
     if (!envoi.portOpened) {
         finish(State::PortNotOpened);
     } else if (envoi.sent.isEmpty()) {

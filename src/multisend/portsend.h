@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <optional>
+
 namespace Tensiova {
 
 // Where the ports' "Envoi" are made and kept: the same for every port of one sending.
@@ -59,10 +61,19 @@ public:
     // Sends the settings (their fields already checked) and awaits the answer; finished()
     // follows, at once when the port does not open. Again after a failure: a new record.
     // setupFile: where the settings came from, for the record.
+    // Sends the set-up (its own, when it has one) and records it as coming from setupFile.
     void start(const MonitoringSetup &setup, const QString &setupFile);
 
     const Target &target() const { return m_target; }
     void setLabel(const QString &label) { m_target.label = label; }
+    // Its own set-up (the library's version its repère is given) and where it came from, sent
+    // in place of the one every port is sent; none: that one.
+    void setOwnSetup(const std::optional<MonitoringSetup> &setup, const QString &setupFile)
+    {
+        m_ownSetup = setup;
+        m_ownSetupFile = setupFile;
+    }
+    const std::optional<MonitoringSetup> &ownSetup() const { return m_ownSetup; }
     State state() const { return m_state; }
     bool isOver() const { return m_state != State::Ready && m_state != State::Sending; }
     bool hasFailed() const;
@@ -83,6 +94,8 @@ private:
     void finish(State state);
 
     Target m_target;
+    std::optional<MonitoringSetup> m_ownSetup;
+    QString m_ownSetupFile;
     SendContext m_context;
     SerialLink m_link;
     DeviceProgrammer m_programmer;

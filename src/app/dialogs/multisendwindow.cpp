@@ -2,8 +2,11 @@
 
 #include "app/dialogs/portdialog.h"
 #include "app/dialogs/userdialogs.h"
+#include "app/sentences/librarymessages.h"
 #include "app/sentences/linkmessages.h"
 #include "link/portmap.h"
+#include "setuplibrary/librarythread.h"
+#include "sharedhistory/sharedserversetting.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -57,21 +60,23 @@ MultiSendWindow::MultiSendWindow(const SendContext &context, UserDialogs &dialog
     , m_currentSetup(std::move(currentSetup))
     , m_currentSetupFile(std::move(currentSetupFile))
     , m_sending(context)
+    , m_library(new LibraryThread(context.historyPath, SharedServerSetting::load(), this))
 {
     setObjectName(QStringLiteral("EnvoiPlusieurs"));
     setWindowTitle(Title);
     auto *intro = new QLabel(
         QStringLiteral("Les réglages de la fenêtre principale sont envoyés en même temps à chaque "
                        "port coché, chacun avec son repère. Entrée dans un repère passe au "
-                       "suivant."),
+                       "suivant ; un repère à qui l'atelier a attribué un réglage en reçoit la "
+                       "version approuvée."),
         this);
     intro->setWordWrap(true);
 
     auto *rows = new QWidget(this);
     m_grid = new QGridLayout(rows);
-    m_grid->setColumnStretch(2, 1);
+    m_grid->setColumnStretch(3, 1);
     const QStringList headings {QStringLiteral("Port"), QStringLiteral("Repère"),
-                                QStringLiteral("État")};
+                                QStringLiteral("Réglage"), QStringLiteral("État")};
     for (int column = 0; column < headings.size(); ++column) {
         auto *heading = new QLabel(QStringLiteral("<b>%1</b>").arg(headings.at(column)), rows);
         m_grid->addWidget(heading, 0, column);
@@ -154,7 +159,12 @@ void MultiSendWindow::showPorts(const QList<PortListing> &present)
             row = *kept;
             m_rows.erase(kept);
         } else {
-            row = {port, new QCheckBox(area), new QLineEdit(area), new QLabel(area)};
+            row = {port,
+                   new QCheckBox(area),
+                   new QLineEdit(area),
+                   new QLabel(area),
+                   new QLabel(area),
+                   std::nullopt};
             const QString com = QStringLiteral("COM%1").arg(port.number);
             row.tick->setAccessibleName(QStringLiteral("Port %1, à envoyer").arg(com));
             row.label->setAccessibleName(QStringLiteral("Port %1, repère").arg(com));
@@ -162,10 +172,16 @@ void MultiSendWindow::showPorts(const QList<PortListing> &present)
             row.state->setAccessibleName(QStringLiteral("Port %1, état").arg(com));
             // A scanner types the repère and presses Enter: the port is ticked, and the next
             // port's field takes the next one.
+            row.setup->setAccessibleName(QStringLiteral("Port %1, réglage").arg(com));
+            row.setup->setText(QStringLiteral("fenêtre"));
             connect(row.label, &QLineEdit::textEdited, row.tick,
                     [tick = row.tick] { tick->setChecked(true); });
-            connect(row.label, &QLineEdit::returnPressed, this,
-                    [this, label = row.label] { moveOnFrom(label); });
+            connect(row.label, &QLineEdit::textEdited, this,
+                    [this, label = row.label] { askSetupOf(label); });
+            connect(row.label, &QLineEdit::returnPressed, this, [this, label = row.label] {
+                askSetupOf(label);
+                moveOnFrom(label);
+            });
         }
         row.port = port;
         const bool inUse =
@@ -180,6 +196,7 @@ void MultiSendWindow::showPorts(const QList<PortListing> &present)
         delete gone.tick;
         delete gone.label;
         delete gone.state;
+        delete gone.setup;
     }
     m_rows = rows;
     for (int index = 0; index < m_rows.size(); ++index) {
@@ -187,12 +204,16 @@ void MultiSendWindow::showPorts(const QList<PortListing> &present)
         row.tick->setObjectName(QStringLiteral("Coche(%1)").arg(index));
         row.label->setObjectName(QStringLiteral("Repere(%1)").arg(index));
         row.state->setObjectName(QStringLiteral("Etat(%1)").arg(index));
+        row.setup->setObjectName(QStringLiteral("Reglage(%1)").arg(index));
         m_grid->addWidget(row.tick, index + 1, 0);
         m_grid->addWidget(row.label, index + 1, 1);
-        m_grid->addWidget(row.state, index + 1, 2);
-        row.tick->show();
-        row.label->show();
-        row.state->show();
+        m_grid->addWidget(row.setup, index + 1, 2);
+        m_grid->addWidget(row.state, index + 1, 3);
+        for (QWidget *widget :
+             {static_cast<QWidget *>(row.tick), static_cast<QWidget *>(row.label),
+              static_cast<QWidget *>(row.setup), static_cast<QWidget *>(row.state)}) {
+            widget->show();
+        }
         if (index > 0) {
             setTabOrder(m_rows.at(index - 1).label, row.tick);
         }
@@ -221,6 +242,43 @@ void MultiSendWindow::moveOnFrom(QLineEdit *label)
     }
 }
 
+void MultiSendWindow::askSetupOf(QLineEdit *label)
+{
+    const QString repere = label->text().trimmed();
+    for (Row &row : m_rows) {
+        if (row.label == label) {
+            row.version.reset(); // the window's values until the library answers
+            row.setup->setText(QStringLiteral("fenêtre"));
+            row.setup->setToolTip({});
+        }
+    }
+    if (repere.isEmpty()) {
+        return;
+    }
+    m_library->call<WorkshopSetups::Found>(
+        [repere](WorkshopSetups &setups) { return setups.versionForLabel(repere, false); },
+        [this, label, repere](const WorkshopSetups::Found &found) {
+            for (Row &row : m_rows) {
+                // Still that port's repère: one typed on since waits for its own answer.
+                if (row.label == label && row.label->text().trimmed() == repere) {
+                    showSetup(row, found);
+                }
+            }
+        });
+}
+
+void MultiSendWindow::showSetup(Row &row, const WorkshopSetups::Found &found)
+{
+    row.version = found.version;
+    if (found.setup.isEmpty()) {
+        return;
+    }
+    row.setup->setText(found.version
+                           ? found.version->title()
+                           : QStringLiteral("« %1 » sans version approuvée").arg(found.setup));
+    row.setup->setToolTip(found.fromCopy ? LibraryMessages::fromCopy(found.copiedAt) : QString());
+}
+
 void MultiSendWindow::takeTargets()
 {
     QList<PortSend::Target> targets;
@@ -228,6 +286,13 @@ void MultiSendWindow::takeTargets()
         targets.append({qint16(row.port.number), {}, row.label->text().trimmed()});
     }
     m_sending.setTargets(targets);
+    for (int index = 0; index < m_rows.size(); ++index) {
+        const std::optional<SetupVersion> &version = m_rows.at(index).version;
+        m_sending.ports()[std::size_t(index)]->setOwnSetup(
+            version ? std::optional(version->setup(QLocale::system(), m_currentSetup()))
+                    : std::nullopt,
+            version ? version->title() : QString());
+    }
 }
 
 void MultiSendWindow::showState(int index)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "multisend/multisend.h"
+#include "setuplibrary/workshopsetups.h"
 
 #include <QDialog>
 
@@ -14,11 +15,13 @@ class QPushButton;
 
 namespace Tensiova {
 
+class LibraryThread;
 class UserDialogs;
 
 // "Envoi à plusieurs appareils": the ports present, each with a tick and a repère, and the main
 // window's settings sent to every ticked port at once, each port's state shown as it goes. A
-// barcode scanner that types a repère and Enter moves on to the next port's field.
+// barcode scanner that types a repère and Enter moves on to the next port's field; a repère given
+// a set-up of the workshop's library has that set-up's approved version sent to its port instead.
 class MultiSendWindow : public QDialog
 {
     Q_OBJECT
@@ -42,10 +45,15 @@ private:
         QCheckBox *tick = nullptr;
         QLineEdit *label = nullptr;
         QLabel *state = nullptr;
+        QLabel *setup = nullptr; // the library's version its repère is given, if any
+        std::optional<SetupVersion> version;
     };
 
     void showPorts(const QList<PortListing> &present);
     void moveOnFrom(QLineEdit *label);
+    // The version of the set-up the row's repère is given, asked off the window's thread.
+    void askSetupOf(QLineEdit *label);
+    void showSetup(Row &row, const WorkshopSetups::Found &found);
     void showState(int index);
     void showSummary();
     // The rows as the ports to send to, with their repères as typed now.
@@ -56,6 +64,7 @@ private:
     std::function<MonitoringSetup()> m_currentSetup;
     std::function<QString()> m_currentSetupFile;
     MultiSend m_sending;
+    LibraryThread *m_library = nullptr;
     QString m_deviceInUse;
     QList<Row> m_rows;
     bool m_listingWaits = false; // came while sending: shown once it ends
