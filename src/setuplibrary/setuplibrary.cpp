@@ -243,16 +243,11 @@ std::optional<QList<SetupAssignment>> SetupLibrary::assignments()
 std::optional<QString> SetupLibrary::digest()
 {
     ServerRows rows;
-    if (!ready()
-        || !m_database.run(
-            "SELECT (SELECT count(*) || '/' || coalesce(max(extract(epoch FROM changed_utc)), 0)"
-            " FROM tensiova_reglage_versions WHERE state IN ('approuvee', 'retiree')) || '/' ||"
-            " (SELECT count(*) || '/' || coalesce(max(extract(epoch FROM assigned_utc)), 0)"
-            " FROM tensiova_attributions)",
-            {}, &rows)) {
+    if (!ready() || !m_database.run("SELECT revision FROM tensiova_bibliotheque", {}, &rows)) {
         return std::nullopt;
     }
-    return rows.text(0, 0);
+    // Another database's count is another library's.
+    return m_database.databaseId() + QLatin1Char('/') + rows.text(0, 0);
 }
 
 } // namespace Tensiova

@@ -56,7 +56,9 @@ WorkshopSetups::Found WorkshopSetups::versionForLabel(const QString &label, bool
     Found found;
     if (!setup.isEmpty()) {
         if (reached) {
-            found = version(setup);
+            found.version = m_library.version(setup);
+            found.code = m_library.errorCode();
+            found.error = m_library.error();
         } else {
             found.fromCopy = true;
             found.copiedAt = m_copy.copiedAt();
@@ -69,17 +71,14 @@ WorkshopSetups::Found WorkshopSetups::versionForLabel(const QString &label, bool
 
 WorkshopSetups::Listing WorkshopSetups::list()
 {
+    // The list first: the copy, read again after it when the library changed, never delays it.
     Listing listing;
-    if (refreshCopy()) {
-        listing.setups = m_library.list();
-        if (listing.setups || !isAway(m_library.errorCode())) {
-            listing.code = m_library.errorCode();
-            listing.error = m_library.error();
-            return listing;
-        }
-    }
+    listing.setups = m_library.list();
     listing.code = m_library.errorCode();
     listing.error = m_library.error();
+    if (listing.setups || !isAway(listing.code)) {
+        return listing;
+    }
     listing.fromCopy = true;
     listing.copiedAt = m_copy.copiedAt();
     if (const auto versions = m_copy.versions()) {

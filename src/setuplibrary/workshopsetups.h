@@ -35,7 +35,8 @@ public:
     // The approved version of the set-up a repère is given (its own, else its prefix's); from the
     // copy alone, at once, when the server is known to be away.
     Found versionForLabel(const QString &label, bool serverAway);
-    // The versions a list shows: every set-up's from the server, or those of the copy.
+    // The versions a list shows: every set-up's from the server, or those of the copy (the copy
+    // is not made again here: refreshCopy() after).
     struct Listing
     {
         std::optional<QList<SetupSummary>> setups;

@@ -96,6 +96,19 @@ CREATE TABLE IF NOT EXISTS tensiova_attributions (
 CREATE UNIQUE INDEX IF NOT EXISTS tensiova_attributions_pattern
     ON tensiova_attributions (md5(pattern_folded), is_prefix);
 
+-- Counts the library's changes: a station compares it with its copy's before reading it all again.
+CREATE TABLE IF NOT EXISTS tensiova_bibliotheque (revision bigint NOT NULL);
+INSERT INTO tensiova_bibliotheque SELECT 1 WHERE NOT EXISTS (SELECT FROM tensiova_bibliotheque);
+
+-- Run with the tables' owner's rights: a station's login may not change the count itself.
+CREATE OR REPLACE FUNCTION tensiova_library_changed() RETURNS trigger
+LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, public AS $f$
+BEGIN
+    UPDATE tensiova_bibliotheque SET revision = revision + 1;
+    RETURN NULL;
+END
+$f$;
+
 -- One set-up's versions are numbered and decided one at a time, whatever the stations do at once.
 CREATE OR REPLACE FUNCTION tensiova_lock_setup(setup bigint) RETURNS void
 LANGUAGE sql VOLATILE AS $f$ SELECT pg_advisory_xact_lock(7305143, hashint8(setup)) $f$;
@@ -215,6 +228,12 @@ BEGIN
             FOR EACH ROW EXECUTE FUNCTION tensiova_assigned();
         CREATE TRIGGER tensiova_assignment_kept BEFORE DELETE ON tensiova_attributions
             FOR EACH ROW EXECUTE FUNCTION tensiova_never_delete();
+        CREATE TRIGGER tensiova_versions_changed AFTER INSERT OR UPDATE
+            ON tensiova_reglage_versions FOR EACH STATEMENT
+            EXECUTE FUNCTION tensiova_library_changed();
+        CREATE TRIGGER tensiova_assignments_changed AFTER INSERT OR UPDATE
+            ON tensiova_attributions FOR EACH STATEMENT
+            EXECUTE FUNCTION tensiova_library_changed();
     END IF;
 END
 $$;
@@ -251,7 +270,7 @@ BEGIN
         GRANT UPDATE (outcome, reason, answer, answer_text, label, label_folded,
                       label_changed_utc, search) ON tensiova_envois TO tensiova_poste;
         GRANT SELECT, INSERT ON tensiova_reglages, tensiova_reglage_versions TO tensiova_poste;
-        GRANT SELECT ON tensiova_attributions TO tensiova_poste;
+        GRANT SELECT ON tensiova_attributions, tensiova_bibliotheque TO tensiova_poste;
         IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = 'tensiova_approbation') THEN
             CREATE ROLE tensiova_approbation NOLOGIN;
         END IF;

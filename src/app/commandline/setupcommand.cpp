@@ -75,6 +75,9 @@ int list(bool json)
     WorkshopSetups setups(HistoryStore::defaultPath(), SharedServerSetting::load());
     setups.setPatience(ScriptPatienceMs);
     const WorkshopSetups::Listing listing = setups.list();
+    if (!listing.fromCopy) {
+        setups.refreshCopy();
+    }
     if (!listing.setups) {
         return libraryFailure(listing.code, listing.error);
     }
