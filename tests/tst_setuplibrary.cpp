@@ -556,6 +556,11 @@ private slots:
         QTest::mouseClick(several->findChild<QPushButton *>("EnvoyerATous"), Qt::LeftButton);
         QCOMPARE(devices[4].read(52), sampleDraft(33).message);
         QCOMPARE(devices[5].read(52), workedExampleBytes());
+        // Once sent, each row names what its port got, from its bytes.
+        QTRY_VERIFY_WITH_TIMEOUT(!several->sending().isRunning(), LongWaitMs);
+        QCOMPARE(static_cast<QLabel *>(field("Reglage", 4))->text(), QStringLiteral("Fenêtre v3"));
+        QCOMPARE(static_cast<QLabel *>(field("Reglage", 5))->text(),
+                 QStringLiteral("hors bibliothèque"));
     }
 
     // From a script: propose, decide, list, and send a version's exact bytes, from the copy when
@@ -655,6 +660,9 @@ private slots:
         QVERIFY2(out.endsWith(QStringLiteral("L-2;Ligne @ 2;jamais programmé;;\r\n")),
                  qPrintable(out));
         QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--outdated")}), 2);
+        // Each record of the history names its set-up.
+        QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--json")}, &out), 0);
+        QCOMPARE(out.count(QStringLiteral("\"setup\":\"Ligne @ 2 v1\"")), 2);
     }
 };
 

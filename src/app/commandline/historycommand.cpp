@@ -4,10 +4,12 @@
 #include "app/commandline/outdatedcommand.h"
 #include "app/sentences/historycolumns.h"
 #include "app/sentences/historymessages.h"
+#include "app/sentences/librarymessages.h"
 #include "app/sentences/sharingmessages.h"
 #include "history/historycsv.h"
 #include "history/historystore.h"
 #include "link/portanswer.h"
+#include "setuplibrary/devicestates.h"
 #include "sharedhistory/sharedserversetting.h"
 
 #include <QCommandLineParser>
@@ -140,11 +142,24 @@ int list(const QCommandLineParser &parser, HistorySource &source, const HistoryF
             limit);
     } else {
         const bool asJson = parser.isSet(QStringLiteral("json"));
+        // Each record's set-up, from its bytes, once the station has a copy of the library.
+        SetupCopy copy(HistoryStore::defaultPath());
+        const std::optional<DeviceStates> library =
+            asJson && copy.copiedAt().isValid() ? DeviceStates::fromCopy(copy) : std::nullopt;
         int shown = 0;
         read = source.forEach(filter, limit, 0, [&](const SendRecord &record) {
             ++shown;
+            QJsonObject object;
+            if (asJson) {
+                object = json(record);
+                if (library) {
+                    object.insert(
+                        QStringLiteral("setup"),
+                        LibraryMessages::recordSetup(library->versionTitle(record.message)));
+                }
+            }
             const QString line = asJson
-                ? QString::fromUtf8(QJsonDocument(json(record)).toJson(QJsonDocument::Compact))
+                ? QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact))
                     + QLatin1Char('\n')
                 : textLine(record, withStation);
             // A long listing goes out as it comes.

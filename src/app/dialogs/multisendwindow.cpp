@@ -6,6 +6,7 @@
 #include "app/sentences/linkmessages.h"
 #include "link/portmap.h"
 #include "setuplibrary/librarythread.h"
+#include "setuplibrary/setupcopy.h"
 #include "sharedhistory/sharedserversetting.h"
 
 #include <QCheckBox>
@@ -60,6 +61,7 @@ MultiSendWindow::MultiSendWindow(const SendContext &context, UserDialogs &dialog
     , m_currentSetup(std::move(currentSetup))
     , m_currentSetupFile(std::move(currentSetupFile))
     , m_sending(context)
+    , m_historyPath(context.historyPath)
     , m_library(new LibraryThread(context.historyPath, SharedServerSetting::load(), this))
 {
     setObjectName(QStringLiteral("EnvoiPlusieurs"));
@@ -308,6 +310,15 @@ void MultiSendWindow::showState(int index)
     state->setToolTip(text);
     const QString colour = stateColour(port.state());
     state->setStyleSheet(colour.isEmpty() ? QString() : QStringLiteral("color: %1").arg(colour));
+    if (!port.sent().isEmpty()) {
+        // What was sent, named from its bytes as its record is.
+        SetupCopy copy(m_historyPath);
+        if (copy.copiedAt().isValid()) {
+            const std::optional<SetupVersion> sent = copy.versionSending(port.sent());
+            m_rows.at(index).setup->setText(
+                LibraryMessages::recordSetup(sent ? sent->title() : QString()));
+        }
+    }
     showSummary();
 }
 

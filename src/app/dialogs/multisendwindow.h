@@ -64,6 +64,7 @@ private:
     std::function<MonitoringSetup()> m_currentSetup;
     std::function<QString()> m_currentSetupFile;
     MultiSend m_sending;
+    QString m_historyPath;
     LibraryThread *m_library = nullptr;
     QString m_deviceInUse;
     QList<Row> m_rows;
