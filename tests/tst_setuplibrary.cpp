@@ -12,6 +12,7 @@
 #include "setuplibrary/devicestates.h"
 #include "setuplibrary/setupcopy.h"
 #include "setuplibrary/workshopsetups.h"
+#include "sharedhistory/sharedpush.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -561,6 +562,81 @@ private slots:
         QCOMPARE(static_cast<QLabel *>(field("Reglage", 4))->text(), QStringLiteral("Fenêtre v3"));
         QCOMPARE(static_cast<QLabel *>(field("Reglage", 5))->text(),
                  QStringLiteral("hors bibliothèque"));
+    }
+
+    // Par repère comes a page at a time, this station's and the workshop's alike: every repère
+    // once, in order, then the devices never programmed; "À reprogrammer" goes on through the
+    // pages by itself.
+    void byLabelComesByPages()
+    {
+        m_database = freshDatabase();
+        constexpr int Repères = HistoryModel::PageSize * 2 + 50;
+        SharedDatabase stationDb(server(QStringLiteral("poste")));
+        SharedDatabase adminDb(server(QStringLiteral("atelier_admin")));
+        QCOMPARE(SetupLibrary(stationDb).propose(QStringLiteral("Pages"), sampleDraft(51), {}), 1);
+        SetupLibrary approver(adminDb);
+        QVERIFY(approver.decide(QStringLiteral("Pages"), 1, SetupVersion::State::Approved));
+        QVERIFY(approver.assign(QStringLiteral("R-*"), QStringLiteral("Pages")));
+        QVERIFY(approver.assign(QStringLiteral("R-999"), QStringLiteral("Pages")));
+        const QString path = m_folder.filePath(QStringLiteral("pages.sqlite"));
+        HistoryStore store(path);
+        for (int n = 0; n < Repères; ++n) {
+            SendRecord record = sampleRecord(n);
+            record.label = QStringLiteral("R-%1").arg(n, 3, 10, QLatin1Char('0'));
+            // Every other device holds the approved version, the others other values.
+            if (n % 2 == 0) {
+                record.message = sampleDraft(51).message;
+            }
+            QVERIFY(store.append(record));
+        }
+        QVERIFY(!SharedPush(path, server(QStringLiteral("poste"))).run().failed);
+        QVERIFY(WorkshopSetups(path, server(QStringLiteral("poste"))).refreshCopy());
+
+        for (const bool shared : {false, true}) {
+            HistoryModel model(store);
+            QSignalSpy loaded(&model, &HistoryModel::firstPageLoaded);
+            if (shared) {
+                model.setShared(server(QStringLiteral("poste")));
+                QVERIFY(loaded.wait(LongWaitMs));
+            }
+            HistoryFilter filter;
+            filter.latestByLabel = true;
+            const auto readAll = [&] {
+                loaded.clear();
+                model.setFilter(filter);
+                if (!shared || loaded.wait(LongWaitMs)) {
+                    // (A page that never comes ends the listing short, which the test says.)
+                    while (model.canFetchMore({})) {
+                        model.fetchMore({});
+                        if (!QTest::qWaitFor([&model] { return !model.isLoading(); }, LongWaitMs)) {
+                            break;
+                        }
+                    }
+                }
+                QStringList labels;
+                for (int row = 0; row < model.rowCount(); ++row) {
+                    labels.append(model.recordAt(row).label);
+                }
+                return labels;
+            };
+            QStringList labels = readAll();
+            QCOMPARE(labels.size(), Repères + 1);
+            QCOMPARE(labels.constLast(), QStringLiteral("R-999"));
+            QVERIFY(model.isUnprogrammed(int(labels.size() - 1)));
+            labels.removeLast();
+            QStringList sorted = labels;
+            sorted.sort();
+            sorted.removeDuplicates();
+            QCOMPARE(labels, sorted);
+            QCOMPARE(model.total(), Repères + 1);
+
+            model.setOutdatedOnly(true);
+            labels = readAll();
+            QCOMPARE(labels.size(), Repères / 2 + 1);
+            for (int row = 0; row < model.rowCount(); ++row) {
+                QVERIFY(model.deviceState(row).needsProgramming());
+            }
+        }
     }
 
     // From a script: propose, decide, list, and send a version's exact bytes, from the copy when

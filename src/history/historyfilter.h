@@ -14,6 +14,8 @@ struct HistoryFilter
     QString label; // found in the repère, whatever its case
     // Only the latest record of each repère, by repère: what each device was last given.
     bool latestByLabel = false;
+    // With latestByLabel: the repères after this one only (the next page of them).
+    QString afterLabel {};
 };
 
 } // namespace Tensiova

@@ -462,6 +462,9 @@ HistoryStore::Statement HistoryStore::selection(const HistoryFilter &filter, int
         QByteArray("SELECT ") + (counting ? "count(*)" : Columns) + " FROM envois WHERE 1";
     if (latestByLabel) {
         sql += " AND id IN (SELECT max(id) FROM envois WHERE label <> '' GROUP BY label)";
+        if (!filter.afterLabel.isEmpty()) {
+            sql += " AND label > ?";
+        }
     }
     if (!filter.text.isEmpty()) {
         sql += " AND instr(search, ?) > 0";
@@ -485,6 +488,9 @@ HistoryStore::Statement HistoryStore::selection(const HistoryFilter &filter, int
         sql += " LIMIT ?";
     }
     Statement select(m_db, sql);
+    if (latestByLabel && !filter.afterLabel.isEmpty()) {
+        select.bind(filter.afterLabel);
+    }
     if (!filter.text.isEmpty()) {
         select.bind(filter.text.toLower());
     }

@@ -362,21 +362,23 @@ bool SharedDatabase::forEachLatestByLabel(const HistoryFilter &filter, int limit
                                           const std::function<bool(const SendRecord &)> &take)
 {
     // Each repère found by a skip through its index, then its latest record: a few thousand
-    // index probes rather than a pass over every record.
-    QList<ServerValue> values;
+    // index probes rather than a pass over every record. The skip goes in the repères' order and
+    // stops once the page is full; the page alone is sorted.
+    QList<ServerValue> values {filter.afterLabel};
     const QByteArray where = conditions(filter, 0, values);
     const QByteArray sql = QByteArray("WITH RECURSIVE labels(label) AS ("
-                                      " (SELECT label FROM tensiova_envois WHERE label > ''"
-                                      " ORDER BY label LIMIT 1)"
+                                      " (SELECT label FROM tensiova_envois WHERE label > $1::text"
+                                      " AND label > '' ORDER BY label LIMIT 1)"
                                       " UNION ALL SELECT (SELECT e.label FROM tensiova_envois e"
                                       " WHERE e.label > l.label ORDER BY e.label LIMIT 1)"
                                       " FROM labels l WHERE l.label IS NOT NULL),"
                                       " latest AS (SELECT e.* FROM labels, LATERAL (SELECT *"
                                       " FROM tensiova_envois e WHERE e.label = labels.label"
                                       " ORDER BY sent_utc DESC, id DESC LIMIT 1) e"
-                                      " WHERE labels.label IS NOT NULL) SELECT ")
-        + Columns + " FROM latest" + where + " ORDER BY label"
-        + (limit >= 0 ? " LIMIT " + QByteArray::number(limit) : QByteArray());
+                                      " WHERE labels.label IS NOT NULL) SELECT * FROM (SELECT ")
+        + Columns + " FROM latest" + where
+        + (limit >= 0 ? " LIMIT " + QByteArray::number(limit) : QByteArray())
+        + ") page ORDER BY label";
     return readPage(sql, values, take);
 }
 

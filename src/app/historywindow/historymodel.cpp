@@ -87,29 +87,29 @@ DeviceState HistoryModel::deviceState(int row) const
     return m_states ? m_states->of(record.label, record.message) : DeviceState();
 }
 
-QList<SendRecord> HistoryModel::withStates(const QList<SendRecord> &latest) const
+QList<SendRecord> HistoryModel::withStates(const QList<SendRecord> &page)
 {
     if (!m_states) {
-        return latest;
+        return page;
     }
     QList<SendRecord> rows;
-    QSet<QString> labels;
-    for (const SendRecord &record : latest) {
-        labels.insert(DeviceStates::foldedLabel(record.label));
+    for (const SendRecord &record : page) {
+        m_seenLabels.insert(DeviceStates::foldedLabel(record.label));
         if (!m_outdatedOnly || m_states->of(record.label, record.message).needsProgramming()) {
             rows.append(record);
         }
     }
-    const QString wanted = DeviceStates::foldedLabel(m_filter.text);
-    for (const QString &label : m_states->unprogrammed(labels)) {
-        if (DeviceStates::foldedLabel(label).contains(wanted)) {
-            SendRecord device; // id 0: no record
-            device.label = label;
-            rows.append(device);
+    // After the last page, the devices given a set-up that no record names.
+    if (!m_more && m_failure.isEmpty()) {
+        const QString wanted = DeviceStates::foldedLabel(m_filter.text);
+        for (const QString &label : m_states->unprogrammed(m_seenLabels)) {
+            if (DeviceStates::foldedLabel(label).contains(wanted)) {
+                SendRecord device; // id 0: no record
+                device.label = label;
+                rows.append(device);
+            }
         }
     }
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const SendRecord &a, const SendRecord &b) { return a.label < b.label; });
     return rows;
 }
 
@@ -117,19 +117,21 @@ HistoryModel::Page HistoryModel::readPage(HistorySource &source, const HistoryFi
                                           qint64 beforeId, bool counting)
 {
     Page page;
-    // The latest of each repère come together: a few thousand at most, one per device.
-    const int limit = filter.latestByLabel ? -1 : PageSize;
-    const bool read = source.forEach(filter, limit, beforeId, [&page](const SendRecord &record) {
-        page.rows.append(record);
-        return true;
-    });
+    // Par repère, a page goes on after the repère the last one ended with.
+    const bool read = source.forEach(filter, PageSize, filter.latestByLabel ? 0 : beforeId,
+                                     [&page](const SendRecord &record) {
+                                         page.rows.append(record);
+                                         return true;
+                                     });
     if (!read) {
         page.failure = source.error();
     } else if (beforeId == 0) {
-        // A count that failed leaves what was read.
-        page.total = filter.latestByLabel || page.rows.size() < PageSize ? page.rows.size()
-            : counting ? std::max<qint64>(source.count(filter), page.rows.size())
-                       : -1;
+        // A count that failed leaves what was read. Par repère, the devices are counted as their
+        // pages come: each is given its state on this side.
+        page.total = page.rows.size() < PageSize ? page.rows.size()
+            : counting && !filter.latestByLabel
+            ? std::max<qint64>(source.count(filter), page.rows.size())
+            : -1;
     }
     return page;
 }
@@ -137,14 +139,18 @@ HistoryModel::Page HistoryModel::readPage(HistorySource &source, const HistoryFi
 void HistoryModel::request(qint64 beforeId)
 {
     m_loading = true;
+    HistoryFilter filter = m_filter;
+    if (filter.latestByLabel && beforeId > 0) {
+        filter.afterLabel = m_lastLabel;
+    }
     if (!m_shared) {
-        apply(readPage(m_store, m_filter, beforeId, true), beforeId);
+        apply(readPage(m_store, filter, beforeId, true), beforeId);
         return;
     }
     // The server's page first, its count after: a search as typed shows its newest records
     // without waiting for every match to be counted.
     const quint64 generation = m_generation;
-    m_serverReader.start([this, generation, beforeId, filter = m_filter, reader = m_shared,
+    m_serverReader.start([this, generation, beforeId, filter, reader = m_shared,
                           counter = m_sharedCounter] {
         if (generation != m_generation) {
             return; // typed on since: that search's turn comes
@@ -185,26 +191,43 @@ void HistoryModel::apply(const Page &page, qint64 beforeId)
 {
     m_loading = false;
     m_failure = page.failure;
-    m_more = page.failure.isEmpty() && !m_filter.latestByLabel && page.rows.size() == PageSize;
+    m_more = page.failure.isEmpty() && page.rows.size() == PageSize;
     m_countPassedLimit = m_countPassedLimit && beforeId > 0;
-    if (beforeId == 0) {
-        beginResetModel();
-        m_rows = m_filter.latestByLabel ? withStates(page.rows) : page.rows;
-        m_total = page.failure.isEmpty() && !m_filter.latestByLabel ? page.total : m_rows.size();
-        endResetModel();
-        emit firstPageLoaded();
-        return;
-    }
-    if (m_rows.isEmpty() || m_rows.constLast().id != beforeId) {
+    if (beforeId > 0 && m_lastReadId != beforeId) {
         return; // the listing changed meanwhile
     }
-    if (page.rows.isEmpty()) {
-        m_total = m_rows.size();
-        return;
+    if (beforeId == 0) {
+        m_seenLabels.clear();
     }
-    beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + page.rows.size() - 1));
-    m_rows += page.rows;
-    endInsertRows();
+    if (!page.rows.isEmpty()) {
+        m_lastReadId = page.rows.constLast().id;
+        m_lastLabel = page.rows.constLast().label;
+    }
+    const QList<SendRecord> rows = m_filter.latestByLabel ? withStates(page.rows) : page.rows;
+    if (beforeId == 0) {
+        beginResetModel();
+        m_rows = rows;
+        m_total = page.failure.isEmpty() ? page.total : m_rows.size();
+        if (m_filter.latestByLabel && m_total >= 0) {
+            m_total = m_rows.size(); // with the devices never programmed, or only some
+        }
+        endResetModel();
+        emit firstPageLoaded();
+    } else if (!rows.isEmpty()) {
+        beginInsertRows({}, int(m_rows.size()), int(m_rows.size() + rows.size() - 1));
+        m_rows += rows;
+        endInsertRows();
+    }
+    if (beforeId > 0 && !m_more) {
+        // The last page: every record, and every device, is there.
+        m_total = m_rows.size();
+        emit counted();
+    }
+    // Only the devices to reprogram: a page with few of them goes straight on to the next, so
+    // that the view has rows to show while there are more.
+    if (m_outdatedOnly && m_more && rows.size() < PageSize / 4) {
+        request(m_lastReadId);
+    }
 }
 
 int HistoryModel::rowOf(qint64 id) const
@@ -321,7 +344,7 @@ void HistoryModel::fetchMore(const QModelIndex &parent)
     if (!canFetchMore(parent)) {
         return;
     }
-    request(m_rows.constLast().id);
+    request(m_lastReadId);
 }
 
 } // namespace Tensiova

@@ -7,6 +7,7 @@
 
 #include <QAbstractTableModel>
 #include <QList>
+#include <QSet>
 #include <QThreadPool>
 
 #include <atomic>
@@ -96,8 +97,9 @@ private:
     void apply(const Page &page, qint64 beforeId);
     // The station's copy of the library, read again when it changed.
     void readDeviceStates();
-    // Par repère: the devices never programmed added, and only those to reprogram when asked.
-    QList<SendRecord> withStates(const QList<SendRecord> &latest) const;
+    // Par repère, a page's rows: only the devices to reprogram when asked, and after the last
+    // page the devices never programmed.
+    QList<SendRecord> withStates(const QList<SendRecord> &page);
 
     HistoryStore &m_store;
     // Shared with the readings under way, which may outlive a change of server.
@@ -117,6 +119,9 @@ private:
     std::optional<DeviceStates> m_states; // none before the station has a copy
     QString m_statesDigest;
     bool m_outdatedOnly = false;
+    qint64 m_lastReadId = 0; // the last record read: where the next page goes on
+    QString m_lastLabel;
+    QSet<QString> m_seenLabels; // Par repère, every repère read so far, folded
 };
 
 } // namespace Tensiova

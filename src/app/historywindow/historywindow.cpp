@@ -279,7 +279,10 @@ void HistoryWindow::showLoaded()
         m_count->setToolTip(m_model.failure());
     } else {
         m_count->setText(m_model.total() < 0
-                             ? QStringLiteral("%1 envois et plus…").arg(m_model.rowCount())
+                             ? QStringLiteral("%1 %2 et plus…")
+                                   .arg(m_model.rowCount())
+                                   .arg(m_model.filter().latestByLabel ? QStringLiteral("repères")
+                                                                       : QStringLiteral("envois"))
                              : recordCount(m_model.total(), m_model.filter().latestByLabel));
         m_count->setToolTip({});
     }
