@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QSet>
 
+#include <utility>
+
 namespace Tensiova {
 
 HistoryModel::HistoryModel(HistoryStore &store, QObject *parent)
@@ -99,8 +101,8 @@ QList<SendRecord> HistoryModel::withStates(const QList<SendRecord> &page)
             rows.append(record);
         }
     }
-    // After the last page, the devices given a set-up that no record names.
-    if (!m_more && m_failure.isEmpty()) {
+    // After the last page, the devices given a set-up that no record names; once.
+    if (!m_more && m_failure.isEmpty() && !std::exchange(m_unprogrammedShown, true)) {
         const QString wanted = DeviceStates::foldedLabel(m_filter.text);
         for (const QString &label : m_states->unprogrammed(m_seenLabels)) {
             if (DeviceStates::foldedLabel(label).contains(wanted)) {
@@ -164,7 +166,8 @@ void HistoryModel::request(qint64 beforeId)
                 }
             },
             Qt::QueuedConnection);
-        if (page.total >= 0 || !page.failure.isEmpty()) {
+        // Par repère, the devices are counted as their pages come, each given its state here.
+        if (page.total >= 0 || !page.failure.isEmpty() || filter.latestByLabel) {
             return;
         }
         // Counted on a connection of its own: a long count never holds the next search's page.
@@ -198,6 +201,7 @@ void HistoryModel::apply(const Page &page, qint64 beforeId)
     }
     if (beforeId == 0) {
         m_seenLabels.clear();
+        m_unprogrammedShown = false;
     }
     if (!page.rows.isEmpty()) {
         m_lastReadId = page.rows.constLast().id;

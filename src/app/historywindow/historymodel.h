@@ -122,6 +122,7 @@ private:
     qint64 m_lastReadId = 0; // the last record read: where the next page goes on
     QString m_lastLabel;
     QSet<QString> m_seenLabels; // Par repère, every repère read so far, folded
+    bool m_unprogrammedShown = false; // the devices never programmed follow the last page
 };
 
 } // namespace Tensiova
