@@ -4,7 +4,13 @@ namespace Tensiova {
 
 SharedPush::SharedPush(const QString &historyPath, const SharedServer &server)
     : m_store(historyPath)
-    , m_database(server)
+    , m_own(std::in_place, server)
+    , m_database(*m_own)
+{ }
+
+SharedPush::SharedPush(const QString &historyPath, SharedDatabase &database)
+    : m_store(historyPath)
+    , m_database(database)
 { }
 
 SharingState SharedPush::failed(SharingState state, const QString &code, const QString &reason)

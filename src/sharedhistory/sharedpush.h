@@ -7,6 +7,8 @@
 #include <QMetaType>
 #include <QString>
 
+#include <optional>
+
 namespace Tensiova {
 
 // Where the station's records stand with the shared history.
@@ -27,6 +29,8 @@ class SharedPush
 {
 public:
     SharedPush(const QString &historyPath, const SharedServer &server);
+    // On a connection already made (which must outlive it), rather than one of its own.
+    SharedPush(const QString &historyPath, SharedDatabase &database);
 
     // Until nothing waits, the server fails or the deadline passes.
     SharingState run(QDeadlineTimer deadline = QDeadlineTimer::Forever);
@@ -36,7 +40,8 @@ private:
     SharingState failed(SharingState state, const QString &code, const QString &reason);
 
     HistoryStore m_store;
-    SharedDatabase m_database;
+    std::optional<SharedDatabase> m_own;
+    SharedDatabase &m_database;
 };
 
 } // namespace Tensiova

@@ -19,6 +19,7 @@
 #include "settings/settingslocation.h"
 #include "settings/setupstore.h"
 #include "setuplibrary/setupcopy.h"
+#include "setuplibrary/workshopsetups.h"
 #include "sharedhistory/sharedserversetting.h"
 
 #include <QCommandLineParser>
@@ -172,13 +173,8 @@ void report(const Outcome &outcome, bool json)
 
 // The shared history takes the records now when it answers soon; otherwise they wait, and the
 // error output says so (the exit status still tells what the device did).
-void handOverToSharedHistory(const QString &historyPath)
+void handOverToSharedHistory(SharedPush &push)
 {
-    const SharedServer server = SharedServerSetting::load();
-    if (!server.isSet()) {
-        return;
-    }
-    SharedPush push(historyPath, server);
     push.database().setPatience(SharedHandOverMs);
     const SharingState state = push.run(QDeadlineTimer(SharedHandOverMs));
     if (state.failed || state.waiting > 0) {
@@ -317,13 +313,16 @@ int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool
     const SettingsLocation location = folderOption.isEmpty()
         ? SettingsLocation::forThisProgram(SettingsLocation::Seeding::None)
         : SettingsLocation(folderOption, folderOption, SettingsLocation::Seeding::None);
+    // The workshop's server, for the library's version and then the history, on one connection.
+    const SharedServer server = SharedServerSetting::load();
+    WorkshopSetups setups(HistoryStore::defaultPath(), server);
     // A file of the station's, or a version of the workshop's library.
     std::optional<SetupVersion> version;
     QString source = file;
     SetupStore::LoadedSetup loaded;
     if (parser.isSet(QStringLiteral("setup"))) {
         const SetupCommand::Chosen chosen =
-            SetupCommand::versionToSend(parser.value(QStringLiteral("setup")));
+            SetupCommand::versionToSend(parser.value(QStringLiteral("setup")), setups);
         if (!chosen.version) {
             return refuse(chosen.sendExit, chosen.status, chosen.message);
         }
@@ -455,7 +454,11 @@ int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool
                     + QLatin1Char('\n'));
         }
     }
-    handOverToSharedHistory(context.historyPath);
+    // On the connection the library's version came through, when it did.
+    if (server.isSet()) {
+        SharedPush push(context.historyPath, setups.database());
+        handOverToSharedHistory(push);
+    }
     return worst;
 }
 

@@ -266,10 +266,9 @@ int run(const QCommandLineParser &parser)
     return refuseLine(QStringLiteral("Ligne de commande incorrecte."));
 }
 
-Chosen versionToSend(const QString &spec)
+Chosen versionToSend(const QString &spec, WorkshopSetups &setups)
 {
     const auto [name, number] = parseSpec(spec);
-    WorkshopSetups setups(HistoryStore::defaultPath(), SharedServerSetting::load());
     setups.setPatience(ScriptPatienceMs);
     const WorkshopSetups::Found found = setups.version(name, number);
     Chosen chosen;

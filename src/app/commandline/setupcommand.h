@@ -12,6 +12,10 @@ class QCommandLineParser;
 
 // tensiova --setups, --setup-propose, --setup-approve…: the workshop's set-up library from a
 // script, and the version "--send --setup NOM[@N]" sends.
+namespace Tensiova {
+class WorkshopSetups;
+}
+
 namespace Tensiova::SetupCommand {
 
 enum Exit {
@@ -31,7 +35,8 @@ bool isWanted(const QCommandLineParser &parser);
 int run(const QCommandLineParser &parser);
 
 // The version "--send --setup NOM[@N]" sends: from the server, else from the station's copy
-// (said on the error output). On failure, the exit status of --send and the French reason.
+// (said on the error output), through setups (whose connection --send then uses again). On failure,
+// the exit status of --send and the French reason.
 struct Chosen
 {
     std::optional<SetupVersion> version;
@@ -39,6 +44,6 @@ struct Chosen
     QString status;
     QString message;
 };
-Chosen versionToSend(const QString &spec);
+Chosen versionToSend(const QString &spec, WorkshopSetups &setups);
 
 } // namespace Tensiova::SetupCommand
