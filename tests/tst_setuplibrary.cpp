@@ -463,6 +463,8 @@ private slots:
                 LongWaitMs);
         };
         QVERIFY(examine());
+        // The list stays usable beside the proposal.
+        QVERIFY(library->findChild<QPushButton *>(QStringLiteral("OuvrirReglage"))->isEnabled());
         ProposalDialog *proposal = library->proposalDialog();
         QCOMPARE(proposal->proposal().number, 2);
         QCOMPARE(proposal->differences(), 1);
@@ -678,6 +680,8 @@ private slots:
         QCOMPARE(
             tensiova({QStringLiteral("--setup-approve"), name + QStringLiteral("@1")}, &out, &err),
             4);
+        QVERIFY2(err.contains(QStringLiteral("demandent le rôle tensiova_approbation")),
+                 qPrintable(err));
         QVERIFY(as(QStringLiteral("autre")));
         QCOMPARE(
             tensiova({QStringLiteral("--setup-refuse"), name + QStringLiteral("@1")}, &out, &err),
@@ -732,6 +736,8 @@ private slots:
         QCOMPARE(tensiova(outdated, &out, &err), 0);
         QCOMPARE(out, QString());
         QCOMPARE(tensiova({QStringLiteral("--setup-assign"), QStringLiteral("L-2"), name}), 0);
+        QCOMPARE(tensiova(outdated, &out, &err), 1);
+        QCOMPARE(out, QStringLiteral("L-2  |  Ligne @ 2  |  jamais programmé\n"));
         QCOMPARE(tensiova(outdated + QStringList {QStringLiteral("--csv")}, &out, &err), 1);
         QVERIFY2(out.endsWith(QStringLiteral("L-2;Ligne @ 2;jamais programmé;;\r\n")),
                  qPrintable(out));
