@@ -4,16 +4,11 @@
 
 namespace Tensiova {
 
-namespace {
-
-// The server did not answer, as opposed to refusing or not knowing what was asked.
-bool isAway(const QString &code)
+bool WorkshopSetups::isAway(const QString &code)
 {
     return code.isEmpty() || code == QLatin1String("connection") || code == QLatin1String("not-set")
         || code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("57P"));
 }
-
-} // namespace
 
 WorkshopSetups::WorkshopSetups(const QString &historyPath, const SharedServer &server)
     : m_database(server)

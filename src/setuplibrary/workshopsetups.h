@@ -47,6 +47,10 @@ public:
     };
     Listing list();
 
+    // The server did not answer (or none is set), as opposed to refusing or not knowing what
+    // was asked: code as SetupLibrary::errorCode() gives it.
+    static bool isAway(const QString &code);
+
     // Whether the server answers; the copy is then made again if the library changed there.
     bool refreshCopy();
 

@@ -1,6 +1,7 @@
 #include "app/commandline/outdatedcommand.h"
 
 #include "app/commandline/console.h"
+#include "app/commandline/setupcommand.h"
 #include "app/sentences/clocktext.h"
 #include "app/sentences/librarymessages.h"
 #include "history/historycsv.h"
@@ -17,8 +18,6 @@
 namespace Tensiova::OutdatedCommand {
 
 namespace {
-
-constexpr int ScriptPatienceMs = 3000;
 
 struct Device
 {
@@ -63,7 +62,7 @@ int run(const QCommandLineParser &parser, HistorySource &source)
 {
     // The library as the server has it now, when it answers; else the station's last copy.
     WorkshopSetups setups(HistoryStore::defaultPath(), SharedServerSetting::load());
-    setups.setPatience(ScriptPatienceMs);
+    setups.setPatience(SetupCommand::ScriptPatienceMs);
     if (!setups.refreshCopy()) {
         Console::write(stderr,
                        LibraryMessages::fromCopy(setups.copy().copiedAt()) + QLatin1Char('\n'));

@@ -20,9 +20,6 @@ namespace Tensiova::SetupCommand {
 
 namespace {
 
-// How long a script gives the server each call.
-constexpr int ScriptPatienceMs = 3000;
-
 int refuse(int exit, const QString &why)
 {
     Console::write(stderr, why + QLatin1Char('\n'));
@@ -36,13 +33,13 @@ int refuseLine(const QString &why)
 
 // "NOM@3": the set-up and its version; "NOM" alone: 0, its approved version. A name may hold an
 // "@" of its own: only a number after the last one is a version.
-std::pair<QString, int> parseSpec(const QString &spec)
+std::pair<QString, int> nameAndNumber(const QString &wanted)
 {
     static const QRegularExpression numbered(QStringLiteral("^(.+)@([1-9][0-9]{0,8})$"),
                                              QRegularExpression::DotMatchesEverythingOption);
-    const QRegularExpressionMatch match = numbered.match(spec);
+    const QRegularExpressionMatch match = numbered.match(wanted);
     return match.hasMatch() ? std::pair(match.captured(1), match.captured(2).toInt())
-                            : std::pair(spec, 0);
+                            : std::pair(wanted, 0);
 }
 
 // The library's failure: refused by the server's rules, unknown, or the server away.
@@ -52,9 +49,7 @@ int libraryFailure(const QString &code, const QString &detail)
     if (code == QLatin1String("no-setup") || code == QLatin1String("no-version")) {
         return refuse(BadCommandLine, why);
     }
-    const bool away = code.isEmpty() || code == QLatin1String("connection")
-        || code.startsWith(QLatin1String("08")) || code.startsWith(QLatin1String("57P"));
-    return refuse(away ? ServerAway : Refused, why);
+    return refuse(WorkshopSetups::isAway(code) ? ServerAway : Refused, why);
 }
 
 int library(const std::function<int(SetupLibrary &)> &command)
@@ -152,7 +147,7 @@ int propose(const QCommandLineParser &parser)
 
 int decide(const QCommandLineParser &parser, const QString &option, SetupVersion::State state)
 {
-    const auto [name, number] = parseSpec(parser.value(option));
+    const auto [name, number] = nameAndNumber(parser.value(option));
     if (number == 0) {
         return refuseLine(QStringLiteral("--%1 attend une version : NOM@N.").arg(option));
     }
@@ -266,9 +261,9 @@ int run(const QCommandLineParser &parser)
     return refuseLine(QStringLiteral("Ligne de commande incorrecte."));
 }
 
-Chosen versionToSend(const QString &spec, WorkshopSetups &setups)
+Chosen versionToSend(const QString &wanted, WorkshopSetups &setups)
 {
-    const auto [name, number] = parseSpec(spec);
+    const auto [name, number] = nameAndNumber(wanted);
     setups.setPatience(ScriptPatienceMs);
     const WorkshopSetups::Found found = setups.version(name, number);
     Chosen chosen;
@@ -276,7 +271,7 @@ Chosen versionToSend(const QString &spec, WorkshopSetups &setups)
         chosen.sendExit = 2;
         chosen.status = QStringLiteral("unknown setup");
         chosen.message = found.fromCopy ? LibraryMessages::fromCopy(found.copiedAt)
-                + QLatin1Char(' ') + LibraryMessages::failure(QStringLiteral("no-version"), spec)
+                + QLatin1Char(' ') + LibraryMessages::failure(QStringLiteral("no-version"), wanted)
                                         : LibraryMessages::failure(found.code, found.error);
         return chosen;
     }

@@ -26,6 +26,9 @@ enum Exit {
     Refused = 4, // by the server's rules or rights
 };
 
+// How long a script gives the server each call.
+inline constexpr int ScriptPatienceMs = 3000;
+
 // Its own options; it shares --json and --comment's value with nothing.
 QList<QCommandLineOption> options();
 // Its part of "tensiova --help".
@@ -44,6 +47,6 @@ struct Chosen
     QString status;
     QString message;
 };
-Chosen versionToSend(const QString &spec, WorkshopSetups &setups);
+Chosen versionToSend(const QString &wanted, WorkshopSetups &setups);
 
 } // namespace Tensiova::SetupCommand
