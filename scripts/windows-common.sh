@@ -321,10 +321,10 @@ detach_device() {
     fi
 }
 
-# shoot_window PROGRAM PNG [history|guide]: starts the program, clicks its splash away, waits for
-# the main window and takes its picture from the X server; with "history", opens Paramètrage ▸
-# Historique des envois by its Alt letter, with "guide" the guide by F1, and takes that window's
-# picture instead.
+# shoot_window PROGRAM PNG [history|library|guide]: starts the program, clicks its splash away,
+# waits for the main window and takes its picture from the X server; with "history", opens
+# Paramètrage ▸ Historique des envois by its Alt letter, with "library" Fichier ▸ Réglages de
+# l'atelier, with "guide" the guide by F1, and takes that window's picture instead.
 shoot_window() {
     local program=$1 png=$2 what=${3:-main} pid window splash status=1
     (cd "$(dirname "$program")" && exec wine "$program") >/dev/null 2>&1 &
@@ -347,6 +347,12 @@ shoot_window() {
                 xdotool mousemove --window "$window" 85 10 click 1
                 sleep 1
                 xdotool key h
+            elif [ "$what" = library ]; then
+                # "Fichier" stands first; "a" is the library's Alt letter.
+                title="Réglages de l'atelier"
+                xdotool mousemove --window "$window" 25 10 click 1
+                sleep 1
+                xdotool key a
             else
                 xdotool mousemove --window "$window" 300 200 click 1
                 xdotool key F1

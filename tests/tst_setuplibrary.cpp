@@ -321,6 +321,15 @@ private slots:
         QCOMPARE(copy.version(name, 1)->state, SetupVersion::State::Retired);
         QCOMPARE(copy.versionSending(sampleDraft(12).message)->title(), QStringLiteral("Copie v2"));
         QVERIFY(!offline.version(name).version);
+
+        // A server that refuses is not away: its reason is said, the copy is not offered.
+        QVERIFY(m_server.query(QStringLiteral("REVOKE tensiova_poste FROM poste"), m_database));
+        const WorkshopSetups::Listing refused =
+            WorkshopSetups(history, server(QStringLiteral("poste"))).list();
+        QVERIFY(m_server.query(QStringLiteral("GRANT tensiova_poste TO poste"), m_database));
+        QVERIFY(!refused.fromCopy);
+        QVERIFY(!refused.setups);
+        QCOMPARE(refused.code, QStringLiteral("42501"));
     }
 
     // Each device's state from its repère and its last bytes, as the station's copy gives it.
@@ -447,6 +456,21 @@ private slots:
         QTRY_VERIFY(fixture.dialogs.informations.join(QLatin1Char('\n'))
                         .contains(QStringLiteral("Proposé : Fenêtre v2")));
         QCOMPARE(station.version(name, 2)->author, QStringLiteral("autre"));
+
+        // A proposal the server refuses: said, and the list's buttons usable again.
+        QVERIFY(
+            m_server.query(QStringLiteral("REVOKE tensiova_approbation FROM autre"), m_database));
+        fixture.dialogs.warnings.clear();
+        library->findChild<QPushButton *>(QStringLiteral("ProposerReglage"))->click();
+        QVERIFY(answered.wait(LongWaitMs));
+        QVERIFY2(fixture.dialogs.warnings.size() == 1
+                     && fixture.dialogs.warnings.front().contains(QStringLiteral("pas ce droit")),
+                 qPrintable(fixture.dialogs.warnings.join(QLatin1Char('\n'))));
+        for (const char *button : {"OuvrirReglage", "ProposerReglage", "ExaminerReglage"}) {
+            QVERIFY2(library->findChild<QPushButton *>(QString::fromLatin1(button))->isEnabled(),
+                     button);
+        }
+        QVERIFY(m_server.query(QStringLiteral("GRANT tensiova_approbation TO autre"), m_database));
 
         // Examined beside v1: its own author may not approve it, the server says why; refused.
         // The proposal shown: the one before was closed by its decision.

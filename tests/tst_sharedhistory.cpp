@@ -123,6 +123,14 @@ private slots:
         QCOMPARE(state.sent, records);
         QCOMPARE(serverCount(database), records);
         QCOMPARE(push.run().sent, 0);
+
+        // The workshop's server made anew: the station's next record brings the whole history.
+        const QString anew = freshDatabase();
+        QVERIFY(writeRecords(path, 1, records));
+        state =
+            SharedPush(path, {m_server.connection(QStringLiteral("atelier_admin"), anew)}).run();
+        QCOMPARE(state.sent, records + 1);
+        QCOMPARE(serverCount(anew), records + 1);
     }
 
     void answersAndLaterLabelsFollow()
