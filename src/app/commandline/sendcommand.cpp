@@ -187,9 +187,8 @@ void handOverToSharedHistory(SharedPush &push)
 
 // "NOM v3" when the bytes are a version the workshop approved (now or once), "hors bibliothèque"
 // otherwise; nothing when the station knows no library (no server, no copy).
-QString setupNaming(const QString &historyPath, const QByteArray &bytes)
+QString setupNaming(SetupCopy &copy, const QByteArray &bytes)
 {
-    SetupCopy copy(historyPath);
     if (!copy.copiedAt().isValid()) {
         return {};
     }
@@ -407,9 +406,8 @@ int send(const QCommandLineParser &parser, const QString &file, int waitMs, bool
     // Each record is named after the library's version it sends, from its bytes.
     const auto sent = std::find_if(sending.ports().begin(), sending.ports().end(),
                                    [](const auto &port) { return !port->sent().isEmpty(); });
-    const QString setupName = sent == sending.ports().end()
-        ? QString()
-        : setupNaming(context.historyPath, (*sent)->sent());
+    const QString setupName =
+        sent == sending.ports().end() ? QString() : setupNaming(setups.copy(), (*sent)->sent());
 
     // What the history could not take is said once for all the ports, at the end.
     std::set<HistoryProblem::Kind> told;
