@@ -398,8 +398,14 @@ private slots:
                     QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}  Port"))
                     .match(text)
                     .hasMatch());
+        // Saved by its button, as a user does.
         fixture.dialogs.fileChoice = fixture.folder.filePath(QStringLiteral("journal.txt"));
-        journal->saveJournal();
+        const QList<QPushButton *> buttons = journal->findChildren<QPushButton *>();
+        const auto save = std::find_if(buttons.begin(), buttons.end(), [](QPushButton *button) {
+            return button->text() == QStringLiteral("Enregistrer le journal");
+        });
+        QVERIFY(save != buttons.end() && (*save)->isEnabled());
+        QTest::mouseClick(*save, Qt::LeftButton);
         QCOMPARE(readBytes(*fixture.dialogs.fileChoice), text.toUtf8());
     }
 
@@ -655,6 +661,10 @@ private slots:
         QCOMPARE(state(5), QStringLiteral("pas de réponse"));
         QVERIFY2(state(7).startsWith(QStringLiteral("port non ouvert : ")), qPrintable(state(7)));
         QCOMPARE(state(6), QString());
+        // Green what went well, red what failed.
+        QCOMPARE(inkHue(field("Etat", 4)), QStringLiteral("vert"));
+        QCOMPARE(inkHue(field("Etat", 5)), QStringLiteral("rouge"));
+        QCOMPARE(inkHue(field("Etat", 7)), QStringLiteral("rouge"));
         QVERIFY(devices[6].readFor(100).isEmpty());
         // The listing goes on: a port gone since keeps its row and outcome, the others appear
         // once each, and a number that now names another device shows it.
@@ -679,6 +689,7 @@ private slots:
         QVERIFY(devices[5].write("OK"));
         QTRY_VERIFY_WITH_TIMEOUT(!dialog->sending().isRunning(), LongWaitMs);
         QCOMPARE(state(5), QStringLiteral("répondu « OK »"));
+        QCOMPARE(inkHue(field("Etat", 5)), QStringLiteral("vert"));
         QVERIFY(devices[4].readFor(100).isEmpty());
 
         QList<QString> labels;

@@ -3,6 +3,7 @@
 
 #include "app/historywindow/historymodel.h"
 #include "app/historywindow/historysheet.h"
+#include "app/historywindow/historywindow.h"
 #include "app/sentences/historymessages.h"
 #include "app/widgets/setupgrid.h"
 #include "conversions/windows1252.h"
@@ -12,9 +13,11 @@
 #include "link/programmingmessage.h"
 #include "link/seriallink.h"
 #include "model/actionchoice.h"
+#include "scripteduserdialogs.h"
 #include "testdata.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -397,6 +400,44 @@ private slots:
         QCOMPARE(grid.fieldText(Family::Coeff, 7), QStringLiteral("1 → 9"));
         QCOMPARE(grid.fieldText(Family::AnalogAction, 0), QStringLiteral("relais → (vide)"));
         QVERIFY(grid.isMarked(Family::Coeff, 7) && !grid.isMarked(Family::Coeff, 6));
+    }
+
+    // The comparison's heading says what its marks show: the same values, one difference, several.
+    void comparisonHeadingCountsTheDifferences_data()
+    {
+        QTest::addColumn<int>("changed");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("none") << 0 << QStringLiteral(" : la fenêtre montre les mêmes réglages.");
+        QTest::newRow("one") << 1 << QStringLiteral(" comparé à la fenêtre : 1 différence, ");
+        QTest::newRow("three") << 3 << QStringLiteral(" comparé à la fenêtre : 3 différences, ");
+    }
+    void comparisonHeadingCountsTheDifferences()
+    {
+        QFETCH(int, changed);
+        QFETCH(QString, said);
+        QTemporaryDir folder;
+        HistoryStore store(historyIn(folder));
+        SendRecord record = sampleRecord(2);
+        QVERIFY(store.append(record));
+        MonitoringSetup current = *record.values();
+        for (int channel = 0; channel < changed; ++channel) {
+            current.setText(Family::Coeff, channel, QStringLiteral("9"));
+        }
+        ScriptedUserDialogs dialogs;
+        HistoryWindow window(
+            store, dialogs, [&current] { return current; }, QLocale::system(),
+            QStringLiteral("1.0.0"));
+        window.select(0);
+        window.compare();
+        auto *comparison = window.findChild<QDialog *>(QStringLiteral("HistoryComparison"));
+        QVERIFY(comparison && comparison->isVisible());
+        const QString heading =
+            comparison->findChild<QLabel *>(QStringLiteral("ComparisonHeading"))->text();
+        QVERIFY2(heading.contains(said), qPrintable(heading));
+        auto *grid = comparison->findChild<SetupGrid *>(QStringLiteral("ComparisonGrid"));
+        for (int channel = 0; channel < 8; ++channel) {
+            QCOMPARE(grid->isMarked(Family::Coeff, channel), channel < changed);
+        }
     }
 
     // The window reads a long past a page at a time, as it scrolls.

@@ -6,8 +6,11 @@
 #include "scripteduserdialogs.h"
 #include "testdata.h"
 
+#include <QImage>
 #include <QTemporaryDir>
+#include <QWidget>
 
+#include <cstdlib>
 #include <memory>
 
 // A main window on a settings folder of its own, with scripted dialogs.
@@ -33,3 +36,29 @@ struct WindowFixture
         return window->findChild<Widget *>(name);
     }
 };
+
+// The colour a user reads a widget's words in, as it is drawn: the pixel that stands furthest
+// from the background is the heart of a letter. "vert", "rouge", or "neutre" for black and grey.
+inline QString inkHue(QWidget *widget)
+{
+    const QImage image = widget->grab().toImage();
+    const QColor background = image.pixelColor(0, 0);
+    QColor ink = background;
+    int farthest = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            const int distance = std::abs(pixel.red() - background.red())
+                + std::abs(pixel.green() - background.green())
+                + std::abs(pixel.blue() - background.blue());
+            if (distance > farthest) {
+                farthest = distance;
+                ink = pixel;
+            }
+        }
+    }
+    if (ink.green() > ink.red() + 40) {
+        return QStringLiteral("vert");
+    }
+    return ink.red() > ink.green() + 40 ? QStringLiteral("rouge") : QStringLiteral("neutre");
+}
