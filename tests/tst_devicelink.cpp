@@ -542,8 +542,9 @@ private slots:
             fixture.send();
             QCOMPARE(fixture.device->read(52).size(), 52);
         }
-        const auto *line = fixture.find<QLabel>(QStringLiteral("HistoryLine"));
+        auto *line = fixture.find<QLabel>(QStringLiteral("HistoryLine"));
         QCOMPARE(line->text(), QStringLiteral("Historique non écrit"));
+        QCOMPARE(inkHue(line), QStringLiteral("rouge"));
         QVERIFY(window.statusBar()->currentMessage().contains(
             QStringLiteral("ne peut pas être écrit")));
         int notices = 0;
