@@ -1,5 +1,8 @@
 #include "figures.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -18,4 +21,9 @@ void report(const char *name, double value, const char *unit)
 double milliseconds(const QElapsedTimer &timer)
 {
     return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void useBenchDataFolder(const QString &folder)
+{
+    qputenv("XDG_DATA_HOME", QFile::encodeName(QDir(folder).filePath(QStringLiteral("data-home"))));
 }

@@ -212,5 +212,5 @@ void measureLibrary(const QString &folder)
     report("library_send_file_ms", byFile, "ms");
     report("library_send_setup_ms", bySetup, "ms");
     SharedServerSetting::save({});
-    qunsetenv("XDG_DATA_HOME");
+    useBenchDataFolder(folder);
 }

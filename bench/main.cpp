@@ -403,7 +403,7 @@ void measureHistory(const QString &folder, ScriptedUserDialogs &dialogs)
     }
     QCoreApplication::processEvents();
     report("history_window_rss_kib", double(residentMemoryKiB() - memoryBefore), "KiB");
-    qunsetenv("XDG_DATA_HOME");
+    useBenchDataFolder(folder);
 }
 
 // The shared history against a real PostgreSQL server on this machine: "Envoi" with the server
@@ -556,7 +556,7 @@ void measureShared(const QString &folder, ScriptedUserDialogs &dialogs)
                      csv.readAllStandardError().constData());
     }
     report("shared_csv_all_s", milliseconds(exporting) / 1000.0, "s");
-    qunsetenv("XDG_DATA_HOME");
+    useBenchDataFolder(folder);
 }
 
 } // namespace
@@ -715,6 +715,7 @@ int main(int argc, char *argv[])
 
     QTemporaryDir folder;
     writeFile(QDir(folder.path()).filePath(QStringLiteral("param.ini")), fullParamIni());
+    useBenchDataFolder(folder.path());
     ScriptedUserDialogs dialogs;
     dialogs.echo = [](const QString &title, const QString &text) {
         std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
