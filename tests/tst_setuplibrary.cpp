@@ -751,6 +751,8 @@ private slots:
                            home.filePath(QStringLiteral("absent"))},
                           &out, &err),
                  2);
+        QVERIFY2((out + err).contains(QStringLiteral("Aucune version « Inconnu »")),
+                 qPrintable(out + err));
         QCOMPARE(tensiova({QStringLiteral("--setup"), name}, &out, &err), 2);
 
         // The devices to reprogram: none while L-1 holds the approved version.
