@@ -32,7 +32,12 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <csignal>
 #include <thread>
+
+#ifndef Q_OS_WIN
+#include <sys/resource.h>
+#endif
 
 using namespace Tensiova;
 
@@ -318,9 +323,25 @@ private slots:
               QStringLiteral("relais"), QStringLiteral("buzzer"), QStringLiteral("4F 4B 0D 0A")}) {
             QVERIFY2(page.contains(expected), qPrintable(expected + QStringLiteral("\n") + page));
         }
+        // A sheet that cannot be written is said to have failed, and leaves nothing behind.
         QVERIFY(
             !HistorySheet::write(sampleRecord(1), {}, folder.filePath("absent/fiche.pdf"), error));
         QVERIFY(!error.isEmpty());
+#ifndef Q_OS_WIN
+        // So is one that meets a full disk on its way (a file size limit: root is held by it too).
+        error.clear();
+        rlimit limit {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &limit), 0);
+        const rlimit small {1024, limit.rlim_max};
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool written =
+            HistorySheet::write(sampleRecord(1), {}, folder.filePath("plein.pdf"), error);
+        setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, previousHandler);
+        QVERIFY(!written && !error.isEmpty());
+        QVERIFY(!QFile::exists(folder.filePath("plein.pdf")));
+#endif
 
         // A long answer goes on over a second page, numbered, instead of being cut off.
         record.answer = QByteArray(SendRecord::AnswerCapacity, 'z');

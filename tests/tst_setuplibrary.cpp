@@ -425,6 +425,15 @@ private slots:
         filter->setText(QStringLiteral("nord"));
         QVERIFY(list->isRowHidden(0));
         filter->clear();
+        // Nothing chosen yet: both buttons say so instead of doing nothing.
+        list->clearSelection();
+        for (const char *button : {"OuvrirReglage", "ExaminerReglage"}) {
+            library->findChild<QPushButton *>(QString::fromLatin1(button))->click();
+        }
+        QCOMPARE(
+            fixture.dialogs.informations,
+            QStringList(2, QStringLiteral("Réglages de l'atelier|Choisissez d'abord un réglage.")));
+        fixture.dialogs.informations.clear();
 
         // Opened: the approved values, named in the title and the status line; a value typed
         // after it shows as changed.
@@ -491,6 +500,13 @@ private slots:
         QVERIFY(library->findChild<QPushButton *>(QStringLiteral("OuvrirReglage"))->isEnabled());
         ProposalDialog *proposal = library->proposalDialog();
         QCOMPARE(proposal->proposal().number, 2);
+        // Its decision is taken below the comparison, in sight.
+        auto *approve = proposal->findChild<QPushButton *>(QStringLiteral("Approuver"));
+        QVERIFY(approve->isVisible());
+        QVERIFY(approve->mapTo(proposal, QPoint()).y()
+                > proposal->findChild<QWidget *>(QStringLiteral("PropositionGrille"))
+                      ->geometry()
+                      .bottom());
         QCOMPARE(proposal->differences(), 1);
         auto *grid = proposal->findChild<SetupGrid *>(QStringLiteral("PropositionGrille"));
         QVERIFY(grid->isMarked(Family::Min, 2));

@@ -11,6 +11,7 @@
 #include "app/widgets/actioncombobox.h"
 #include "app/widgets/answerbox.h"
 #include "app/widgets/picturebox.h"
+#include "app/widgets/picturebutton.h"
 #include "app/widgets/pictures.h"
 #include "conversions/numberconversion.h"
 #include "settings/setupstore.h"
@@ -312,6 +313,21 @@ private slots:
         const QImage button = send->grab().toImage();
         QVERIFY(button.pixelColor(0, button.height() / 2)
                 != send->palette().color(QPalette::Window));
+        // ... and its picture in the middle, whatever the button's size.
+        QPixmap square(10, 10);
+        square.fill(Qt::magenta);
+        PictureButton centred(QString(), square);
+        centred.resize(60, 30);
+        const QImage drawn = centred.grab().toImage();
+        QRect picture;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                picture |=
+                    drawn.pixelColor(x, y) == QColor(Qt::magenta) ? QRect(x, y, 1, 1) : QRect();
+            }
+        }
+        QCOMPARE(picture.size(), QSize(10, 10));
+        QCOMPARE(picture.center(), centred.rect().center());
         auto *style = qobject_cast<QProxyStyle *>(QApplication::style());
         QVERIFY(style);
         QCOMPARE(style->baseStyle()->name(), QStringLiteral("fusion"));
@@ -332,6 +348,14 @@ private slots:
         QCOMPARE(heard->child(1)->object(), static_cast<QObject *>(list->lineEdit()));
         QCOMPARE(heard->indexOfChild(heard->child(1)), 1);
         QVERIFY(!heard->child(2));
+        // ... and opens and closes its list by the actions it announces.
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QAccessibleActionInterface *actions = heard->actionInterface();
+        actions->doAction(QAccessibleActionInterface::pressAction());
+        QTRY_VERIFY(list->view()->isVisible());
+        actions->doAction(QAccessibleActionInterface::showMenuAction());
+        QTRY_VERIFY(!list->view()->isVisible());
         window.n_a_propos_de_Click();
         const QString about = fixture.dialogs.informations.value(0);
         QVERIFY(about.startsWith(
@@ -645,6 +669,20 @@ private slots:
         dialogs.inform(nullptr, QStringLiteral("Information"), QStringLiteral("Envoyé"));
         answerNext({}, true);
         dialogs.warn(nullptr, QStringLiteral("Attention"), QStringLiteral("Absent"));
+        // A question is answered yes by the button that names its action, no by "Annuler".
+        for (const QString &clicked : {QStringLiteral("Remplacer"), QStringLiteral("Annuler")}) {
+            QTimer::singleShot(0, [clicked] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                for (QAbstractButton *button : box->buttons()) {
+                    if (button->text() == clicked) {
+                        button->click();
+                    }
+                }
+            });
+            QCOMPARE(dialogs.confirm(nullptr, "Repère", "Remplacer les valeurs ?", "Remplacer"),
+                     clicked == QStringLiteral("Remplacer"));
+        }
         // A name that does not exist yet is asked about first; "Non" leaves the dialog open.
         answerNext(folder.filePath(QStringLiteral("nouveau.txt")), true);
         answerNext({}, false);
