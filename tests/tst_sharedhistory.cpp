@@ -8,6 +8,7 @@
 #include "app/sentences/sharingmessages.h"
 #include "history/historyrecorder.h"
 #include "history/historystore.h"
+#include "scripteduserdialogs.h"
 #include "sharedhistory/backgroundsharing.h"
 #include "sharedhistory/sharedpush.h"
 #include "sharedhistory/sharedserversetting.h"
@@ -685,14 +686,27 @@ private slots:
         QVERIFY(!model.failure().isEmpty());
     }
 
-    void countStopsPastItsLimit()
+    // The workshop list's count line, as its pages come: a count the server stops at its limit
+    // says so, and a short list read to its end keeps its own count.
+    void countLineAsPagesCome_data()
     {
+        QTest::addColumn<int>("others");
+        QTest::addColumn<QString>("said");
+        const QString limit = QLocale::system().toString(SharedDatabase::CountLimit);
+        QTest::newRow("short list, two pages") << HistoryModel::PageSize << "201 envois";
+        QTest::newRow("exactly the limit") << SharedDatabase::CountLimit - 1 << limit + " envois";
+        QTest::newRow("past it") << SharedDatabase::CountLimit << "Plus de " + limit + " envois";
+    }
+    void countLineAsPagesCome()
+    {
+        QFETCH(int, others);
+        QFETCH(QString, said);
         const QString database = freshDatabase();
-        const QString path = historyPath(QStringLiteral("limit"));
+        const QString path = historyPath(QString::fromLatin1(QTest::currentDataTag()));
         QVERIFY(writeRecords(path, 1));
         const SharedServer server {m_server.connection(QStringLiteral("atelier_admin"), database)};
         QVERIFY(!SharedPush(path, server).run().failed);
-        // As many again as the limit, from another station, written by SQL.
+        // The others from another station, written by SQL.
         QVERIFY(m_server.query(
             QStringLiteral(
                 "INSERT INTO tensiova_envois (station, local_id, sent_utc, utc_offset,"
@@ -701,22 +715,28 @@ private slots:
                 " answer_text, label, label_folded, search)"
                 " SELECT 'autre', n, now(), 0, 'script', '', '', '', 1, '', '', '', '',"
                 " '', '', 'answered', '', '', '', '', '', '' FROM generate_series(1, %1) n")
-                .arg(SharedDatabase::CountLimit),
+                .arg(others),
             database));
-        SharedDatabase shared(server);
-        QCOMPARE(shared.count({}), SharedDatabase::CountLimit + 1);
-        HistoryFilter few;
-        few.text = QStringLiteral("POSTE-ATELIER");
-        QCOMPARE(shared.count(few), 1);
 
-        HistoryStore local(historyPath(QStringLiteral("limit-window")));
-        HistoryModel model(local);
-        QSignalSpy counted(&model, &HistoryModel::counted);
-        model.setShared(server);
+        HistoryStore local(path);
+        ScriptedUserDialogs dialogs;
+        HistoryWindow window(
+            local, dialogs, [] { return MonitoringSetup(); }, QLocale::system(),
+            QStringLiteral("1.0.0"));
+        window.setSharedServer(server);
+        const auto *count = window.findChild<QLabel *>(QStringLiteral("HistoryCount"));
+        QStringList shown; // what the line said each time it changed
+        connect(&window.model(), &HistoryModel::counted, this,
+                [&shown, count] { shown.append(count->text()); });
+        QSignalSpy counted(&window.model(), &HistoryModel::counted);
+        window.showSource(HistoryWindow::Source::Workshop);
         QVERIFY(counted.wait(LongWaitMs));
-        QVERIFY(model.countPassedLimit());
-        QCOMPARE(model.total(), -1);
-        QVERIFY(model.canFetchMore({})); // pages go on while they come full
+        // The next page, and its count: the line never says otherwise meanwhile.
+        QVERIFY(window.model().canFetchMore({}));
+        window.model().fetchMore({});
+        QTRY_VERIFY_WITH_TIMEOUT(window.model().rowCount() > HistoryModel::PageSize, LongWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.model().isLoading() && counted.size() >= 2, LongWaitMs);
+        QCOMPARE(shown, QStringList(shown.size(), said));
     }
 
     void serverThatStopsAnsweringCostsTheWindowNothing()

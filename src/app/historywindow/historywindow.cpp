@@ -41,16 +41,16 @@ QPlainTextEdit *readOnlyText(const QString &name, const QString &accessibleName,
     return box;
 }
 
-QString recordCount(qint64 count, bool labels)
+QString recordCount(qint64 count, bool labels, const QLocale &locale)
 {
     if (labels) {
         return count == 0 ? QStringLiteral("Aucun repère")
             : count == 1  ? QStringLiteral("1 repère")
-                          : QStringLiteral("%1 repères").arg(count);
+                          : QStringLiteral("%1 repères").arg(locale.toString(count));
     }
     return count == 0 ? QStringLiteral("Aucun envoi")
         : count == 1  ? QStringLiteral("1 envoi")
-                      : QStringLiteral("%1 envois").arg(count);
+                      : QStringLiteral("%1 envois").arg(locale.toString(count));
 }
 
 } // namespace
@@ -102,10 +102,11 @@ HistoryWindow::HistoryWindow(HistoryStore &store, UserDialogs &dialogs,
     connect(m_outdated, &QCheckBox::toggled, &m_model, &HistoryModel::setOutdatedOnly);
     connect(&m_model, &HistoryModel::firstPageLoaded, this, &HistoryWindow::showLoaded);
     connect(&m_model, &HistoryModel::counted, this, [this] {
-        m_count->setText(m_model.countPassedLimit()
-                             ? QStringLiteral("Plus de %1 envois")
-                                   .arg(m_locale.toString(SharedDatabase::CountLimit))
-                             : recordCount(m_model.total(), m_model.filter().latestByLabel));
+        m_count->setText(
+            m_model.countPassedLimit()
+                ? QStringLiteral("Plus de %1 envois")
+                      .arg(m_locale.toString(SharedDatabase::CountLimit))
+                : recordCount(m_model.total(), m_model.filter().latestByLabel, m_locale));
     });
     connect(&m_model, &HistoryModel::labelSaved, this, &HistoryWindow::labelChanged);
 
@@ -278,12 +279,13 @@ void HistoryWindow::showLoaded()
                                             : QStringLiteral("Lecture impossible"));
         m_count->setToolTip(m_model.failure());
     } else {
-        m_count->setText(m_model.total() < 0
-                             ? QStringLiteral("%1 %2 et plus…")
-                                   .arg(m_model.rowCount())
-                                   .arg(m_model.filter().latestByLabel ? QStringLiteral("repères")
-                                                                       : QStringLiteral("envois"))
-                             : recordCount(m_model.total(), m_model.filter().latestByLabel));
+        m_count->setText(
+            m_model.total() < 0
+                ? QStringLiteral("%1 %2 et plus…")
+                      .arg(m_locale.toString(m_model.rowCount()),
+                           m_model.filter().latestByLabel ? QStringLiteral("repères")
+                                                          : QStringLiteral("envois"))
+                : recordCount(m_model.total(), m_model.filter().latestByLabel, m_locale));
         m_count->setToolTip({});
     }
     select(std::max(0, m_model.rowOf(m_keptId)));
