@@ -7,6 +7,13 @@
 #   pgserver.sh plain DIR     starts it again without TLS
 #   pgserver.sh tls DIR       starts it again with TLS
 #   pgserver.sh stop DIR      stops it and removes DIR
+#   pgserver.sh standby DIR PRIMARY_DIR
+#                             a standby of the server in PRIMARY_DIR, by streaming replication
+#                             (pg_basebackup -R), on a port of its own; prints its port
+#   pgserver.sh promote DIR   the standby becomes a primary
+#   pgserver.sh halt DIR      stops it, keeping DIR; resume DIR starts it again (with TLS)
+#   pgserver.sh dump DIR DB FILE      pg_dump of DB into FILE
+#   pgserver.sh restore DIR DB FILE   DB dropped (connections ended) and made again from FILE
 #
 # In DIR: port, pgpass (admin "atelier_admin", station "poste", "autre"), ca.crt (the authority
 # that signed the server's certificate for localhost and 127.0.0.1), other-ca.crt (another one).
@@ -62,9 +69,9 @@ start)
     pg_start on
     port=$(cat "$dir/port")
     {
-        echo "*:$port:*:atelier_admin:admin-secret"
-        echo "*:$port:*:poste:poste-secret"
-        echo "*:$port:*:autre:autre-secret"
+        echo "*:*:*:atelier_admin:admin-secret"
+        echo "*:*:*:poste:poste-secret"
+        echo "*:*:*:autre:autre-secret"
     } >"$dir/pgpass"
     chmod 600 "$dir/pgpass"
     PGPASSFILE="$dir/pgpass" "$bin/psql" -q -h 127.0.0.1 -p "$port" -U atelier_admin -d postgres \
@@ -75,11 +82,37 @@ CREATE ROLE autre LOGIN PASSWORD 'autre-secret';
 SQL
     echo "$port"
     ;;
+standby)
+    primary=$3
+    mkdir -p "$dir"
+    chmod 755 "$dir"
+    cp "$primary"/{server.crt,server.key,ca.crt,wrong-ca.crt,pgpass} "$dir/"
+    python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' >"$dir/port"
+    [ "$(id -u)" = 0 ] && chown -R postgres: "$dir" && chown root: "$dir/pgpass"
+    as_server env PGPASSWORD=admin-secret "$bin/pg_basebackup" -h 127.0.0.1 -p "$(cat "$primary/port")" \
+        -U atelier_admin -D "$dir/db" -R -X stream >/dev/null
+    pg_start on
+    cat "$dir/port"
+    ;;
+promote) as_server "$bin/pg_ctl" -D "$dir/db" -w -t 60 promote >/dev/null ;;
+halt) pg_stop ;;
+resume) pg_start on ;;
+dump)
+    PGPASSFILE="$dir/pgpass" "$bin/pg_dump" -Fc -h 127.0.0.1 -p "$(cat "$dir/port")" \
+        -U atelier_admin -f "$4" "$3"
+    ;;
+restore)
+    export PGPASSFILE="$dir/pgpass"
+    connect=(-h 127.0.0.1 -p "$(cat "$dir/port")" -U atelier_admin)
+    "$bin/dropdb" "${connect[@]}" --force "$3"
+    "$bin/createdb" "${connect[@]}" "$3"
+    "$bin/pg_restore" "${connect[@]}" -d "$3" "$4"
+    ;;
 plain) pg_stop; pg_start off ;;
 tls) pg_stop; pg_start on ;;
 stop)
     pg_stop
     rm -rf "$dir"
     ;;
-*) echo "usage: $0 start|plain|tls|stop DIR" >&2; exit 2 ;;
+*) echo "usage: $0 start|plain|tls|stop|standby|promote|halt|resume|dump|restore DIR ..." >&2; exit 2 ;;
 esac

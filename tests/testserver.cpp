@@ -54,6 +54,41 @@ bool TestServer::start()
     return m_port > 0;
 }
 
+bool TestServer::startStandbyOf(const TestServer &primary)
+{
+    QString port;
+    if (!script({QStringLiteral("standby"), m_folder, primary.folder()}, &port)) {
+        return false;
+    }
+    m_port = port.toInt();
+    return m_port > 0;
+}
+
+bool TestServer::promote()
+{
+    return script({QStringLiteral("promote"), m_folder});
+}
+
+bool TestServer::halt()
+{
+    return script({QStringLiteral("halt"), m_folder});
+}
+
+bool TestServer::resume()
+{
+    return script({QStringLiteral("resume"), m_folder});
+}
+
+bool TestServer::dump(const QString &database, const QString &file)
+{
+    return script({QStringLiteral("dump"), m_folder, database, file});
+}
+
+bool TestServer::restore(const QString &database, const QString &file)
+{
+    return script({QStringLiteral("restore"), m_folder, database, file});
+}
+
 QString TestServer::connection(const QString &account, const QString &database,
                                const QString &extra) const
 {

@@ -17,6 +17,15 @@ public:
     TestServer &operator=(const TestServer &) = delete;
 
     bool start();
+    // A standby of primary, following it by streaming replication on a port of its own.
+    bool startStandbyOf(const TestServer &primary);
+    bool promote();
+    // Stopped, its files kept; started again.
+    bool halt();
+    bool resume();
+    // pg_dump of the database into file; the database dropped and restored from it.
+    bool dump(const QString &database, const QString &file);
+    bool restore(const QString &database, const QString &file);
     const QString &error() const { return m_error; }
     const QString &folder() const { return m_folder; }
     int port() const { return m_port; }

@@ -739,6 +739,177 @@ private slots:
         QCOMPARE(shown, QStringList(shown.size(), said));
     }
 
+    // The server restored from a dump older than the last records: each station's next
+    // connection finds what the server lost and sends it again, kept once, with its answer and
+    // its repère.
+    void serverRestoredFromABackupIsMadeWhole()
+    {
+        const QString database = freshDatabase();
+        const SharedServer server {m_server.connection(QStringLiteral("atelier_admin"), database)};
+        std::vector<std::unique_ptr<SharedPush>> stations; // running, each with its connection
+        for (int station = 0; station < 4; ++station) {
+            const QString path = historyPath(QStringLiteral("restored-%1").arg(station));
+            QVERIFY(writeRecords(path, 200));
+            stations.push_back(std::make_unique<SharedPush>(path, server));
+            QCOMPARE(stations.back()->run().sent, 200);
+        }
+        const QString dump = m_folder.filePath(QStringLiteral("atelier.dump"));
+        QVERIFY2(m_server.dump(database, dump), qPrintable(m_server.error()));
+        for (int station = 0; station < 4; ++station) {
+            QVERIFY(
+                writeRecords(historyPath(QStringLiteral("restored-%1").arg(station)), 300, 200));
+            const SharingState state = stations.at(station)->run();
+            QVERIFY(!state.failed && state.sent == 300 && state.restored == 0);
+        }
+        QCOMPARE(serverCount(database), 2000);
+
+        QVERIFY2(m_server.restore(database, dump), qPrintable(m_server.error()));
+        QCOMPARE(serverCount(database), 800);
+        for (const auto &station : stations) {
+            const SharingState state = station->run();
+            QVERIFY2(!state.failed, qPrintable(state.reason));
+            QCOMPARE(state.restored, 300);
+            QCOMPARE(state.sent, 300);
+            QCOMPARE(state.waiting, 0);
+            QCOMPARE(station->run().restored, 0); // checked, whole: not checked again at once
+        }
+        QCOMPARE(serverCount(database), 2000);
+        QCOMPARE(serverCount(database, QStringLiteral("local_id BETWEEN 201 AND 500")), 1200);
+        const SendRecord late = sampleRecord(449);
+        QCOMPARE(m_server.query(QStringLiteral("SELECT count(DISTINCT station) FROM tensiova_envois"
+                                               " WHERE local_id = 450 AND label = '%1'"
+                                               " AND answer = '\\x4f4b0d0a00e9'")
+                                    .arg(QString(late.label).replace("'", "''")),
+                                database),
+                 QStringLiteral("4"));
+
+        // Asked for at once (--verify), on a connection that has checked before.
+        QVERIFY(m_server.query(QStringLiteral("DELETE FROM tensiova_envois WHERE local_id = 7"),
+                               database));
+        QCOMPARE(stations.front()->run().restored, 0);
+        QCOMPARE(stations.front()->run(QDeadlineTimer::Forever, SharedPush::Check::Now).restored,
+                 1);
+        QCOMPARE(serverCount(database, QStringLiteral("local_id = 7")), 1);
+    }
+
+    // A primary and its streaming standby; the standby down while the last records commit on the
+    // primary, the primary killed, the standby promoted: the stations go on with it, and their
+    // next check sends again what never reached it.
+    void standbyTakesOverAndIsMadeWhole()
+    {
+        const QByteArray passwords = qgetenv("PGPASSFILE");
+        const auto keepPasswords = qScopeGuard([&] { qputenv("PGPASSFILE", passwords); });
+        TestServer primary;
+        QVERIFY2(primary.start(), qPrintable(primary.error()));
+        const QStringList paths {historyPath(QStringLiteral("failover-0")),
+                                 historyPath(QStringLiteral("failover-1"))};
+        for (const QString &path : paths) { // the tables made before the standby copies them
+            QVERIFY(writeRecords(path, 5));
+            QCOMPARE(SharedPush(path, {primary.connection()}).run().sent, 5);
+        }
+        TestServer standby;
+        QVERIFY2(standby.startStandbyOf(primary), qPrintable(standby.error()));
+        const SharedServer both {
+            QStringLiteral("host=localhost,localhost port=%1,%2 dbname=atelier user=atelier_admin"
+                           " sslmode=verify-full sslrootcert=%3 target_session_attrs=read-write")
+                .arg(primary.port())
+                .arg(standby.port())
+                .arg(QDir(primary.folder()).filePath(QStringLiteral("ca.crt")))};
+        std::vector<std::unique_ptr<SharedPush>> stations;
+        for (const QString &path : paths) {
+            stations.push_back(std::make_unique<SharedPush>(path, both));
+        }
+        const auto sendFive = [&](int first) {
+            for (int station = 0; station < 2; ++station) {
+                if (!writeRecords(paths.at(station), 5, first)) {
+                    return QStringLiteral("not written");
+                }
+                const SharingState state = stations.at(station)->run();
+                if (state.failed || state.waiting != 0) {
+                    return state.reason + QStringLiteral(" (%1 waiting)").arg(state.waiting);
+                }
+            }
+            return QString();
+        };
+        const auto count = [](const TestServer &server) {
+            return server.query(QStringLiteral("SELECT count(*) FROM tensiova_envois"))
+                .value_or(QString());
+        };
+        QCOMPARE(sendFive(5), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(count(standby), QStringLiteral("20"), LongWaitMs);
+
+        // The standby down (or behind) while five more of each commit on the primary only.
+        QVERIFY2(standby.halt(), qPrintable(standby.error()));
+        QCOMPARE(sendFive(10), QString());
+        QCOMPARE(count(primary), QStringLiteral("30"));
+        QVERIFY(primary.signalServer(SIGKILL));
+        QVERIFY2(standby.resume(), qPrintable(standby.error()));
+        QVERIFY2(standby.promote(), qPrintable(standby.error()));
+        QCOMPARE(count(standby), QStringLiteral("20"));
+
+        // The stations go on with the promoted standby, say so, and make it whole.
+        for (int station = 0; station < 2; ++station) {
+            QVERIFY(writeRecords(paths.at(station), 5, 15));
+            const SharingState state = stations.at(station)->run();
+            QVERIFY2(!state.failed, qPrintable(state.reason));
+            QCOMPARE(state.server.port, QString::number(standby.port()));
+            QCOMPARE(state.restored, 5);
+            QCOMPARE(state.sent, 10);
+        }
+        QCOMPARE(count(standby), QStringLiteral("40"));
+        QCOMPARE(standby.query(QStringLiteral("SELECT count(DISTINCT (station, local_id))"
+                                              " FROM tensiova_envois")),
+                 QStringLiteral("40"));
+    }
+
+    // Refusals that are not the station's: its records wait, the reason is said, and they all
+    // arrive once the server takes writes again (a session made read-only is left for a new one).
+    void serverThatRefusesWritesKeepsRecordsWaiting_data()
+    {
+        QTest::addColumn<QString>("refuse");
+        QTest::addColumn<QString>("accept");
+        QTest::addColumn<bool>("inDatabase");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("read-only") << "ALTER DATABASE %1 SET default_transaction_read_only = on"
+                                   << "ALTER DATABASE %1 RESET default_transaction_read_only"
+                                   << false << "n'accepte que des lectures";
+        QTest::newRow("disk full")
+            << "CREATE FUNCTION plein() RETURNS trigger LANGUAGE plpgsql AS $$BEGIN RAISE "
+               "EXCEPTION 'could not extend file' USING ERRCODE = '53100'; END$$;"
+               "CREATE TRIGGER plein BEFORE INSERT ON tensiova_envois FOR EACH ROW "
+               "EXECUTE FUNCTION plein()"
+            << "DROP TRIGGER plein ON tensiova_envois" << true << "disque plein";
+    }
+    void serverThatRefusesWritesKeepsRecordsWaiting()
+    {
+        QFETCH(QString, refuse);
+        QFETCH(QString, accept);
+        QFETCH(bool, inDatabase);
+        QFETCH(QString, said);
+        const QString database = freshDatabase();
+        const QString path = historyPath(QStringLiteral("refusing-%1").arg(database));
+        const SharedServer server {m_server.connection(QStringLiteral("atelier_admin"), database)};
+        QVERIFY(writeRecords(path, 3));
+        QCOMPARE(SharedPush(path, server).run().sent, 3);
+        const QString where = inDatabase ? database : QStringLiteral("postgres");
+        QVERIFY(m_server.query(QString(refuse).replace(QStringLiteral("%1"), database), where));
+
+        SharedPush station(path, server);
+        QVERIFY(writeRecords(path, 2, 3));
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const SharingState state = station.run();
+            QVERIFY(state.failed);
+            QCOMPARE(state.waiting, 2);
+            QVERIFY2(SharingMessages::reason(state).contains(said),
+                     qPrintable(SharingMessages::reason(state)));
+        }
+        QCOMPARE(serverCount(database), 3);
+        QVERIFY(m_server.query(QString(accept).replace(QStringLiteral("%1"), database), where));
+        const SharingState state = station.run();
+        QVERIFY2(!state.failed && state.sent == 2 && state.waiting == 0, qPrintable(state.reason));
+        QCOMPARE(serverCount(database), 5);
+    }
+
     void serverThatStopsAnsweringCostsTheWindowNothing()
     {
         const QString database = freshDatabase();

@@ -648,6 +648,52 @@ bool HistoryStore::markShared(const QList<Unshared> &records)
     return execute("COMMIT") || rollBack();
 }
 
+std::optional<QList<HistoryStore::IdBlock>> HistoryStore::sharedBlocks(qint64 size)
+{
+    if (!open(Access::Read)) {
+        return std::nullopt;
+    }
+    Statement select(m_db,
+                     "SELECT id / ?1, count(*), sum(id) FROM envois"
+                     " WHERE shared_revision > 0 GROUP BY id / ?1 ORDER BY 1");
+    select.bind(size);
+    QList<IdBlock> blocks;
+    while (select.step() == SQLITE_ROW) {
+        blocks.append({select.number(0), select.number(1), select.number(2)});
+    }
+    return select.result() == SQLITE_DONE ? std::optional(blocks) : (fail({}), std::nullopt);
+}
+
+std::optional<QList<qint64>> HistoryStore::sharedIds(qint64 from, qint64 to)
+{
+    if (!open(Access::Read)) {
+        return std::nullopt;
+    }
+    Statement select(m_db,
+                     "SELECT id FROM envois WHERE id >= ? AND id < ? AND shared_revision > 0");
+    select.bind(from).bind(to);
+    QList<qint64> ids;
+    while (select.step() == SQLITE_ROW) {
+        ids.append(select.number(0));
+    }
+    return select.result() == SQLITE_DONE ? std::optional(ids) : (fail({}), std::nullopt);
+}
+
+bool HistoryStore::unmarkShared(const QList<qint64> &ids)
+{
+    if (!ensureWritable() || !execute("BEGIN IMMEDIATE")) {
+        return false;
+    }
+    for (const qint64 id : ids) {
+        Statement unmark(m_db, "UPDATE envois SET shared_revision = 0 WHERE id = ?");
+        unmark.bind(id);
+        if (!unmark.run()) {
+            return fail({}), rollBack();
+        }
+    }
+    return execute("COMMIT") || rollBack();
+}
+
 qint64 HistoryStore::count(const HistoryFilter &filter)
 {
     if (!open(Access::Read)) {

@@ -77,6 +77,20 @@ public:
     bool markShared(const QList<Unshared> &records);
     // The server's database the marks refer to: another one has none of the records yet.
     bool followSharedDatabase(const QString &database);
+    // The records marked as on the server, by blocks of ids (block n holds ids from n × size to
+    // n × size + size − 1): how many, and the sum of their ids. Compared with the server's own,
+    // block by block, they find the records a server restored from a backup has lost.
+    struct IdBlock
+    {
+        qint64 block = 0;
+        qint64 count = 0;
+        qint64 idSum = 0;
+        bool operator==(const IdBlock &) const = default;
+    };
+    std::optional<QList<IdBlock>> sharedBlocks(qint64 size);
+    std::optional<QList<qint64>> sharedIds(qint64 from, qint64 to); // from ≤ id < to
+    // Waiting again: the server lost them.
+    bool unmarkShared(const QList<qint64> &ids);
 
     // The workshop's approved set-ups as the station last copied them from the server, for use
     // without it: each version as the library's own document, found by its set-up's name or by

@@ -19,13 +19,22 @@ BackgroundSharing::BackgroundSharing(const QString &historyPath, const SharedSer
     m_retry = new QTimer(m_worker);
     m_retry->setSingleShot(true);
     connect(m_retry, &QTimer::timeout, m_worker, [this] { pushNow(); });
+    // The server is checked for lost records now and then even when nothing is written.
+    auto *check = new QTimer(m_worker);
+    check->setInterval(SharedPush::VerifyEveryMs);
+    connect(check, &QTimer::timeout, m_worker, [this] { pushNow(); });
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     m_thread.setObjectName(QStringLiteral("historique partagé"));
     m_thread.start(QThread::LowPriority);
     // What waited from earlier runs, once the program has settled.
     QMetaObject::invokeMethod(
-        m_worker, [this] { m_retry->start(StartDelayMs); }, Qt::QueuedConnection);
+        m_worker,
+        [this, check] {
+            m_retry->start(StartDelayMs);
+            check->start();
+        },
+        Qt::QueuedConnection);
 }
 
 BackgroundSharing::~BackgroundSharing()

@@ -106,6 +106,18 @@ void ServerConnection::close()
     m_conn = nullptr;
 }
 
+bool ServerConnection::stillOpen()
+{
+    // A server that ends the connection says why, then closes it: the end is read on the
+    // second read, after its words.
+    for (int read = 0; read < 2 && m_conn; ++read) {
+        if (PQconsumeInput(m_conn) == 0 || PQstatus(m_conn) == CONNECTION_BAD) {
+            close();
+        }
+    }
+    return isOpen();
+}
+
 bool ServerConnection::fail(const QString &error, bool lost)
 {
     m_error = error;
@@ -186,6 +198,7 @@ bool ServerConnection::open(const QString &connection, bool acceptUnencrypted,
     const int version = PQserverVersion(m_conn);
     m_identity.version = QStringLiteral("%1.%2").arg(version / 10000).arg(version % 10000);
     m_identity.host = QString::fromUtf8(PQhost(m_conn));
+    m_identity.port = QString::fromUtf8(PQport(m_conn));
     m_identity.encrypted = PQsslInUse(m_conn) != 0;
     const QString sslMode = optionInUse(m_conn, "sslmode");
     m_identity.certificateChecked = m_identity.encrypted

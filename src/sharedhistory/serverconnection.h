@@ -35,7 +35,8 @@ private:
 struct ServerIdentity
 {
     QString version; // "15.18"
-    QString host; // as libpq reached it
+    QString host; // as libpq reached it: of several, the one that answered
+    QString port;
     bool encrypted = false;
     bool certificateChecked = false; // sslmode verify-ca or verify-full
 };
@@ -60,6 +61,9 @@ public:
     bool open(const QString &connection, bool acceptUnencrypted, QDeadlineTimer deadline);
     void close();
     bool isOpen() const { return m_conn != nullptr; }
+    // Open, and not ended by the server since (restarted, its database dropped, its process
+    // killed): an ended connection is closed here without waiting, so that it can be made again.
+    bool stillOpen();
     const ServerIdentity &identity() const { return m_identity; }
 
     // Runs one statement with its values; false when it failed or the deadline passed (the

@@ -126,7 +126,20 @@ bool SharedDatabase::fail(const QString &code, const QString &error)
 bool SharedDatabase::run(const QByteArray &sql, const QList<ServerValue> &values, ServerRows *rows)
 {
     m_code.clear();
-    return connect() && m_server.run(sql, values, QDeadlineTimer(m_patienceMs), rows);
+    if (connect() && m_server.run(sql, values, QDeadlineTimer(m_patienceMs), rows)) {
+        return true;
+    }
+    leaveReadOnlySession(m_server.errorCode());
+    return false;
+}
+
+void SharedDatabase::leaveReadOnlySession(const QString &code)
+{
+    // A session made read-only stays so: the next try connects again, to a server made writable
+    // since or, of several hosts, to the one that now takes writes.
+    if (code == QLatin1String("25006")) { // read_only_sql_transaction
+        m_server.close();
+    }
 }
 
 bool SharedDatabase::runInTransaction(
@@ -143,6 +156,7 @@ bool SharedDatabase::runInTransaction(
             if (m_server.isOpen()) {
                 m_server.runScript("ROLLBACK", QDeadlineTimer(m_patienceMs));
             }
+            leaveReadOnlySession(code);
             return fail(code, error);
         }
     }
@@ -151,7 +165,7 @@ bool SharedDatabase::runInTransaction(
 
 bool SharedDatabase::connect()
 {
-    if (m_server.isOpen()) {
+    if (m_server.stillOpen()) {
         return true;
     }
     m_code.clear();
@@ -167,6 +181,7 @@ bool SharedDatabase::connect()
         m_server.close();
         return false;
     }
+    ++m_connections;
     return true;
 }
 
@@ -345,6 +360,38 @@ qint64 SharedDatabase::count(const HistoryFilter &filter)
                values, &rows)
         ? rows.number(0, 0)
         : 0;
+}
+
+std::optional<QList<HistoryStore::IdBlock>> SharedDatabase::idBlocks(const QString &station,
+                                                                     qint64 size)
+{
+    ServerRows rows;
+    if (!run("SELECT local_id / $2::bigint, count(*), sum(local_id) FROM tensiova_envois"
+             " WHERE station = $1 GROUP BY 1 ORDER BY 1",
+             {station, size}, &rows)) {
+        return std::nullopt;
+    }
+    QList<HistoryStore::IdBlock> blocks;
+    for (int row = 0; row < rows.count(); ++row) {
+        blocks.append({rows.number(row, 0), rows.number(row, 1), rows.number(row, 2)});
+    }
+    return blocks;
+}
+
+std::optional<QList<qint64>> SharedDatabase::localIds(const QString &station, qint64 from,
+                                                      qint64 to)
+{
+    ServerRows rows;
+    if (!run("SELECT local_id FROM tensiova_envois WHERE station = $1"
+             " AND local_id >= $2::bigint AND local_id < $3::bigint",
+             {station, from, to}, &rows)) {
+        return std::nullopt;
+    }
+    QList<qint64> ids;
+    for (int row = 0; row < rows.count(); ++row) {
+        ids.append(rows.number(row, 0));
+    }
+    return ids;
 }
 
 std::optional<SendRecord> SharedDatabase::record(qint64 id)

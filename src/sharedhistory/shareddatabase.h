@@ -57,6 +57,13 @@ public:
     // Adds the station's records, or completes those the server has (answers; repères when
     // changed later than the server's); in one transaction.
     bool push(const QString &station, const QList<HistoryStore::Unshared> &records);
+    // The station's records on the server by blocks of their local ids, as
+    // HistoryStore::sharedBlocks() gives the station's own; and the local ids of one block.
+    std::optional<QList<HistoryStore::IdBlock>> idBlocks(const QString &station, qint64 size);
+    std::optional<QList<qint64>> localIds(const QString &station, qint64 from, qint64 to);
+    // Connections made so far: a new one may reach a server restored, or taken over by its
+    // standby, since the last.
+    quint64 connections() const { return m_connections; }
 
     bool forEach(const HistoryFilter &filter, int limit, qint64 beforeId,
                  const std::function<bool(const SendRecord &)> &take) override;
@@ -73,6 +80,7 @@ private:
     bool forEachLatestByLabel(const HistoryFilter &filter, int limit,
                               const std::function<bool(const SendRecord &)> &take);
     bool fail(const QString &code, const QString &error);
+    void leaveReadOnlySession(const QString &code);
     bool readPage(const QByteArray &sql, const QList<ServerValue> &values,
                   const std::function<bool(const SendRecord &)> &take, int *read = nullptr);
 
@@ -83,6 +91,7 @@ private:
     QString m_ownError;
     bool m_newer = false; // the server's tables are of a newer program: read, never written
     qint64 m_version = 0;
+    quint64 m_connections = 0;
     int m_patienceMs = StatementPatienceMs;
 };
 

@@ -1,5 +1,7 @@
 #include "sharedhistory/sharedpush.h"
 
+#include <QSet>
+
 namespace Tensiova {
 
 SharedPush::SharedPush(const QString &historyPath, const SharedServer &server)
@@ -22,7 +24,38 @@ SharingState SharedPush::failed(SharingState state, const QString &code, const Q
     return state;
 }
 
-SharingState SharedPush::run(QDeadlineTimer deadline)
+std::optional<qint64> SharedPush::unmarkLost(const QString &station)
+{
+    const auto kept = m_store.sharedBlocks(VerifyBlock);
+    const auto held = m_database.idBlocks(station, VerifyBlock);
+    if (!kept || !held) {
+        return std::nullopt;
+    }
+    QList<qint64> lost;
+    for (const HistoryStore::IdBlock &block : *kept) {
+        if (held->contains(block)) {
+            continue;
+        }
+        const qint64 from = block.block * VerifyBlock;
+        const auto marked = m_store.sharedIds(from, from + VerifyBlock);
+        const auto there = m_database.localIds(station, from, from + VerifyBlock);
+        if (!marked || !there) {
+            return std::nullopt;
+        }
+        const QSet<qint64> onServer(there->begin(), there->end());
+        for (const qint64 id : *marked) {
+            if (!onServer.contains(id)) {
+                lost.append(id);
+            }
+        }
+    }
+    if (!lost.isEmpty() && !m_store.unmarkShared(lost)) {
+        return std::nullopt;
+    }
+    return lost.size();
+}
+
+SharingState SharedPush::run(QDeadlineTimer deadline, Check check)
 {
     SharingState state;
     state.waiting = m_store.unsharedCount();
@@ -33,13 +66,26 @@ SharingState SharedPush::run(QDeadlineTimer deadline)
         return failed(state, m_database.errorCode(), m_database.error());
     }
     state.server = m_database.identity();
-    if (state.waiting == 0) {
+    const bool checkDue = check == Check::Now || m_database.connections() != m_checkedConnection
+        || m_nextCheck.hasExpired();
+    if (state.waiting == 0 && !checkDue) {
         return state;
     }
     if (!m_store.followSharedDatabase(m_database.databaseId())) {
         return failed(state, QStringLiteral("local"), m_store.error());
     }
     const QString station = m_store.stationId();
+    if (checkDue && !m_database.isNewer()) {
+        const std::optional<qint64> lost = unmarkLost(station);
+        if (!lost) {
+            return m_store.error().isEmpty()
+                ? failed(state, m_database.errorCode(), m_database.error())
+                : failed(state, QStringLiteral("local"), m_store.error());
+        }
+        state.restored = *lost;
+        m_checkedConnection = m_database.connections();
+        m_nextCheck.setRemainingTime(VerifyEveryMs);
+    }
     while (!deadline.hasExpired()) {
         const QList<HistoryStore::Unshared> batch = m_store.unshared(SharedDatabase::SendBatch);
         if (batch.isEmpty()) {

@@ -180,6 +180,28 @@ int list(const QCommandLineParser &parser, HistorySource &source, const HistoryF
     return 0;
 }
 
+// --history --push: sends what waits; 0 only when nothing waits any more.
+int push(SharedPush::Check check)
+{
+    const SharedServer server = SharedServerSetting::load();
+    if (!server.isSet()) {
+        return refuseWithoutServer();
+    }
+    const SharingState state =
+        SharedPush(HistoryStore::defaultPath(), server).run(QDeadlineTimer::Forever, check);
+    if (state.restored > 0 || check == SharedPush::Check::Now) {
+        Console::write(stdout, SharingMessages::restored(state) + QLatin1Char('\n'));
+    }
+    Console::write(stdout,
+                   QStringLiteral("%1 envoi(s) copié(s) sur le serveur. %2.\n")
+                       .arg(state.sent)
+                       .arg(SharingMessages::status(state)));
+    if (state.failed) {
+        Console::write(stderr, SharingMessages::reason(state) + QLatin1Char('\n'));
+    }
+    return state.waiting == 0 && !state.failed ? 0 : 1;
+}
+
 } // namespace
 
 QList<QCommandLineOption> options()
@@ -191,6 +213,7 @@ QList<QCommandLineOption> options()
             {QStringLiteral("shared"), {}},
             {QStringLiteral("by-label"), {}},
             {QStringLiteral("push"), {}},
+            {QStringLiteral("verify"), {}},
             {QStringLiteral("outdated"), {}},
             {QStringLiteral("history-server"), {}, QStringLiteral("connexion")},
             {QStringLiteral("accept-unencrypted"), {}}};
@@ -227,8 +250,11 @@ QString help()
                "  Les appareils à reprogrammer : ancienne version de leur réglage, valeurs\n"
                "  hors de ses versions approuvées, ou jamais programmés. Code de sortie : 0\n"
                "  aucun, 1 s'il y en a, 2 option incorrecte, 3 historique illisible.\n"
-               "  tensiova --history --push\n"
-               "  Envoie au serveur ce qui attend ; code 0 seulement si rien n'attend plus.\n")
+               "  tensiova --history --push [--verify]\n"
+               "  Envoie au serveur ce qui attend ; code 0 seulement si rien n'attend plus.\n"
+               "  --verify vérifie d'abord que le serveur a tout ce que ce poste lui a envoyé\n"
+               "  (après une restauration ou la reprise par un serveur de secours) et lui\n"
+               "  renvoie ce qui manque ; le poste le fait aussi seul à chaque connexion.\n")
         .arg(QDir::toNativeSeparators(HistoryStore::defaultPath()),
              SharingMessages::passwordFile());
 }
@@ -271,8 +297,12 @@ int run(const QCommandLineParser &parser)
     }
 
     filter.latestByLabel = parser.isSet(QStringLiteral("by-label"));
+    if (parser.isSet(QStringLiteral("verify")) && !parser.isSet(QStringLiteral("push"))) {
+        return refuse(QStringLiteral("--verify va avec --history --push."));
+    }
     if (parser.isSet(QStringLiteral("push"))) {
-        return push();
+        return push(parser.isSet(QStringLiteral("verify")) ? SharedPush::Check::Now
+                                                           : SharedPush::Check::WhenDue);
     }
     const bool outdated = parser.isSet(QStringLiteral("outdated"));
     if (outdated && !filter.latestByLabel) {
@@ -344,23 +374,6 @@ int setServer(const QCommandLineParser &parser)
                    QStringLiteral("Historique partagé réglé : %1.\n")
                        .arg(SharingMessages::identity(shared.identity())));
     return 0;
-}
-
-int push()
-{
-    const SharedServer server = SharedServerSetting::load();
-    if (!server.isSet()) {
-        return refuseWithoutServer();
-    }
-    const SharingState state = SharedPush(HistoryStore::defaultPath(), server).run();
-    Console::write(stdout,
-                   QStringLiteral("%1 envoi(s) copié(s) sur le serveur. %2.\n")
-                       .arg(state.sent)
-                       .arg(SharingMessages::status(state)));
-    if (state.failed) {
-        Console::write(stderr, SharingMessages::reason(state) + QLatin1Char('\n'));
-    }
-    return state.waiting == 0 && !state.failed ? 0 : 1;
 }
 
 } // namespace Tensiova::HistoryCommand

@@ -18,7 +18,5 @@ QString help();
 int run(const QCommandLineParser &parser);
 // --history-server: keeps the shared history's connection (or removes it) and tries it.
 int setServer(const QCommandLineParser &parser);
-// --history --push: sends what waits; 0 only when nothing waits any more.
-int push();
 
 } // namespace Tensiova::HistoryCommand

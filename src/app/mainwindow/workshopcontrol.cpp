@@ -141,6 +141,10 @@ void WorkshopControl::showSharing(const SharingState &state)
                       .arg(state.sent);
         m_notice(message);
     }
+    if (state.restored > 0) {
+        message = QStringLiteral("Historique partagé : %1").arg(SharingMessages::restored(state));
+        m_notice(message);
+    }
     m_sharingFailed = state.failed;
     m_statusLine.showSharing(SharingMessages::status(state),
                              state.failed ? reason : SharingMessages::identity(state.server),

@@ -52,6 +52,18 @@ QString reason(const QString &code, const QString &detail)
                               "(%1).")
             .arg(detail);
     }
+    if (code == QLatin1String("25006")) { // read_only_sql_transaction
+        return QStringLiteral("Le serveur n'accepte que des lectures (un serveur de secours, ou "
+                              "mis en lecture seule) : les envois attendent qu'il accepte de "
+                              "nouveau l'écriture. Pour un serveur et son secours, ajoutez "
+                              "target_session_attrs=read-write à la connexion (%1).")
+            .arg(detail);
+    }
+    if (code.startsWith(QLatin1String("53"))) { // disk full, out of memory, too many connections
+        return QStringLiteral("Le serveur manque de ressources (disque plein ?) : les envois "
+                              "attendent (%1).")
+            .arg(detail);
+    }
     if (code.isEmpty() || code.startsWith(QLatin1String("08"))
         || code.startsWith(QLatin1String("57P"))) {
         return QStringLiteral("Le serveur ne répond plus : %1").arg(detail);
@@ -86,14 +98,36 @@ QString status(const SharingState &state)
         : QStringLiteral("Historique partagé : %1 envois en attente").arg(state.waiting);
 }
 
+QString restored(const SharingState &state)
+{
+    if (state.restored == 0) {
+        return state.failed ? QStringLiteral("Le serveur n'a pas pu être vérifié.")
+                            : QStringLiteral("Le serveur a tous les envois de ce poste.");
+    }
+    const QString lost = state.restored == 1
+        ? QStringLiteral("1 envoi de ce poste manquait au serveur (restauré, ou repris par son "
+                         "secours)")
+        : QStringLiteral("%1 envois de ce poste manquaient au serveur (restauré, ou repris par "
+                         "son secours)")
+              .arg(state.restored);
+    const bool waiting = state.failed || state.waiting > 0;
+    return lost
+        + (state.restored == 1 ? (waiting ? QStringLiteral(" : il attend d'y être renvoyé.")
+                                          : QStringLiteral(" : il y est de nouveau."))
+                               : (waiting ? QStringLiteral(" : ils attendent d'y être renvoyés.")
+                                          : QStringLiteral(" : ils y sont de nouveau.")));
+}
+
 QString identity(const ServerIdentity &server)
 {
     const QString link = !server.encrypted ? QStringLiteral("liaison non chiffrée")
         : server.certificateChecked ? QStringLiteral("liaison chiffrée, certificat vérifié")
                                     : QStringLiteral("liaison chiffrée, certificat non vérifié");
-    return QStringLiteral("PostgreSQL %1 sur %2, %3")
-        .arg(server.version, server.host.isEmpty() ? QStringLiteral("ce poste") : server.host,
-             link);
+    QString where = server.host.isEmpty() ? QStringLiteral("ce poste") : server.host;
+    if (!server.port.isEmpty() && server.port != QLatin1String("5432")) {
+        where += QStringLiteral(" (port %1)").arg(server.port);
+    }
+    return QStringLiteral("PostgreSQL %1 sur %2, %3").arg(server.version, where, link);
 }
 
 } // namespace Tensiova::SharingMessages

@@ -18,6 +18,8 @@ QString failure(const SharedDatabase &shared);
 QString connectionTextRefusal(const QString &connection);
 // "Historique partagé : à jour", "Historique partagé : 3 envois en attente".
 QString status(const SharingState &state);
+// What a check of the server found: the records it had lost, sent to it again.
+QString restored(const SharingState &state);
 // "PostgreSQL 15.18 sur localhost, liaison chiffrée, certificat vérifié".
 QString identity(const ServerIdentity &server);
 // Where libpq looks for passwords on this system.
