@@ -467,6 +467,22 @@ private slots:
         QVERIFY(out.contains(QLatin1String("POSTE-ATELIER")));
         QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--shared")}, &out), 0);
         QCOMPARE(out.count(QLatin1String("  |  POSTE-ATELIER (technicien)  |  ")), 3);
+        // Records the server lost (restored from an older backup) are found and sent again.
+        const QStringList verify {QStringLiteral("--history"), QStringLiteral("--push"),
+                                  QStringLiteral("--verify")};
+        QVERIFY(m_server.query(QStringLiteral("DELETE FROM tensiova_envois WHERE local_id <> 2"),
+                               database));
+        QCOMPARE(tensiova(verify, &out), 0);
+        QVERIFY2(out.startsWith(QStringLiteral("2 envois de ce poste manquaient au serveur "
+                                               "(restauré, ou repris par son secours) : ils y "
+                                               "sont de nouveau.\n2 envoi(s) copié(s)")),
+                 qPrintable(out));
+        QCOMPARE(serverCount(database), 3);
+        QCOMPARE(tensiova(verify, &out), 0);
+        QVERIFY2(out.startsWith(QStringLiteral("Le serveur a tous les envois de ce poste.\n")),
+                 qPrintable(out));
+        QCOMPARE(tensiova({QStringLiteral("--history"), QStringLiteral("--verify")}, &out, &err),
+                 2);
 
         // "--send" hands its record over at once, whatever the device did (here: no port).
         const QStringList send {
