@@ -318,7 +318,8 @@ private slots:
              {QStringLiteral("Fiche de programmation"), QStringLiteral("Site Nord; armoire \"B1\""),
               QStringLiteral("07/12/2026 15:31:12"), QStringLiteral("COM1 (/dev/ttyUSB1)"),
               QStringLiteral("FTDI, FT232R USB UART, n° A1"), QStringLiteral("répondu"),
-              QStringLiteral("POSTE-ATELIER, compte technicien"),
+              QStringLiteral("POSTE-ATELIER, compte technicien"), QStringLiteral("Envoyé depuis"),
+              originWord(record.origin) + QStringLiteral(", Tensiova 1.0.0"),
               QStringLiteral("6E 01 C8 05 01 00 FF 01"), QStringLiteral("ET1"),
               QStringLiteral("relais"), QStringLiteral("buzzer"), QStringLiteral("4F 4B 0D 0A")}) {
             QVERIFY2(page.contains(expected), qPrintable(expected + QStringLiteral("\n") + page));

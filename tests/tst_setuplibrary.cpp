@@ -416,6 +416,14 @@ private slots:
         QVERIFY(answered.wait(LongWaitMs));
         auto *list = library->findChild<QTableWidget *>(QStringLiteral("ListeReglages"));
         QCOMPARE(list->rowCount(), 1);
+        // The list in sight, between its filter and its buttons.
+        QVERIFY(list->isVisible());
+        QVERIFY(list->geometry().top()
+                > library->findChild<QWidget *>(QStringLiteral("FiltreReglages"))->y());
+        QVERIFY(list->geometry().bottom()
+                < library->findChild<QWidget *>(QStringLiteral("OuvrirReglage"))
+                      ->mapTo(library, QPoint())
+                      .y());
         QCOMPARE(list->item(0, 0)->text(), name);
         QCOMPARE(list->item(0, 1)->text(), QStringLiteral("v1"));
         QCOMPARE(list->item(0, 3)->text(), QStringLiteral("poste"));
@@ -557,7 +565,8 @@ private slots:
         HistoryWindow *history = window.historyWindow();
         QSignalSpy loaded(&history->model(), &HistoryModel::firstPageLoaded);
         history->showLatestByLabel(true);
-        QVERIFY(loaded.wait(LongWaitMs));
+        // Read at once from this station's history, or later from the server's.
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), LongWaitMs);
         const HistoryModel &model = history->model();
         QCOMPARE(model.rowCount(), 1);
         QCOMPARE(model.data(model.index(0, model.setupColumn()), Qt::DisplayRole).toString(),

@@ -39,6 +39,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <map>
+
 using namespace Tensiova;
 
 namespace {
@@ -346,6 +348,7 @@ private slots:
         QCOMPARE(heard->childCount(), 2);
         QCOMPARE(heard->child(0)->object(), static_cast<QObject *>(list->view()));
         QCOMPARE(heard->child(1)->object(), static_cast<QObject *>(list->lineEdit()));
+        QCOMPARE(heard->indexOfChild(heard->child(0)), 0);
         QCOMPARE(heard->indexOfChild(heard->child(1)), 1);
         QVERIFY(!heard->child(2));
         // ... and opens and closes its list by the actions it announces.
@@ -361,6 +364,20 @@ private slots:
         QVERIFY(about.startsWith(
             QStringLiteral("à propos de ...|Surveillance de tensions analogiques et logiques")));
         QVERIFY(about.contains(QString::fromLatin1(qVersion())));
+    }
+
+    // Fichier ▸ Quitter ends the program when nothing waits to be sent.
+    void quitEndsTheProgram()
+    {
+        WindowFixture fixture;
+        MainWindow &window = fixture.open();
+        window.show();
+        QTimer notQuit; // ends the loop with a failure instead of hanging
+        notQuit.setSingleShot(true);
+        connect(&notQuit, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        notQuit.start(LongWaitMs);
+        QTimer::singleShot(0, &window, &MainWindow::n_quit_Click);
+        QCOMPARE(QCoreApplication::exec(), 0);
     }
 
     void focusFollowsTheDesignOrder()
@@ -669,6 +686,23 @@ private slots:
         dialogs.inform(nullptr, QStringLiteral("Information"), QStringLiteral("Envoyé"));
         answerNext({}, true);
         dialogs.warn(nullptr, QStringLiteral("Attention"), QStringLiteral("Absent"));
+        // Quitting with values not sent: each of the three buttons says its own choice.
+        const std::map<QString, UserDialogs::QuitChoice> choices {
+            {QStringLiteral("&Envoyer"), UserDialogs::QuitChoice::Send},
+            {QStringLiteral("&Quitter sans envoyer"), UserDialogs::QuitChoice::QuitWithoutSending},
+            {QStringLiteral("Annuler"), UserDialogs::QuitChoice::Cancel}};
+        for (const auto &[clicked, choice] : choices) {
+            QTimer::singleShot(0, [clicked] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                for (QAbstractButton *button : box->buttons()) {
+                    if (button->text() == clicked) {
+                        button->click();
+                    }
+                }
+            });
+            QCOMPARE(dialogs.askBeforeQuit(nullptr, "Quitter", "Les envoyer ?"), choice);
+        }
         // A question is answered yes by the button that names its action, no by "Annuler".
         for (const QString &clicked : {QStringLiteral("Remplacer"), QStringLiteral("Annuler")}) {
             QTimer::singleShot(0, [clicked] {
