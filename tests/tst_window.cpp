@@ -686,34 +686,29 @@ private slots:
         dialogs.inform(nullptr, QStringLiteral("Information"), QStringLiteral("Envoyé"));
         answerNext({}, true);
         dialogs.warn(nullptr, QStringLiteral("Attention"), QStringLiteral("Absent"));
+        const auto clickInNextQuestion = [](const QString &clicked) {
+            QTimer::singleShot(0, [clicked] {
+                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                for (QAbstractButton *button : box->buttons()) {
+                    if (button->text() == clicked) {
+                        button->click();
+                    }
+                }
+            });
+        };
         // Quitting with values not sent: each of the three buttons says its own choice.
         const std::map<QString, UserDialogs::QuitChoice> choices {
             {QStringLiteral("&Envoyer"), UserDialogs::QuitChoice::Send},
             {QStringLiteral("&Quitter sans envoyer"), UserDialogs::QuitChoice::QuitWithoutSending},
             {QStringLiteral("Annuler"), UserDialogs::QuitChoice::Cancel}};
         for (const auto &[clicked, choice] : choices) {
-            QTimer::singleShot(0, [clicked] {
-                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                QVERIFY(box);
-                for (QAbstractButton *button : box->buttons()) {
-                    if (button->text() == clicked) {
-                        button->click();
-                    }
-                }
-            });
+            clickInNextQuestion(clicked);
             QCOMPARE(dialogs.askBeforeQuit(nullptr, "Quitter", "Les envoyer ?"), choice);
         }
         // A question is answered yes by the button that names its action, no by "Annuler".
         for (const QString &clicked : {QStringLiteral("Remplacer"), QStringLiteral("Annuler")}) {
-            QTimer::singleShot(0, [clicked] {
-                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                QVERIFY(box);
-                for (QAbstractButton *button : box->buttons()) {
-                    if (button->text() == clicked) {
-                        button->click();
-                    }
-                }
-            });
+            clickInNextQuestion(clicked);
             QCOMPARE(dialogs.confirm(nullptr, "Repère", "Remplacer les valeurs ?", "Remplacer"),
                      clicked == QStringLiteral("Remplacer"));
         }
