@@ -158,7 +158,7 @@ private slots:
         writeBytes(fixture.paramIni(), iniBytes({{"Port COM", "97"}}));
         MainWindow &window = fixture.open();
         // The ports present are listed on a thread of their own, within moments of the start.
-        QTRY_VERIFY(window.serialLink().portWatch().hasListed());
+        QTRY_VERIFY_WITH_TIMEOUT(window.serialLink().portWatch().hasListed(), LongWaitMs);
         fixture.send();
         QCOMPARE(fixture.dialogs.warnings.size(), 1);
         const QString warning = fixture.dialogs.warnings.first();
