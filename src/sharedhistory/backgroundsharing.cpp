@@ -19,10 +19,10 @@ BackgroundSharing::BackgroundSharing(const QString &historyPath, const SharedSer
     m_retry = new QTimer(m_worker);
     m_retry->setSingleShot(true);
     connect(m_retry, &QTimer::timeout, m_worker, [this] { pushNow(); });
-    // The server is checked for lost records now and then even when nothing is written.
+    // The server is checked for lost records now and then, even when nothing is written.
     auto *check = new QTimer(m_worker);
     check->setInterval(SharedPush::VerifyEveryMs);
-    connect(check, &QTimer::timeout, m_worker, [this] { pushNow(); });
+    connect(check, &QTimer::timeout, m_worker, [this] { pushNow(SharedPush::Check::Now); });
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
     m_thread.setObjectName(QStringLiteral("historique partagé"));
@@ -70,12 +70,12 @@ void BackgroundSharing::setServer(const SharedServer &server)
         Qt::QueuedConnection);
 }
 
-void BackgroundSharing::pushNow()
+void BackgroundSharing::pushNow(SharedPush::Check check)
 {
     if (!m_push || m_thread.isInterruptionRequested()) {
         return;
     }
-    const SharingState state = m_push->run();
+    const SharingState state = m_push->run(QDeadlineTimer::Forever, check);
     if (!state.failed && m_afterEachSuccess) {
         m_afterEachSuccess(m_push->database());
     }

@@ -42,7 +42,7 @@ signals:
     void stateChanged(const Tensiova::SharingState &state);
 
 private:
-    void pushNow(); // on the thread
+    void pushNow(SharedPush::Check check = SharedPush::Check::WhenDue); // on the thread
 
     QString m_historyPath;
     SharedServer m_server;

@@ -66,8 +66,7 @@ SharingState SharedPush::run(QDeadlineTimer deadline, Check check)
         return failed(state, m_database.errorCode(), m_database.error());
     }
     state.server = m_database.identity();
-    const bool checkDue = check == Check::Now || m_database.connections() != m_checkedConnection
-        || m_nextCheck.hasExpired();
+    const bool checkDue = check == Check::Now || m_database.connections() != m_checkedConnection;
     if (state.waiting == 0 && !checkDue) {
         return state;
     }
@@ -84,7 +83,6 @@ SharingState SharedPush::run(QDeadlineTimer deadline, Check check)
         }
         state.restored = *lost;
         m_checkedConnection = m_database.connections();
-        m_nextCheck.setRemainingTime(VerifyEveryMs);
     }
     while (!deadline.hasExpired()) {
         const QList<HistoryStore::Unshared> batch = m_store.unshared(SharedDatabase::SendBatch);

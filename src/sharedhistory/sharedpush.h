@@ -28,10 +28,11 @@ struct SharingState
 // a crash between the two is kept once by the server.
 //
 // A server restored from last night's backup, or a standby promoted before the last records
-// reached it, no longer has records the station marked sent. So on each new connection, and
-// every VerifyEveryMs, the station compares what it marked sent with what the server holds, by
-// blocks of VerifyBlock local ids (how many, and the sum of their ids); only a block that
-// differs is read id by id, and its missing records wait again to be sent.
+// reached it, no longer has records the station marked sent. So on each new connection (and
+// every VerifyEveryMs, asked by the station's sender), the station compares what it marked sent
+// with what the server holds, by blocks of VerifyBlock local ids (how many, and the sum of their
+// ids); only a block that differs is read id by id, and its missing records wait again to be
+// sent.
 class SharedPush
 {
 public:
@@ -43,7 +44,7 @@ public:
     SharedPush(const QString &historyPath, SharedDatabase &database);
 
     // Until nothing waits, the server fails or the deadline passes. Check::Now compares with the
-    // server whether or not the check is due.
+    // server even on a connection that has been checked.
     enum class Check { WhenDue, Now };
     SharingState run(QDeadlineTimer deadline = QDeadlineTimer::Forever,
                      Check check = Check::WhenDue);
@@ -58,7 +59,6 @@ private:
     std::optional<SharedDatabase> m_own;
     SharedDatabase &m_database;
     quint64 m_checkedConnection = 0; // SharedDatabase::connections() at the last check
-    QDeadlineTimer m_nextCheck; // expired: a check is due
 };
 
 } // namespace Tensiova

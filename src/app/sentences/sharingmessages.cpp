@@ -104,18 +104,16 @@ QString restored(const SharingState &state)
         return state.failed ? QStringLiteral("Le serveur n'a pas pu être vérifié.")
                             : QStringLiteral("Le serveur a tous les envois de ce poste.");
     }
-    const QString lost = state.restored == 1
-        ? QStringLiteral("1 envoi de ce poste manquait au serveur (restauré, ou repris par son "
-                         "secours)")
-        : QStringLiteral("%1 envois de ce poste manquaient au serveur (restauré, ou repris par "
-                         "son secours)")
-              .arg(state.restored);
-    const bool waiting = state.failed || state.waiting > 0;
-    return lost
-        + (state.restored == 1 ? (waiting ? QStringLiteral(" : il attend d'y être renvoyé.")
-                                          : QStringLiteral(" : il y est de nouveau."))
-                               : (waiting ? QStringLiteral(" : ils attendent d'y être renvoyés.")
-                                          : QStringLiteral(" : ils y sont de nouveau.")));
+    const bool one = state.restored == 1;
+    const QString lost = one
+        ? QStringLiteral("1 envoi de ce poste manquait")
+        : QStringLiteral("%1 envois de ce poste manquaient").arg(state.restored);
+    const QString now = state.failed || state.waiting > 0
+        ? (one ? QStringLiteral("il attend d'y être renvoyé")
+               : QStringLiteral("ils attendent d'y être renvoyés"))
+        : (one ? QStringLiteral("il y est de nouveau") : QStringLiteral("ils y sont de nouveau"));
+    return QStringLiteral("%1 au serveur (restauré, ou repris par son secours) : %2.")
+        .arg(lost, now);
 }
 
 QString identity(const ServerIdentity &server)
