@@ -19,6 +19,7 @@
 #include "scripteduserdialogs.h"
 #include "settings/setupstore.h"
 #include "sharedhistory/backgroundsharing.h"
+#include "sharedhistory/sharedpush.h"
 #include "sharedhistory/sharedserversetting.h"
 #include "testserver.h"
 
@@ -37,8 +38,10 @@
 #include <QTest>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include <signal.h>
@@ -298,27 +301,6 @@ void measureLoad(const QString &folder)
 }
 
 // A record as a busy workshop writes them: n minutes from now, 40 ports, 300 files, 50 sites.
-SendRecord benchRecord(int n)
-{
-    SendRecord record;
-    record.programVersion = QStringLiteral(TENSIOVA_VERSION);
-    record.account = QStringLiteral("technicien");
-    record.computer = QStringLiteral("POSTE-ATELIER");
-    record.adapter = {QStringLiteral("FTDI"), QStringLiteral("FT232R USB UART"), {}};
-    record.message = QByteArray(52, '\x01');
-    record.message[0] = 'n';
-    record.appendAnswer("OK\r\n");
-    record.outcome = SendRecord::Outcome::Answered;
-    record.sentAt = QDateTime::currentDateTimeUtc().addSecs(n * 60);
-    const int k = std::abs(n);
-    record.port = 1 + k % 40;
-    record.device = QStringLiteral("/dev/ttyUSB%1").arg(k % 40);
-    record.adapter.serialNumber = QStringLiteral("FT%1").arg(k % 997, 5, 10, QLatin1Char('0'));
-    record.setupFile = QStringLiteral("/home/technicien/reglages/armoire-%1.ini").arg(k % 300);
-    record.label = QStringLiteral("Site %1, armoire %2").arg(k % 50).arg(k % 300);
-    return record;
-}
-
 // A history of 100,000 records, then what the station pays with it: a record on the event loop,
 // the window shown with its first rows, a search, the CSV of all, and the window's memory.
 void measureHistory(const QString &folder, ScriptedUserDialogs &dialogs)
@@ -406,6 +388,71 @@ void measureHistory(const QString &folder, ScriptedUserDialogs &dialogs)
     useBenchDataFolder(folder);
 }
 
+// A station's history of 50,000 records, all marked sent to the server (which the caller then
+// fills with them): its station id, or nothing when it could not be made.
+std::optional<QString> stationWithRecordsSent(const QString &path, const SharedServer &server)
+{
+    HistoryStore store(path);
+    for (int n = 0; n < 50'000; ++n) {
+        SendRecord record = benchRecord(n);
+        if (!store.append(record)) {
+            std::fprintf(stderr, "station not filled: %s\n", qPrintable(store.error()));
+            return std::nullopt;
+        }
+    }
+    SharedDatabase database(server);
+    if (!database.connect() || !store.followSharedDatabase(database.databaseId())) {
+        std::fprintf(stderr, "station not marked: %s\n", qPrintable(database.error()));
+        return std::nullopt;
+    }
+    for (auto batch = store.unshared(10'000); !batch.isEmpty(); batch = store.unshared(10'000)) {
+        store.markShared(batch);
+    }
+    return store.stationId();
+}
+
+// Four stations of 2,500 records each, sent, then lost by the server as a restore from a
+// backup taken before them would lose them: from the stations' connection to all back.
+void measureRestore(const QString &data, const TestServer &server)
+{
+    constexpr int Stations = 4;
+    QStringList paths;
+    QStringList stations;
+    for (int station = 0; station < Stations; ++station) {
+        paths.append(QDir(data).filePath(QStringLiteral("restored-%1.sqlite").arg(station)));
+        HistoryStore store(paths.last());
+        for (int n = 0; n < 2'500; ++n) {
+            SendRecord record = benchRecord(n);
+            store.append(record);
+        }
+        stations.append(QStringLiteral("'%1'").arg(store.stationId()));
+        if (SharedPush(paths.last(), {server.connection()}).run().sent != 2'500) {
+            std::fprintf(stderr, "restore: the records were not sent\n");
+            return;
+        }
+    }
+    if (!server.query(QStringLiteral("DELETE FROM tensiova_envois WHERE station IN (%1)")
+                          .arg(stations.join(QLatin1Char(','))))) {
+        std::fprintf(stderr, "restore: the records were not removed\n");
+        return;
+    }
+    QElapsedTimer timer;
+    timer.start();
+    std::vector<std::thread> running;
+    std::atomic<qint64> restored = 0;
+    for (const QString &path : paths) {
+        running.emplace_back(
+            [&, path] { restored += SharedPush(path, {server.connection()}).run().restored; });
+    }
+    for (std::thread &thread : running) {
+        thread.join();
+    }
+    report("restore_s", milliseconds(timer) / 1000.0, "s");
+    if (restored != Stations * 2'500) {
+        std::fprintf(stderr, "restore: %lld restored\n", static_cast<long long>(restored));
+    }
+}
+
 // The shared history against a real PostgreSQL server on this machine: "Envoi" with the server
 // reachable, unreachable or stopped (each beside "Envoi" without one), from "Envoi" to the
 // server's commit, a backlog of 10,000 records, then a workshop of 1,000,000 records from 20
@@ -476,27 +523,38 @@ void measureShared(const QString &folder, ScriptedUserDialogs &dialogs)
         }
     }
 
-    // A million records from 20 stations, 10,000 repères, written on the server by SQL.
+    // One of the twenty stations is a real one, its 50,000 records marked sent.
+    const QString checkedPath = QDir(data).filePath(QStringLiteral("checked.sqlite"));
+    const std::optional<QString> checkedStation = stationWithRecordsSent(checkedPath, reachable);
+    if (!checkedStation) {
+        return;
+    }
+
+    // A million records from 20 stations, 10,000 repères, written on the server by SQL as a
+    // workshop imports its old records: nothing asks the server to gather its statistics after.
     QElapsedTimer filling;
     filling.start();
-    const std::optional<QString> filled = server.query(QStringLiteral(
-        "INSERT INTO tensiova_envois (station, local_id, sent_utc, utc_offset, origin, version,"
-        " account, computer, port, device, maker, product, serial_number, setup_file, message,"
-        " outcome, reason, answer, answer_text, label, label_folded, search)"
-        " SELECT 'station-' || n % 20, n, now() - (1000000 - n) * interval '1 minute', 3600,"
-        " 'window', '1.0.0', 'technicien' || n % 20, 'POSTE-' || n % 20, 1 + n % 40,"
-        " '/dev/ttyUSB' || n % 40, 'FTDI', 'FT232R USB UART', 'FT' || lpad((n % 997)::text, 5, "
-        "'0'),"
-        " '/home/technicien/reglages/armoire-' || n % 300 || '.ini', decode(repeat('01', 52), "
-        "'hex'),"
-        " 'answered', '', '\\x4f4b0d0a'::bytea, E'OK\\r\\n', 'Site ' || n % 50 || ', armoire ' || "
-        "n % 10000,"
-        " 'site ' || n % 50 || ', armoire ' || n % 10000,"
-        " 'com' || (1 + n % 40) || ' /dev/ttyusb' || n % 40 || ' ftdi ft232r usb uart ft'"
-        " || lpad((n % 997)::text, 5, '0') || ' armoire-' || n % 300 || '.ini répondu ok'"
-        " || E'\\n' || 'poste-' || n % 20 || E'\\n' || 'technicien' || n % 20"
-        " FROM generate_series(1, 1000000) n; ANALYZE tensiova_envois; SELECT count(*) FROM "
-        "tensiova_envois"));
+    const std::optional<QString> filled = server.query(
+        QStringLiteral(
+            "INSERT INTO tensiova_envois (station, local_id, sent_utc, utc_offset, origin, version,"
+            " account, computer, port, device, maker, product, serial_number, setup_file, message,"
+            " outcome, reason, answer, answer_text, label, label_folded, search)"
+            " SELECT CASE n % 20 WHEN 0 THEN '%1' ELSE 'station-' || n % 20 END, n / 20, now() - "
+            "(1000000 - n) * interval '1 minute', 3600,"
+            " 'window', '1.0.0', 'technicien' || n % 20, 'POSTE-' || n % 20, 1 + n % 40,"
+            " '/dev/ttyUSB' || n % 40, 'FTDI', 'FT232R USB UART', 'FT' || lpad((n % 997)::text, 5, "
+            "'0'),"
+            " '/home/technicien/reglages/armoire-' || n % 300 || '.ini', decode(repeat('01', 52), "
+            "'hex'),"
+            " 'answered', '', '\\x4f4b0d0a'::bytea, E'OK\\r\\n', 'Site ' || n % 50 || ', armoire ' "
+            "|| "
+            "n % 10000,"
+            " 'site ' || n % 50 || ', armoire ' || n % 10000,"
+            " 'com' || (1 + n % 40) || ' /dev/ttyusb' || n % 40 || ' ftdi ft232r usb uart ft'"
+            " || lpad((n % 997)::text, 5, '0') || ' armoire-' || n % 300 || '.ini répondu ok'"
+            " || E'\\n' || 'poste-' || n % 20 || E'\\n' || 'technicien' || n % 20"
+            " FROM generate_series(1, 1000000) n; SELECT count(*) FROM tensiova_envois")
+            .arg(*checkedStation));
     report("shared_fill_s", milliseconds(filling) / 1000.0, "s");
     if (!filled) {
         std::fprintf(stderr, "the workshop's history was not filled\n");
@@ -542,6 +600,31 @@ void measureShared(const QString &folder, ScriptedUserDialogs &dialogs)
         }
     }
     report("shared_window_mib", double(residentMemoryKiB() - memoryBefore) / 1024.0, "MiB");
+
+    // The check a station makes on each connection and every few minutes, when nothing is
+    // missing: its 50,000 records against the million, first right after the import, then once
+    // the server has done the housekeeping it does by itself after inserts (autovacuum's VACUUM,
+    // after which its index alone answers).
+    SharedPush checked(checkedPath, reachable);
+    const auto check = [&checked] {
+        QElapsedTimer timer;
+        timer.start();
+        const SharingState state = checked.run(QDeadlineTimer::Forever, SharedPush::Check::Now);
+        if (state.failed || state.restored != 0) {
+            std::fprintf(stderr, "check: %lld restored, %s\n",
+                         static_cast<long long>(state.restored), qPrintable(state.reason));
+        }
+        return milliseconds(timer);
+    };
+    check(); // connected
+    report("verify_after_import_ms", check(), "ms");
+    server.query(QStringLiteral("VACUUM tensiova_envois"));
+    std::vector<double> checks;
+    for (int run = 0; run < 11; ++run) {
+        checks.push_back(check());
+    }
+    report("verify_ms", median(checks), "ms");
+    measureRestore(data, server);
 
     SharedServerSetting::save(reachable);
     QProcess csv;
@@ -760,6 +843,10 @@ int main(int argc, char *argv[])
         {QStringLiteral("shared"),
          [&] {
              measureShared(folder.path(), dialogs);
+         }},
+        {QStringLiteral("failover"),
+         [&] {
+             measureFailover(folder.path());
          }},
         {QStringLiteral("library"), [&] {
              measureLibrary(folder.path());

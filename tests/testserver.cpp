@@ -144,3 +144,12 @@ bool TestServer::signalServer(int signal) const
     }
     return ::kill(pid_t(pid), signal) == 0;
 }
+
+QString TestServer::connectionToEither(const TestServer &standby) const
+{
+    return QStringLiteral("host=localhost,localhost port=%1,%2 dbname=atelier user=atelier_admin"
+                          " sslmode=verify-full sslrootcert=%3 target_session_attrs=read-write")
+        .arg(m_port)
+        .arg(standby.port())
+        .arg(QDir(m_folder).filePath(QStringLiteral("ca.crt")));
+}

@@ -35,6 +35,9 @@ public:
     QString connection(const QString &account = QStringLiteral("atelier_admin"),
                        const QString &database = QStringLiteral("atelier"),
                        const QString &extra = {}) const;
+    // To this server or its standby, whichever takes writes, as the stations of a workshop with
+    // a standby connect.
+    QString connectionToEither(const TestServer &standby) const;
     // What psql prints (unaligned, tuples only) for the statements, as the administrator; nothing
     // when they failed.
     std::optional<QString> query(const QString &sql,

@@ -54,6 +54,24 @@ private:
             ? name
             : QString();
     }
+    // Records 1 to count of another station written by SQL, each a second after the one before,
+    // its number as its port; search: the SQL of their search text.
+    bool writeOthers(const QString &database, int count, const QString &search = "''") const
+    {
+        return m_server
+            .query(QStringLiteral(
+                       "INSERT INTO tensiova_envois (station, local_id, sent_utc, utc_offset,"
+                       " origin, version, account, computer, port, device, maker, product,"
+                       " serial_number, setup_file, message, outcome, reason, answer,"
+                       " answer_text, label, label_folded, search)"
+                       " SELECT 'autre', n, now() + n * interval '1 second', 0, 'script', '',"
+                       " '', '', n, '', '', '', '', '', '', 'answered', '', '', '', '', '', %2"
+                       " FROM generate_series(1, %1) n")
+                       .arg(count)
+                       .arg(search),
+                   database)
+            .has_value();
+    }
     QString historyPath(const QString &name) const
     {
         return m_folder.filePath(name + QStringLiteral(".sqlite"));
@@ -402,6 +420,53 @@ private slots:
         }
     }
 
+    // A search first reads through the newest records, then asks the index for the rest: every
+    // match comes once, newest first, wherever it lies, a page at a time or all at once.
+    void searchFindsEachMatchOnceWhereverItLies_data()
+    {
+        QTest::addColumn<int>("every"); // the n-th records hold the text
+        QTest::addColumn<int>("upTo"); // among the records numbered up to this one
+        const int records = SharedDatabase::RecentWindow + 5000;
+        QTest::newRow("many: the newest fill a page") << 50 << records;
+        QTest::newRow("the pages cross into the older") << 150 << records;
+        QTest::newRow("few, all older than the newest") << 10 << 100;
+    }
+    void searchFindsEachMatchOnceWhereverItLies()
+    {
+        QFETCH(int, every);
+        QFETCH(int, upTo);
+        const QString database = freshDatabase();
+        SharedDatabase shared({m_server.connection(QStringLiteral("atelier_admin"), database)});
+        QVERIFY2(shared.connect(), qPrintable(shared.error()));
+        const int records = SharedDatabase::RecentWindow + 5000;
+        QVERIFY(writeOthers(database, records,
+                            QStringLiteral("CASE WHEN n % %1 = 0 AND n <= %2 THEN 'la cible'"
+                                           " ELSE 'autre chose' END")
+                                .arg(every)
+                                .arg(upTo)));
+        QList<int> expected; // their numbers, which the test gives as their ports
+        for (int n = std::min(records, upTo) / every * every; n > 0; n -= every) {
+            expected.append(n);
+        }
+        HistoryFilter filter;
+        filter.text = QStringLiteral("CIBLE");
+        const auto numbers = [](const QList<SendRecord> &found) {
+            QList<int> ports;
+            for (const SendRecord &record : found) {
+                ports.append(record.port);
+            }
+            return ports;
+        };
+        QCOMPARE(numbers(shared.records(filter)), expected);
+        QList<SendRecord> paged;
+        for (QList<SendRecord> page = shared.records(filter, HistoryModel::PageSize);
+             !page.isEmpty();
+             page = shared.records(filter, HistoryModel::PageSize, page.last().id)) {
+            paged += page;
+        }
+        QCOMPARE(numbers(paged), expected);
+    }
+
     void fourStationsAtOnce()
     {
         const QString database = freshDatabase();
@@ -723,16 +788,7 @@ private slots:
         const SharedServer server {m_server.connection(QStringLiteral("atelier_admin"), database)};
         QVERIFY(!SharedPush(path, server).run().failed);
         // The others from another station, written by SQL.
-        QVERIFY(m_server.query(
-            QStringLiteral(
-                "INSERT INTO tensiova_envois (station, local_id, sent_utc, utc_offset,"
-                " origin, version, account, computer, port, device, maker, product,"
-                " serial_number, setup_file, message, outcome, reason, answer,"
-                " answer_text, label, label_folded, search)"
-                " SELECT 'autre', n, now(), 0, 'script', '', '', '', 1, '', '', '', '',"
-                " '', '', 'answered', '', '', '', '', '', '' FROM generate_series(1, %1) n")
-                .arg(others),
-            database));
+        QVERIFY(writeOthers(database, others));
 
         HistoryStore local(path);
         ScriptedUserDialogs dialogs;
@@ -825,12 +881,7 @@ private slots:
         }
         TestServer standby;
         QVERIFY2(standby.startStandbyOf(primary), qPrintable(standby.error()));
-        const SharedServer both {
-            QStringLiteral("host=localhost,localhost port=%1,%2 dbname=atelier user=atelier_admin"
-                           " sslmode=verify-full sslrootcert=%3 target_session_attrs=read-write")
-                .arg(primary.port())
-                .arg(standby.port())
-                .arg(QDir(primary.folder()).filePath(QStringLiteral("ca.crt")))};
+        const SharedServer both {primary.connectionToEither(standby)};
         std::vector<std::unique_ptr<SharedPush>> stations;
         for (const QString &path : paths) {
             stations.push_back(std::make_unique<SharedPush>(path, both));
@@ -937,13 +988,15 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!states.isEmpty(), LongWaitMs);
         QCOMPARE(states.last().at(0).value<SharingState>().waiting, 0);
 
-        // Stopped, then killed: records wait, the loop never stalls.
+        // Stopped, as a link that dies without a word: the server is said lost within the 30 s
+        // promised (the program's own patience is half that), then killed: records wait, the
+        // loop never stalls.
         Heartbeat heartbeat;
         QVERIFY(m_server.signalServer(SIGSTOP));
         states.clear();
         QVERIFY(writeRecordsAside(path, 5, 5));
         sharing.nudge();
-        QTRY_VERIFY_WITH_TIMEOUT(!states.isEmpty(), LongWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!states.isEmpty(), 30000);
         SharingState state = states.last().at(0).value<SharingState>();
         QVERIFY(state.failed);
         QCOMPARE(state.waiting, 5);

@@ -318,22 +318,42 @@ bool SharedDatabase::forEach(const HistoryFilter &filter, int limit, qint64 befo
     bool more = true;
     for (int left = limit; more && (limit < 0 || left > 0);) {
         const int page = limit < 0 ? ReadBatch : std::min(left, ReadBatch);
-        QList<ServerValue> values;
-        QByteArray sql = QByteArray("SELECT ") + Columns + " FROM tensiova_envois"
-            + conditions(filter, beforeId, values) + " ORDER BY sent_utc DESC, id DESC LIMIT "
-            + QByteArray::number(page);
         int read = 0;
-        qint64 last = 0;
-        const bool succeeded = readPage(
-            sql, values,
-            [&](const SendRecord &record) {
-                last = record.id;
-                more = take(record);
-                return more;
-            },
-            &read);
-        if (!succeeded) {
-            return false;
+        qint64 last = beforeId;
+        const auto readRest = [&](QByteArray sql, const QList<ServerValue> &values) {
+            sql += " ORDER BY sent_utc DESC, id DESC LIMIT " + QByteArray::number(page - read);
+            return readPage(
+                sql, values,
+                [&](const SendRecord &record) {
+                    last = record.id;
+                    more = take(record);
+                    return more;
+                },
+                &read);
+        };
+        // Right after a bulk import, before the server has gathered its statistics, the planner
+        // takes the trigram index for any text and reads every record that holds it before the
+        // newest: a text that tens of thousands hold took a second. So a text is looked for
+        // first among the RecentWindow records that come next by date, which never takes long;
+        // the index is asked only for what they did not fill.
+        if (!filter.text.isEmpty()) {
+            QList<ServerValue> values;
+            QByteArray sql = QByteArray("SELECT ") + Columns
+                + " FROM (SELECT * FROM tensiova_envois" + conditions({}, last, values)
+                + " ORDER BY sent_utc DESC, id DESC LIMIT " + QByteArray::number(RecentWindow)
+                + ") AS tensiova_envois";
+            sql += conditions(filter, 0, values);
+            if (!readRest(sql, values)) {
+                return false;
+            }
+        }
+        if (more && read < page) {
+            QList<ServerValue> values;
+            QByteArray sql = QByteArray("SELECT ") + Columns + " FROM tensiova_envois";
+            sql += conditions(filter, last, values);
+            if (!readRest(sql, values)) {
+                return false;
+            }
         }
         more = more && read == page;
         left -= read;

@@ -29,6 +29,8 @@ public:
     // Records a statement takes when they are sent, and read a page at a time for a long listing.
     static constexpr int SendBatch = 100;
     static constexpr int ReadBatch = 2000;
+    // The newest records a search reads through before it asks the trigram index.
+    static constexpr int RecentWindow = 20000;
     // count() says CountLimit + 1 for more than CountLimit records.
     static constexpr qint64 CountLimit = 100000;
 
