@@ -331,9 +331,12 @@ shoot_window() {
     pid=$!
     splash=$(timeout 60 xdotool search --sync --onlyvisible --name "BREVANNE  - Tensiova" 2>/dev/null | head -1)
     if [ -n "$splash" ]; then
-        sleep 1
-        xdotool mousemove --window "$splash" 20 20 click 1
-        for _ in $(seq 60); do
+        # A click that comes while Wine is still busy with the splash is lost: the splash is
+        # clicked again every 4 s until the main window shows (a busy machine takes a while).
+        for attempt in $(seq 120); do
+            if [ $((attempt % 8)) = 2 ]; then
+                xdotool mousemove --window "$splash" 20 20 click 1 2>/dev/null
+            fi
             window=$(xdotool search --onlyvisible --name "analogiques et logiques" 2>/dev/null | head -1)
             [ -n "$window" ] && break
             sleep 0.5

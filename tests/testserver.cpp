@@ -107,7 +107,8 @@ std::optional<QString> TestServer::query(const QString &sql, const QString &data
                 QStringLiteral("-h"), QStringLiteral("127.0.0.1"), QStringLiteral("-p"),
                 QString::number(m_port), QStringLiteral("-U"), QStringLiteral("atelier_admin"),
                 QStringLiteral("-d"), database, QStringLiteral("-c"), sql});
-    if (!psql.waitForFinished(60000) || psql.exitCode() != 0) {
+    // A wait on psql alone: the bench's fill of a million records takes minutes on a busy machine.
+    if (!psql.waitForFinished(600000) || psql.exitCode() != 0) {
         qWarning("psql: %s", psql.readAllStandardError().constData());
         return std::nullopt;
     }

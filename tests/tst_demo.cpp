@@ -34,7 +34,8 @@ private slots:
         device.start(QStringLiteral(DEVSIM),
                      {QStringLiteral("--link"), folder.filePath(QStringLiteral("COM2"))});
         QVERIFY(device.waitForStarted());
-        QTRY_VERIFY(QFileInfo::exists(folder.filePath(QStringLiteral("COM2"))));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder.filePath(QStringLiteral("COM2"))),
+                                 LongWaitMs);
 
         QProcess demo;
         demo.start(QStringLiteral(DEMO),

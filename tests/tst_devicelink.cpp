@@ -209,20 +209,21 @@ private slots:
         fixture.send();
         fixture.device->read(52);
         fixture.device->write("OK");
-        QTRY_COMPARE(window.answers(), QStringLiteral("OK"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.answers(), QStringLiteral("OK"), LongWaitMs);
         fixture.device->write("\r\n");
-        QTRY_COMPARE(window.answers(), QStringLiteral("OK\r\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.answers(), QStringLiteral("OK\r\n"), LongWaitMs);
         window.Comm1_OnComm(1);
         QCOMPARE(window.answers(), QStringLiteral("OK\r\n"));
         fixture.device->write(QByteArray("\x80\xE9\0", 3));
-        QTRY_COMPARE(window.answers(), QStringLiteral("OK\r\n€é") + QChar(0));
+        QTRY_COMPARE_WITH_TIMEOUT(window.answers(), QStringLiteral("OK\r\n€é") + QChar(0),
+                                  LongWaitMs);
         auto *box = fixture.find<QPlainTextEdit>(QStringLiteral("Text1"));
         QVERIFY(box->toPlainText().startsWith(QStringLiteral("OK\n")));
         // A line end split across two arrivals is still one line end on the screen.
         fixture.device->write("A\r");
-        QTRY_VERIFY(window.answers().endsWith(QLatin1Char('\r')));
+        QTRY_VERIFY_WITH_TIMEOUT(window.answers().endsWith(QLatin1Char('\r')), LongWaitMs);
         fixture.device->write("\nB");
-        QTRY_VERIFY(window.answers().endsWith(QLatin1Char('B')));
+        QTRY_VERIFY_WITH_TIMEOUT(window.answers().endsWith(QLatin1Char('B')), LongWaitMs);
         QVERIFY2(box->toPlainText().endsWith(QStringLiteral("A\nB")),
                  qPrintable(box->toPlainText()));
 
@@ -230,7 +231,7 @@ private slots:
         QTest::mouseClick(box->viewport(), Qt::LeftButton);
         QCOMPARE(window.answers(), QString());
         fixture.device->write("B");
-        QTRY_COMPARE(window.answers(), QStringLiteral("B"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.answers(), QStringLiteral("B"), LongWaitMs);
     }
 
     void quitterHidesThePanelAndClosesThePortLater()
@@ -248,13 +249,13 @@ private slots:
         QVERIFY(window.serialLink().portOpen());
         // Answers keep arriving while the panel is hidden.
         fixture.device->write("!");
-        QTRY_COMPARE(window.answers(), QStringLiteral("!"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.answers(), QStringLiteral("!"), LongWaitMs);
 
         window.n_surv_Click();
         QVERIFY(window.isPanelVisible());
         QCOMPARE(window.setup(), workedExample());
         fixture.send();
-        QTRY_VERIFY(!window.serialLink().portOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.serialLink().portOpen(), LongWaitMs);
         QVERIFY(!closing->isActive());
         QCOMPARE(fixture.device->read(104), workedExampleBytes() + workedExampleBytes());
 
@@ -289,7 +290,7 @@ private slots:
         fixture.send();
         fixture.device->read(52);
         fixture.device->hangUp();
-        QTRY_COMPARE(fixture.dialogs.warnings.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.dialogs.warnings.size(), 1, LongWaitMs);
         QTest::qWait(300);
         QCOMPARE(fixture.dialogs.warnings.size(), 1);
         QVERIFY(fixture.dialogs.warnings.first().startsWith(
@@ -335,7 +336,7 @@ private slots:
         DeviceFixture fixture;
         MainWindow &window = fixture.open();
         fixture.send();
-        QTRY_VERIFY(window.serialLink().portOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(window.serialLink().portOpen(), LongWaitMs);
         window.n_journal_Click();
         const int before = window.journal().size();
         QByteArray streamed;
@@ -344,7 +345,7 @@ private slots:
             QVERIFY(fixture.device->write(streamed.right(1)));
             QTest::qWait(1);
         }
-        QTRY_COMPARE(window.answers(), QString::fromLatin1(streamed));
+        QTRY_COMPARE_WITH_TIMEOUT(window.answers(), QString::fromLatin1(streamed), LongWaitMs);
         QByteArray journalled;
         for (int i = before; i < window.journal().size(); ++i) {
             journalled += window.journal().at(i).bytes;
@@ -353,7 +354,7 @@ private slots:
         QVERIFY2(window.journal().size() - before < 50,
                  qPrintable(QString::number(window.journal().size() - before)));
         auto *journal = fixture.find<JournalWindow>(QStringLiteral("JournalWindow"));
-        QTRY_COMPARE(journal->model().rowCount(), window.journal().size());
+        QTRY_COMPARE_WITH_TIMEOUT(journal->model().rowCount(), window.journal().size(), LongWaitMs);
     }
 
     // Every exchange of the run, window open or not; saved as UTF-8 text with the same content.
@@ -366,9 +367,9 @@ private slots:
         window.setSetup(workedExample());
         fixture.send();
         fixture.device->write("OK\r\n");
-        QTRY_COMPARE(window.answers(), QStringLiteral("OK\r\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.answers(), QStringLiteral("OK\r\n"), LongWaitMs);
         window.Command5_Click();
-        QTRY_VERIFY(!window.serialLink().portOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.serialLink().portOpen(), LongWaitMs);
 
         QStringList menu;
         for (QAction *action : fixture.find<QMenu>(QStringLiteral("n_param"))->actions()) {
@@ -425,13 +426,14 @@ private slots:
         fixture.send();
         QCOMPARE(fixture.device->read(52), workedExampleBytes());
         fixture.device->write("OK");
-        QTRY_COMPARE(window.answers(), QStringLiteral("OK"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.answers(), QStringLiteral("OK"), LongWaitMs);
         fixture.device->write("\r\n");
-        QTRY_COMPARE(window.answers(), QStringLiteral("OK\r\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.answers(), QStringLiteral("OK\r\n"), LongWaitMs);
         // Shown while the answer may still grow, whole once the port has closed.
-        QTRY_COMPARE(window.history().store().records({}).value(0).answer, QByteArray("OK\r\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.history().store().records({}).value(0).answer,
+                                  QByteArray("OK\r\n"), LongWaitMs);
         window.Command5_Click();
-        QTRY_VERIFY(!window.serialLink().portOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.serialLink().portOpen(), LongWaitMs);
         fixture.device->write("trop tard");
         QTest::qWait(100);
         QList<SendRecord> records = window.history().store().records({});
@@ -525,7 +527,7 @@ private slots:
         // A new record shows in the open window.
         history->setSearchText({});
         fixture.send();
-        QTRY_COMPARE(history->model().rowCount(), 4);
+        QTRY_COMPARE_WITH_TIMEOUT(history->model().rowCount(), 4, LongWaitMs);
     }
 
     // A history that cannot be written never holds "Envoi" back; it is said once, in the status

@@ -492,6 +492,27 @@ private slots:
 
     // A message that went out is recorded at once, then completed with what the device said until
     // the next "Envoi" or the port's closing.
+    // What the station compares with the server: by blocks of ids, only the records it sent,
+    // including those changed since (their repère waits, they are on the server all the same).
+    void sentBlocksCountOnlyTheRecordsSent()
+    {
+        QTemporaryDir folder;
+        HistoryStore store(folder.filePath(QStringLiteral("h.sqlite")));
+        for (int n = 0; n < 7; ++n) {
+            SendRecord record = sampleRecord(n);
+            QVERIFY(store.append(record));
+        }
+        QList<HistoryStore::Unshared> sent = store.unshared(10);
+        sent.removeIf([](const HistoryStore::Unshared &waiting) {
+            return !QList<qint64> {1, 2, 4, 6}.contains(waiting.record.id);
+        });
+        QVERIFY(store.markShared(sent));
+        QVERIFY(store.setLabel(2, QStringLiteral("Changée depuis")));
+        using Block = HistoryStore::IdBlock;
+        QCOMPARE(store.sharedBlocks(3), QList<Block>({{0, 2, 3}, {1, 1, 4}, {2, 1, 6}}));
+        QCOMPARE(store.sharedIds(0, 6), QList<qint64>({1, 2, 4}));
+    }
+
     void answersCompleteTheirRecord()
     {
         QTemporaryDir folder;
@@ -507,7 +528,8 @@ private slots:
         QCOMPARE(stored(0).label, QStringLiteral("Armoire 4"));
         QCOMPARE(stored(0).origin, SendRecord::Origin::Script);
         recorder.received("OK");
-        QTRY_COMPARE(stored(0).answer, QByteArray("OK")); // shown while it may still grow
+        QTRY_COMPARE_WITH_TIMEOUT(stored(0).answer, QByteArray("OK"),
+                                  LongWaitMs); // shown while it may still grow
         QCOMPARE(stored(0).outcome, SendRecord::Outcome::Answered);
         // A repère set in the window meanwhile stays, and is found.
         QVERIFY(recorder.store().setLabel(stored(0).id, QStringLiteral("Armoire 5")));

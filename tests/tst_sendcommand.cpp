@@ -45,7 +45,8 @@ private slots:
                      setup == QLatin1String("silent")
                          ? deviceOptions + QStringList {QStringLiteral("--silent")}
                          : deviceOptions);
-        QTRY_VERIFY(QFileInfo::exists(folder.filePath(QStringLiteral("COM2"))));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder.filePath(QStringLiteral("COM2"))),
+                                 LongWaitMs);
 
         const auto fill = [&](QString text) {
             return text.replace(QStringLiteral("{file}"), file)
@@ -83,7 +84,8 @@ private slots:
         QProcess device;
         device.start(QStringLiteral(DEVSIM),
                      {QStringLiteral("--link"), folder.filePath(QStringLiteral("COM2"))});
-        QTRY_VERIFY(QFileInfo::exists(folder.filePath(QStringLiteral("COM2"))));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(folder.filePath(QStringLiteral("COM2"))),
+                                 LongWaitMs);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_DATA_HOME"),
                            folder.filePath(QStringLiteral("data")));

@@ -117,7 +117,7 @@ private slots:
         window.Command6_Click();
         QVERIFY(window.serialLink().portOpen());
         if (stopByHand) {
-            QTRY_COMPARE(window.answers(), QStringLiteral("OK\r\n"));
+            QTRY_COMPARE_WITH_TIMEOUT(window.answers(), QStringLiteral("OK\r\n"), LongWaitMs);
             QVERIFY(fixture.stopDevice());
         }
         QTRY_COMPARE_WITH_TIMEOUT(fixture.dialogs.warnings.size(), 1, LongWaitMs);
@@ -131,7 +131,7 @@ private slots:
         QVERIFY(fixture.stopDevice());
         QVERIFY(fixture.startDevice());
         window.Command6_Click();
-        QTRY_COMPARE(window.answers(), QStringLiteral("OK\r\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(window.answers(), QStringLiteral("OK\r\n"), LongWaitMs);
         QCOMPARE(fixture.dialogs.warnings.size(), 1);
     }
 

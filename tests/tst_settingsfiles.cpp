@@ -326,7 +326,7 @@ private slots:
         QProcess saver;
         saver.start(QStringLiteral(SETUPSAVER), {file});
         QVERIFY(saver.waitForStarted());
-        QTRY_VERIFY(QFile::exists(file));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(file), LongWaitMs);
         saver.kill();
         saver.waitForFinished();
 

@@ -470,8 +470,9 @@ private slots:
         fixture.dialogs.textAnswer = name; // the name, then the comment
         library->findChild<QPushButton *>(QStringLiteral("ProposerReglage"))->click();
         QVERIFY(answered.wait(LongWaitMs));
-        QTRY_VERIFY(fixture.dialogs.informations.join(QLatin1Char('\n'))
-                        .contains(QStringLiteral("Proposé : Fenêtre v2")));
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.dialogs.informations.join(QLatin1Char('\n'))
+                                     .contains(QStringLiteral("Proposé : Fenêtre v2")),
+                                 LongWaitMs);
         QCOMPARE(station.version(name, 2)->author, QStringLiteral("autre"));
 
         // A proposal the server refuses: said, and the list's buttons usable again.
@@ -531,7 +532,8 @@ private slots:
         QVERIFY(examine());
         fixture.dialogs.textAnswer = QStringLiteral("AN2 trop bas");
         library->proposalDialog()->findChild<QPushButton *>(QStringLiteral("Refuser"))->click();
-        QTRY_COMPARE(station.version(name, 2)->state, SetupVersion::State::Refused);
+        QTRY_COMPARE_WITH_TIMEOUT(station.version(name, 2)->state, SetupVersion::State::Refused,
+                                  LongWaitMs);
         QCOMPARE(station.version(name, 2)->reason, QStringLiteral("AN2 trop bas"));
 
         // Another person's proposal is approved here, and becomes what a scanned repère opens.
@@ -539,7 +541,8 @@ private slots:
         QVERIFY(examine());
         QCOMPARE(library->proposalDialog()->proposal().number, 3);
         library->proposalDialog()->findChild<QPushButton *>(QStringLiteral("Approuver"))->click();
-        QTRY_COMPARE(station.version(name, 3)->state, SetupVersion::State::Approved);
+        QTRY_COMPARE_WITH_TIMEOUT(station.version(name, 3)->state, SetupVersion::State::Approved,
+                                  LongWaitMs);
         QVERIFY(SetupLibrary(adminDb).assign(QStringLiteral("S-*"), name));
 
         auto *label = fixture.find<QLineEdit>(QStringLiteral("Repere"));
@@ -551,11 +554,12 @@ private slots:
         QVERIFY(window.unsentTyping() > 0);
         label->setText(QStringLiteral("s-1"));
         QTest::keyClick(label, Qt::Key_Return);
-        QTRY_COMPARE(fixture.dialogs.confirmQuestions.size(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.dialogs.confirmQuestions.size(), 1, LongWaitMs);
         QVERIFY(!window.windowTitle().contains(QStringLiteral("v3")));
         fixture.dialogs.confirmation = true;
         QTest::keyClick(label, Qt::Key_Return);
-        QTRY_VERIFY(window.windowTitle().startsWith(QStringLiteral("Réglage « Fenêtre » v3")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            window.windowTitle().startsWith(QStringLiteral("Réglage « Fenêtre » v3")), LongWaitMs);
         QCOMPARE(SetupDraft::of(window.setup(), QLocale::system()).message,
                  sampleDraft(33).message);
 
@@ -602,8 +606,8 @@ private slots:
             QTest::keyClicks(field("Repere", port), QString::fromLatin1(repere));
             QTest::keyClick(field("Repere", port), Qt::Key_Return);
         }
-        QTRY_COMPARE(static_cast<QLabel *>(field("Reglage", 4))->text(),
-                     QStringLiteral("Fenêtre v3"));
+        QTRY_COMPARE_WITH_TIMEOUT(static_cast<QLabel *>(field("Reglage", 4))->text(),
+                                  QStringLiteral("Fenêtre v3"), LongWaitMs);
         QCOMPARE(static_cast<QLabel *>(field("Reglage", 5))->text(), QStringLiteral("fenêtre"));
         QTest::mouseClick(several->findChild<QPushButton *>("EnvoyerATous"), Qt::LeftButton);
         QCOMPARE(devices[4].read(52), sampleDraft(33).message);

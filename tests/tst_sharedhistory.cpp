@@ -604,8 +604,8 @@ private slots:
         QCOMPARE(window.history().store().count({}), 2);
         const QString byHostileLabel = QStringLiteral("label = '''); DROP TABLE x; --'");
         QTRY_COMPARE_WITH_TIMEOUT(serverCount(database, byHostileLabel), 2, LongWaitMs);
-        QTRY_COMPARE(fixture.find<QLabel>(QStringLiteral("SharedHistoryLine"))->text(),
-                     QStringLiteral("Historique partagé : à jour"));
+        QTRY_COMPARE_WITH_TIMEOUT(fixture.find<QLabel>(QStringLiteral("SharedHistoryLine"))->text(),
+                                  QStringLiteral("Historique partagé : à jour"), LongWaitMs);
 
         // The workshop's view, then the latest of each repère; another station's repère is its
         // own to change.
@@ -651,7 +651,8 @@ private slots:
         const SharingState last = states.last().at(0).value<SharingState>();
         QVERIFY(last.waiting >= 1);
         auto *line = fixture.find<QLabel>(QStringLiteral("SharedHistoryLine"));
-        QTRY_COMPARE(line->text(), SharingMessages::status(last)); // told on the window's turn
+        QTRY_COMPARE_WITH_TIMEOUT(line->text(), SharingMessages::status(last),
+                                  LongWaitMs); // told on the window's turn
         QVERIFY(line->text().endsWith(QStringLiteral("en attente")));
         int told = 0;
         for (int n = 0; n < window.journal().size(); ++n) {

@@ -136,7 +136,7 @@ private slots:
             }
             QVERIFY(start.mainWindow() && start.mainWindow()->isVisible());
             QCOMPARE(start.mainWindow()->setup().analog[3].min, QStringLiteral("42"));
-            QTRY_VERIFY(!start.splash());
+            QTRY_VERIFY_WITH_TIMEOUT(!start.splash(), LongWaitMs);
         }
         QCOMPARE(QPixmap(QStringLiteral(":/pictures/splash.ppm")).size(), QSize(704, 338));
         QCOMPARE(QPixmap(QStringLiteral(":/pictures/splash@2x.ppm")).size(), QSize(1408, 676));
@@ -241,7 +241,7 @@ private slots:
         auto *box = splash.findChild<PictureBox *>("Picture1");
         box->installEventFilter(&count);
         box->setPixmap(QPixmap(QStringLiteral(":/pictures/button.png")));
-        QTRY_VERIFY(count.paints > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(count.paints > 0, LongWaitMs);
     }
 
     void closingTheSplashNeverLoadsTheMainWindow()
@@ -252,7 +252,7 @@ private slots:
         start.showSplash();
         QVERIFY(QTest::qWaitForWindowExposed(start.splash()));
         start.splash()->close();
-        QTRY_VERIFY(!start.splash());
+        QTRY_VERIFY_WITH_TIMEOUT(!start.splash(), LongWaitMs);
         QVERIFY(!start.mainWindow());
         QVERIFY(QDir(folder.path()).isEmpty());
     }
@@ -356,9 +356,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QAccessibleActionInterface *actions = heard->actionInterface();
         actions->doAction(QAccessibleActionInterface::pressAction());
-        QTRY_VERIFY(list->view()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(list->view()->isVisible(), LongWaitMs);
         actions->doAction(QAccessibleActionInterface::showMenuAction());
-        QTRY_VERIFY(!list->view()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!list->view()->isVisible(), LongWaitMs);
         window.n_a_propos_de_Click();
         const QString about = fixture.dialogs.informations.value(0);
         QVERIFY(about.startsWith(
@@ -467,7 +467,7 @@ private slots:
 
         window.resize(400, 300);
         auto *scroller = qobject_cast<QScrollArea *>(window.centralWidget());
-        QTRY_VERIFY(scroller->horizontalScrollBar()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(scroller->horizontalScrollBar()->isVisible(), LongWaitMs);
         QVERIFY(scroller->verticalScrollBar()->isVisible());
         QVERIFY(send->visibleRegion().isEmpty());
         scroller->ensureWidgetVisible(send);
@@ -614,16 +614,17 @@ private slots:
             record(QByteArray::number(i));
         }
         QCOMPARE(model.rowCount(), 0); // the views hear of it a little later, in one piece
-        QTRY_COMPARE(model.rowCount(), 50);
+        QTRY_COMPARE_WITH_TIMEOUT(model.rowCount(), 50, LongWaitMs);
         const auto text = [&model](int row, int role = Qt::DisplayRole) {
             return model.data(model.index(row), role).toString();
         };
         QVERIFY(text(0).endsWith(QStringLiteral("« 2 »")) && text(49).endsWith("« 51 »"));
         QCOMPARE(text(49, Qt::AccessibleTextRole), text(49));
         const QScrollBar *bar = window.findChild<QTreeView *>("JournalList")->verticalScrollBar();
-        QTRY_VERIFY(bar->maximum() > 0 && bar->value() == bar->maximum());
+        QTRY_VERIFY_WITH_TIMEOUT(bar->maximum() > 0 && bar->value() == bar->maximum(), LongWaitMs);
         record(QByteArray(5000, 'b'));
-        QTRY_VERIFY(text(49).contains(QStringLiteral("5000 octets (les 1024 premiers) :")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            text(49).contains(QStringLiteral("5000 octets (les 1024 premiers) :")), LongWaitMs);
         QVERIFY(text(48).contains(QStringLiteral("2 octets :")));
         // A full journal that keeps growing is shown as it goes, not once it stops.
         for (int i = 0; i < 8; ++i) {

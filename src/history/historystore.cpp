@@ -653,9 +653,16 @@ std::optional<QList<HistoryStore::IdBlock>> HistoryStore::sharedBlocks(qint64 si
     if (!open(Access::Read)) {
         return std::nullopt;
     }
+    // Every record less those never sent: the first from a small index that holds every id,
+    // the others from the index of those waiting, so that the records themselves are not read
+    // (a station's check runs every few minutes over tens of thousands of them).
     Statement select(m_db,
-                     "SELECT id / ?1, count(*), sum(id) FROM envois"
-                     " WHERE shared_revision > 0 GROUP BY id / ?1 ORDER BY 1");
+                     "SELECT block, sum(n), sum(ids) FROM ("
+                     " SELECT id / ?1 AS block, count(*) AS n, sum(id) AS ids FROM envois"
+                     " GROUP BY block"
+                     " UNION ALL SELECT id / ?1, -count(*), -sum(id) FROM envois"
+                     " WHERE revision > shared_revision AND shared_revision = 0 GROUP BY 1)"
+                     " GROUP BY block HAVING sum(n) > 0 ORDER BY block");
     select.bind(size);
     QList<IdBlock> blocks;
     while (select.step() == SQLITE_ROW) {

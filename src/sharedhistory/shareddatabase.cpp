@@ -291,10 +291,13 @@ bool SharedDatabase::push(const QString &station, const QList<HistoryStore::Unsh
 }
 
 bool SharedDatabase::readPage(const QByteArray &sql, const QList<ServerValue> &values,
-                              const std::function<bool(const SendRecord &)> &take, int *read)
+                              const std::function<bool(const SendRecord &)> &take, int *read,
+                              const QByteArray &plannerSetting)
 {
     ServerRows rows;
-    if (!run(sql, values, &rows)) {
+    if (!(plannerSetting.isEmpty()
+              ? run(sql, values, &rows)
+              : runInTransaction({{plannerSetting, {}}, {sql, values}}, &rows))) {
         return false;
     }
     for (int row = 0; row < rows.count(); ++row) {
@@ -320,7 +323,8 @@ bool SharedDatabase::forEach(const HistoryFilter &filter, int limit, qint64 befo
         const int page = limit < 0 ? ReadBatch : std::min(left, ReadBatch);
         int read = 0;
         qint64 last = beforeId;
-        const auto readRest = [&](QByteArray sql, const QList<ServerValue> &values) {
+        const auto readRest = [&](QByteArray sql, const QList<ServerValue> &values,
+                                  const QByteArray &plannerSetting) {
             sql += " ORDER BY sent_utc DESC, id DESC LIMIT " + QByteArray::number(page - read);
             return readPage(
                 sql, values,
@@ -329,13 +333,15 @@ bool SharedDatabase::forEach(const HistoryFilter &filter, int limit, qint64 befo
                     more = take(record);
                     return more;
                 },
-                &read);
+                &read, plannerSetting);
         };
-        // Right after a bulk import, before the server has gathered its statistics, the planner
-        // takes the trigram index for any text and reads every record that holds it before the
-        // newest: a text that tens of thousands hold took a second. So a text is looked for
-        // first among the RecentWindow records that come next by date, which never takes long;
-        // the index is asked only for what they did not fill.
+        // Right after a bulk import, before the server has gathered its statistics again, the
+        // planner took the trigram index for any text and read every record that holds it
+        // before the newest: a text that tens of thousands hold took a second. So a text is
+        // looked for first among the RecentWindow records that come next by date, and the index
+        // is asked only for what they did not fill. The window is read through the date index
+        // whatever the statistics say: with those of a table a hundred times smaller, the
+        // planner would sort the whole table to find its newest records.
         if (!filter.text.isEmpty()) {
             QList<ServerValue> values;
             QByteArray sql = QByteArray("SELECT ") + Columns
@@ -343,7 +349,7 @@ bool SharedDatabase::forEach(const HistoryFilter &filter, int limit, qint64 befo
                 + " ORDER BY sent_utc DESC, id DESC LIMIT " + QByteArray::number(RecentWindow)
                 + ") AS tensiova_envois";
             sql += conditions(filter, 0, values);
-            if (!readRest(sql, values)) {
+            if (!readRest(sql, values, "SET LOCAL enable_sort = off")) {
                 return false;
             }
         }
@@ -351,7 +357,7 @@ bool SharedDatabase::forEach(const HistoryFilter &filter, int limit, qint64 befo
             QList<ServerValue> values;
             QByteArray sql = QByteArray("SELECT ") + Columns + " FROM tensiova_envois";
             sql += conditions(filter, last, values);
-            if (!readRest(sql, values)) {
+            if (!readRest(sql, values, {})) {
                 return false;
             }
         }

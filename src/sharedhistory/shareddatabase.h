@@ -83,8 +83,10 @@ private:
                               const std::function<bool(const SendRecord &)> &take);
     bool fail(const QString &code, const QString &error);
     void leaveReadOnlySession(const QString &code);
+    // plannerSetting: a SET LOCAL for this statement alone, in a transaction of its own.
     bool readPage(const QByteArray &sql, const QList<ServerValue> &values,
-                  const std::function<bool(const SendRecord &)> &take, int *read = nullptr);
+                  const std::function<bool(const SendRecord &)> &take, int *read = nullptr,
+                  const QByteArray &plannerSetting = {});
 
     SharedServer m_settings;
     ServerConnection m_server;
