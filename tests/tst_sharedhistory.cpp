@@ -638,7 +638,25 @@ private slots:
         QVERIFY(loaded.wait(LongWaitMs));
         QCOMPARE(history->model().rowCount(), 0);
 
+        // The server restored from a backup without them: the station's next connection finds
+        // them missing, sends them again and says so in the journal.
+        QVERIFY(m_server.query(QStringLiteral("DELETE FROM tensiova_envois"), database));
+        QVERIFY(window.setSharedServer({m_server.connection(
+            QStringLiteral("atelier_admin"), database, QStringLiteral("connect_timeout=10"))}));
+        QTRY_COMPARE_WITH_TIMEOUT(serverCount(database, byHostileLabel), 2, LongWaitMs);
+        const auto toldInJournal = [&window](const QString &words) {
+            int told = 0;
+            for (int n = 0; n < window.journal().size(); ++n) {
+                told += window.journal().at(n).cause.contains(words) ? 1 : 0;
+            }
+            return told;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(
+            toldInJournal(QStringLiteral("2 envois de ce poste manquaient au serveur")), 1,
+            LongWaitMs);
+
         // The server gone: told once, the records wait and the line says how many.
+        const int toldBefore = toldInJournal(QStringLiteral("Historique partagé"));
         QVERIFY(window.setSharedServer({QStringLiteral("host=127.0.0.1 port=1 dbname=atelier")}));
         states.clear();
         window.Command6_Click();
@@ -654,13 +672,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(line->text(), SharingMessages::status(last),
                                   LongWaitMs); // told on the window's turn
         QVERIFY(line->text().endsWith(QStringLiteral("en attente")));
-        int told = 0;
-        for (int n = 0; n < window.journal().size(); ++n) {
-            told += window.journal().at(n).cause.startsWith(QStringLiteral("Historique partagé"))
-                ? 1
-                : 0;
-        }
-        QCOMPARE(told, 1);
+        QCOMPARE(toldInJournal(QStringLiteral("Historique partagé")), toldBefore + 1);
         QVERIFY2(line->toolTip().startsWith(QStringLiteral("Connexion au serveur impossible")),
                  qPrintable(line->toolTip()));
         QVERIFY(history->model().isShared());
