@@ -3,6 +3,7 @@
 #include "conversions/windows1252.h"
 #include "settings/fileaccess.h"
 #include "settings/inidocument.h"
+#include "settings/machinepolicy.h"
 #include "settings/settingslocation.h"
 #include "settings/setupstore.h"
 #include "testdata.h"
@@ -108,6 +109,50 @@ private:
 
 private slots:
     void initTestCase() { VERIFY_PROCESS_LOCALE(); }
+
+    // What IT sets for every user of the computer: each value read as its kind, or the first
+    // one that is not told and left unset; a server IT set is theirs unless they allow changes.
+    void machinePolicy_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("server"); // "-": none set
+        QTest::addColumn<bool>("changeable");
+        QTest::addColumn<bool>("unencrypted");
+        QTest::addColumn<QString>("problem"); // the value told, or empty
+        QTest::newRow("nothing set") << QByteArray() << "-" << true << false << "";
+        QTest::newRow("a server, theirs alone") << QByteArray("ServeurHistorique=service=atelier\n")
+                                                << "service=atelier" << false << false << "";
+        QTest::newRow("several hosts, commas unquoted")
+            << QByteArray("ServeurHistorique=host=a,b port=5432,5433 dbname=atelier\n")
+            << "host=a,b port=5432,5433 dbname=atelier" << false << false << "";
+        QTest::newRow("users may change it, unencrypted accepted")
+            << QByteArray("ServeurHistorique=\"host=a\"\nServeurHistoriqueModifiable=1\n"
+                          "NonChiffreAccepte=true\n")
+            << "host=a" << true << true << "";
+        QTest::newRow("a flag that is neither 0 nor 1")
+            << QByteArray("ServeurHistorique=host=a\nServeurHistoriqueModifiable=2\n") << "host=a"
+            << false << false << "ServeurHistoriqueModifiable";
+        QTest::newRow("a server that is not a text")
+            << QByteArray("ServeurHistorique=@ByteArray(abc)\n") << "" << true << false
+            << "ServeurHistorique";
+    }
+    void machinePolicy()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, server);
+        QFETCH(bool, changeable);
+        QFETCH(bool, unencrypted);
+        QFETCH(QString, problem);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("Tensiova.ini"));
+        writeBytes(path, "[General]\n" + ini);
+        const MachinePolicy policy = MachinePolicy::read(path);
+        QCOMPARE(policy.server.value_or(QStringLiteral("-")),
+                 problem == MachinePolicy::ServerKey ? QStringLiteral("-") : server);
+        QCOMPARE(policy.serverChangeable, changeable);
+        QCOMPARE(policy.unencryptedAccepted, unencrypted);
+        QCOMPARE(policy.problem ? policy.problem->key : QString(), problem);
+    }
 
     void iniRead_data() { addDataRows(QStringLiteral("ini-read.tsv")); }
     void iniRead()

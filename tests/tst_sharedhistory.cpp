@@ -495,6 +495,78 @@ private slots:
             QStringLiteral("4"));
     }
 
+    // The server the workshop's IT set for every user of the computer: used, shown read-only,
+    // refused to the command line; one that cannot be used is said, and the user's own applies.
+    void serverSetByTheWorkshopsIT()
+    {
+        QTemporaryDir system;
+        const QByteArray configFolders = qgetenv("XDG_CONFIG_DIRS");
+        const auto keepFolders = qScopeGuard([&] { qputenv("XDG_CONFIG_DIRS", configFolders); });
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(system.path()) + ":/etc/xdg");
+        QVERIFY(QDir().mkpath(system.filePath(QStringLiteral("Tensiova"))));
+        const QString policy = system.filePath(QStringLiteral("Tensiova/Tensiova.ini"));
+        const auto setPolicy = [&policy](const QString &lines) {
+            writeBytes(policy, QStringLiteral("[General]\n%1\n").arg(lines).toUtf8());
+        };
+        const QString users = QStringLiteral("host=serveur-du-technicien dbname=atelier");
+        const QString usersFile = system.filePath(QStringLiteral("historique-partage.ini"));
+        QVERIFY(SharedServerSetting::save({users}, usersFile));
+
+        setPolicy(QStringLiteral("ServeurHistorique=\"%1\"").arg(m_server.connection()));
+        QCOMPARE(SharedServerSetting::load(usersFile).connection, m_server.connection());
+        {
+            WindowFixture fixture;
+            MainWindow &window = fixture.open();
+            QCOMPARE(window.sharing().server().connection, m_server.connection());
+            window.n_partage_Click();
+            SharedHistoryDialog *dialog = window.sharedHistoryDialog();
+            QVERIFY(dialog->findChild<QLineEdit *>(QStringLiteral("Connexion"))->isReadOnly());
+            QVERIFY(!dialog->findChild<QCheckBox *>(QStringLiteral("NonChiffre"))->isEnabled());
+            const auto *said = dialog->findChild<QLabel *>(QStringLiteral("Politique"));
+            QVERIFY(!said->isHidden());
+            QVERIFY2(said->text().contains(QStringLiteral("service informatique")),
+                     qPrintable(said->text()));
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        QString out;
+        QString err;
+        QCOMPARE(runProgram(QStringLiteral(PROGRAM), environment,
+                            {QStringLiteral("--history-server"), users}, &out, &err),
+                 2);
+        QVERIFY2(err.contains(QStringLiteral("réglé par le service informatique")),
+                 qPrintable(err));
+        QCOMPARE(SharedServerSetting::load(usersFile).connection, m_server.connection());
+
+        // Allowed to change: IT's server is only the default of those who set none.
+        setPolicy(QStringLiteral("ServeurHistorique=\"%1\"\nServeurHistoriqueModifiable=1")
+                      .arg(m_server.connection()));
+        QCOMPARE(SharedServerSetting::load(usersFile).connection, users);
+        QVERIFY(SharedServerSetting::save({}, usersFile));
+        QCOMPARE(SharedServerSetting::load(usersFile).connection, m_server.connection());
+
+        // A password in IT's text, or a value of the wrong kind: none of it applies, and why is
+        // said, on the command line and in the window's journal.
+        QVERIFY(SharedServerSetting::save({users}, usersFile));
+        for (const QString &lines :
+             {QStringLiteral("ServeurHistorique=\"host=serveur password=secret\""),
+              QStringLiteral("ServeurHistorique=\"host=serveur\"\nNonChiffreAccepte=oui")}) {
+            setPolicy(lines);
+            const SharedServerChoice chosen = SharedServerSetting::choice(usersFile);
+            QCOMPARE(chosen.server.connection, users);
+            QVERIFY(chosen.changeable);
+            const QString problem = SharingMessages::policyProblem(chosen);
+            QVERIFY2(problem.startsWith(QStringLiteral("Le réglage du service informatique")),
+                     qPrintable(problem));
+            WindowFixture fixture;
+            MainWindow &window = fixture.open();
+            bool told = false;
+            for (int n = 0; n < window.journal().size(); ++n) {
+                told = told || window.journal().at(n).cause == problem;
+            }
+            QVERIFY2(told, qPrintable(problem));
+        }
+    }
+
     void commandLineSetsPushesAndReads()
     {
         const QString database = freshDatabase();

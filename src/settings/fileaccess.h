@@ -17,4 +17,13 @@ bool isSharedInstall(const QString &folder);
 // The per-user folder for settings: ~/.config/tensiova, or the application-data folder on Windows.
 QString userSettingsFolder();
 
+// Where the workshop's IT keeps what it sets for every user of this computer: the registry's
+// policies key on Windows (registry true), Qt's system scope, an INI file, elsewhere.
+struct PolicySource
+{
+    QString path;
+    bool registry = false;
+};
+PolicySource machinePolicySource();
+
 } // namespace Tensiova::FileAccess

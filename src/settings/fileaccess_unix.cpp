@@ -37,4 +37,14 @@ QString userSettingsFolder()
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
 }
 
+PolicySource machinePolicySource()
+{
+    // Qt's system scope, /etc/xdg/Tensiova/Tensiova.ini, where the system's configuration
+    // folders (XDG_CONFIG_DIRS, the first the most important) put it elsewhere.
+    const QString folders = qEnvironmentVariable("XDG_CONFIG_DIRS");
+    const QString first =
+        folders.isEmpty() ? QStringLiteral("/etc/xdg") : folders.section(QLatin1Char(':'), 0, 0);
+    return {QDir(first).filePath(QStringLiteral("Tensiova/Tensiova.ini")), false};
+}
+
 } // namespace Tensiova::FileAccess

@@ -38,4 +38,10 @@ QString userSettingsFolder()
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
+PolicySource machinePolicySource()
+{
+    // Where Group Policy writes: never a user's to change.
+    return {QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Policies\\Tensiova"), true};
+}
+
 } // namespace Tensiova::FileAccess

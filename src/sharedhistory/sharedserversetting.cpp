@@ -19,10 +19,32 @@ QString SharedServerSetting::defaultPath()
         .filePath(QStringLiteral("tensiova/historique-partage.ini"));
 }
 
-SharedServer SharedServerSetting::load(const QString &path)
+SharedServerChoice SharedServerSetting::choice(const QString &path, const QString &policyPath)
 {
     const QSettings settings(path, QSettings::IniFormat);
-    return {settings.value(ConnectionKey).toString(), settings.value(UnencryptedKey).toBool()};
+    const SharedServer own {settings.value(ConnectionKey).toString(),
+                            settings.value(UnencryptedKey).toBool()};
+    const MachinePolicy policy = MachinePolicy::read(policyPath);
+    SharedServerChoice chosen {own, false, true, policy.problem, {}};
+    if (!policy.server || policy.problem) {
+        return chosen; // never half of what IT meant
+    }
+    chosen.policyTextProblem = connectionTextProblem(*policy.server);
+    if (!chosen.policyTextProblem.code.isEmpty()) {
+        return chosen;
+    }
+    chosen.changeable = policy.serverChangeable;
+    // Where IT lets users choose, its server is the default of those who chose none.
+    if (!chosen.changeable || !own.isSet()) {
+        chosen.server = {*policy.server, policy.unencryptedAccepted};
+        chosen.setByPolicy = true;
+    }
+    return chosen;
+}
+
+SharedServer SharedServerSetting::load(const QString &path)
+{
+    return choice(path).server;
 }
 
 bool SharedServerSetting::save(const SharedServer &server, const QString &path)

@@ -1,10 +1,24 @@
 #pragma once
 
+#include "settings/machinepolicy.h"
+#include "sharedhistory/serverconnection.h"
 #include "sharedhistory/shareddatabase.h"
 
 #include <QString>
 
 namespace Tensiova {
+
+// The server a station uses: the one the workshop's IT set for the computer when there is one
+// (theirs alone to change unless they allow it), else the user's own.
+struct SharedServerChoice
+{
+    SharedServer server;
+    bool setByPolicy = false;
+    bool changeable = true; // the user may set another one
+    // What IT set that could not be used, and why: the user's own setting applies meanwhile.
+    std::optional<MachinePolicy::Problem> policyProblem;
+    ConnectionTextProblem policyTextProblem; // IT's connection text refused
+};
 
 // The shared history's server, kept for the user in historique-partage.ini beside their other
 // settings of the program. Never a password: libpq reads it from its own password file.
@@ -12,6 +26,9 @@ class SharedServerSetting
 {
 public:
     static QString defaultPath();
+    // policyPath: another source for the computer's policies than the system's (tests).
+    static SharedServerChoice choice(const QString &path = defaultPath(),
+                                     const QString &policyPath = {});
     static SharedServer load(const QString &path = defaultPath());
     // An empty connection removes the setting. False when it could not be written.
     static bool save(const SharedServer &server, const QString &path = defaultPath());

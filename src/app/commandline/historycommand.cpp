@@ -346,6 +346,13 @@ int run(const QCommandLineParser &parser)
 
 int setServer(const QCommandLineParser &parser)
 {
+    const SharedServerChoice chosen = SharedServerSetting::choice();
+    if (const QString problem = SharingMessages::policyProblem(chosen); !problem.isEmpty()) {
+        Console::write(stderr, problem + QLatin1Char('\n'));
+    }
+    if (!chosen.changeable) {
+        return refuse(SharingMessages::setByPolicy());
+    }
     const SharedServer server {parser.value(QStringLiteral("history-server")).trimmed(),
                                parser.isSet(QStringLiteral("accept-unencrypted"))};
     if (const QString refusal = SharingMessages::connectionTextRefusal(server.connection);

@@ -12,7 +12,8 @@
 
 namespace Tensiova {
 
-SharedHistoryDialog::SharedHistoryDialog(const SharedServer &server, QWidget *parent)
+SharedHistoryDialog::SharedHistoryDialog(const SharedServer &server, const QString &setBy,
+                                         QWidget *parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("HistoriquePartage"));
@@ -44,10 +45,24 @@ SharedHistoryDialog::SharedHistoryDialog(const SharedServer &server, QWidget *pa
     m_outcome->setWordWrap(true);
     m_outcome->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_outcome->setMinimumHeight(m_outcome->fontMetrics().height() * 3);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annuler"));
+    auto *buttons = new QDialogButtonBox(this);
+    if (setBy.isEmpty()) {
+        buttons->setStandardButtons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+        buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annuler"));
+    } else {
+        // What IT set is shown as it is, and may be tried, never changed here.
+        m_connection->setReadOnly(true);
+        m_connection->setClearButtonEnabled(false);
+        m_unencrypted->setEnabled(false);
+        buttons->setStandardButtons(QDialogButtonBox::Close);
+        buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Fermer"));
+    }
     connect(buttons, &QDialogButtonBox::accepted, this, &SharedHistoryDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto *policy = new QLabel(setBy, this);
+    policy->setObjectName(QStringLiteral("Politique"));
+    policy->setWordWrap(true);
+    policy->setVisible(!setBy.isEmpty());
 
     auto *tryLine = new QHBoxLayout;
     tryLine->addWidget(m_try);
@@ -55,6 +70,7 @@ SharedHistoryDialog::SharedHistoryDialog(const SharedServer &server, QWidget *pa
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(explanation);
     layout->addWidget(m_connection);
+    layout->addWidget(policy);
     layout->addWidget(m_unencrypted);
     layout->addLayout(tryLine);
     layout->addWidget(buttons);

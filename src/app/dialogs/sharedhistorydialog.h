@@ -19,7 +19,9 @@ class SharedHistoryDialog : public QDialog
     Q_OBJECT
 
 public:
-    explicit SharedHistoryDialog(const SharedServer &server, QWidget *parent = nullptr);
+    // setBy: who set the server when the user may not change it (shown, the fields read-only).
+    explicit SharedHistoryDialog(const SharedServer &server, const QString &setBy = {},
+                                 QWidget *parent = nullptr);
     ~SharedHistoryDialog() override;
 
     SharedServer server() const;

@@ -32,13 +32,20 @@ WorkshopControl::WorkshopControl(const QString &historyPath, StatusLine &statusL
                                       }))
 {
     connect(m_sharing, &BackgroundSharing::stateChanged, this, &WorkshopControl::showSharing);
+    if (const QString problem = SharingMessages::policyProblem(SharedServerSetting::choice());
+        !problem.isEmpty()) {
+        m_notice(problem);
+    }
     m_labels = new LibraryThread(historyPath, m_sharing->server(), this);
 }
 
 void WorkshopControl::openSharedHistoryDialog()
 {
     if (!m_sharedHistoryDialog) {
-        m_sharedHistoryDialog = new SharedHistoryDialog(m_sharing->server(), m_window);
+        const SharedServerChoice chosen = SharedServerSetting::choice();
+        m_sharedHistoryDialog = new SharedHistoryDialog(
+            m_sharing->server(), chosen.changeable ? QString() : SharingMessages::setByPolicy(),
+            m_window);
         connect(m_sharedHistoryDialog, &QDialog::accepted, this, [this] {
             if (!setSharedServer(m_sharedHistoryDialog->server())) {
                 m_dialogs.warn(

@@ -128,4 +128,31 @@ QString identity(const ServerIdentity &server)
     return QStringLiteral("PostgreSQL %1 sur %2, %3").arg(server.version, where, link);
 }
 
+QString setByPolicy()
+{
+    return QStringLiteral(
+               "Le serveur de l'historique partagé est réglé par le service informatique "
+               "pour tous les utilisateurs de ce poste (%1) : il ne peut pas être "
+               "changé ici.")
+        .arg(MachinePolicy::defaultSource());
+}
+
+QString policyProblem(const SharedServerChoice &choice)
+{
+    QString why;
+    if (choice.policyProblem) {
+        why = QStringLiteral("la valeur %1 %2")
+                  .arg(choice.policyProblem->key,
+                       choice.policyProblem->kind == MachinePolicy::Problem::Kind::NotText
+                           ? QStringLiteral("n'est pas un texte.")
+                           : QStringLiteral("ne vaut ni 0 ni 1."));
+    } else if (!choice.policyTextProblem.code.isEmpty()) {
+        why = reason(choice.policyTextProblem.code, choice.policyTextProblem.detail);
+    } else {
+        return {};
+    }
+    return QStringLiteral("Le réglage du service informatique (%1) n'est pas appliqué : %2")
+        .arg(MachinePolicy::defaultSource(), why);
+}
+
 } // namespace Tensiova::SharingMessages

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sharedhistory/sharedpush.h"
+#include "sharedhistory/sharedserversetting.h"
 
 #include <QString>
 
@@ -24,5 +25,9 @@ QString restored(const SharingState &state);
 QString identity(const ServerIdentity &server);
 // Where libpq looks for passwords on this system.
 QString passwordFile();
+// The workshop's IT set the server for every user of this computer, and only IT changes it.
+QString setByPolicy();
+// What IT set that could not be used, and why; empty when nothing.
+QString policyProblem(const SharedServerChoice &choice);
 
 } // namespace Tensiova::SharingMessages
