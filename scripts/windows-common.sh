@@ -239,6 +239,8 @@ package_for_windows() {
     # The shared history: its client library's licences, and the tables for an administrator.
     cp "$PQ_WINDOWS"/LICENCE-*.txt "$stage/"
     cp "$ROOT/src/sharedhistory/historique-postgresql.sql" "$stage/"
+    # The administrative template of the settings IT sets for every station (Group Policy).
+    cp -r "$ROOT/packaging/windows/policies" "$stage/"
     deploy_dlls "$stage"
 
     rm -f "$WINDOWS_BUILD/$name.zip"
