@@ -2,6 +2,7 @@
 #include "app/dialogs/qtuserdialogs.h"
 #include "app/programstart.h"
 #include "app/widgets/design.h"
+#include "sharedhistory/sharedserversetting.h"
 
 #include <QApplication>
 
@@ -17,6 +18,7 @@ int main(int argc, char *argv[])
         return Tensiova::SendCommand::run(QCoreApplication::arguments());
     }
     QApplication application(argc, argv);
+    Tensiova::SharedServerSetting::useMachineServices();
     Tensiova::Design::prepareApplication();
     Tensiova::ProgramStart start(std::make_unique<Tensiova::QtUserDialogs>(), QLocale::system());
     start.showSplash();

@@ -26,4 +26,9 @@ struct PolicySource
 };
 PolicySource machinePolicySource();
 
+// Where IT puts libpq's connection services (pg_service.conf) and the server's authority for
+// every user: %ProgramData%\Tensiova on Windows; empty elsewhere, where libpq's own place serves
+// (Debian's /etc/postgresql-common).
+QString machineServicesFolder();
+
 } // namespace Tensiova::FileAccess

@@ -47,4 +47,9 @@ PolicySource machinePolicySource()
     return {QDir(first).filePath(QStringLiteral("Tensiova/Tensiova.ini")), false};
 }
 
+QString machineServicesFolder()
+{
+    return {};
+}
+
 } // namespace Tensiova::FileAccess

@@ -44,4 +44,9 @@ PolicySource machinePolicySource()
     return {QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Policies\\Tensiova"), true};
 }
 
+QString machineServicesFolder()
+{
+    return QDir(qEnvironmentVariable("ProgramData")).filePath(QStringLiteral("Tensiova"));
+}
+
 } // namespace Tensiova::FileAccess

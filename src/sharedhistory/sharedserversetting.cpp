@@ -1,5 +1,7 @@
 #include "sharedhistory/sharedserversetting.h"
 
+#include "settings/fileaccess.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,6 +42,15 @@ SharedServerChoice SharedServerSetting::choice(const QString &path, const QStrin
         chosen.setByPolicy = true;
     }
     return chosen;
+}
+
+void SharedServerSetting::useMachineServices()
+{
+    const QString folder = FileAccess::machineServicesFolder();
+    if (qEnvironmentVariableIsEmpty("PGSYSCONFDIR") && !folder.isEmpty()
+        && QFileInfo::exists(QDir(folder).filePath(QStringLiteral("pg_service.conf")))) {
+        qputenv("PGSYSCONFDIR", QFile::encodeName(QDir::toNativeSeparators(folder)));
+    }
 }
 
 SharedServer SharedServerSetting::load(const QString &path)

@@ -30,6 +30,10 @@ public:
     static SharedServerChoice choice(const QString &path = defaultPath(),
                                      const QString &policyPath = {});
     static SharedServer load(const QString &path = defaultPath());
+    // libpq reads its services (service=atelier) from the file IT put for every user of the
+    // computer, unless the environment names another folder (PGSYSCONFDIR). Once, at start,
+    // before any other thread.
+    static void useMachineServices();
     // An empty connection removes the setting. False when it could not be written.
     static bool save(const SharedServer &server, const QString &path = defaultPath());
 };

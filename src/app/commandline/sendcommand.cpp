@@ -474,6 +474,7 @@ bool isWanted(const QStringList &arguments)
 
 int run(const QStringList &arguments)
 {
+    SharedServerSetting::useMachineServices();
     QCommandLineParser parser;
     parser.addOptions({{QStringLiteral("send"), {}, QStringLiteral("fichier")},
                        {QStringLiteral("port"), {}, QStringLiteral("port")},
