@@ -27,7 +27,7 @@ SharedServerChoice SharedServerSetting::choice(const QString &path, const QStrin
     const SharedServer own {settings.value(ConnectionKey).toString(),
                             settings.value(UnencryptedKey).toBool()};
     const MachinePolicy policy = MachinePolicy::read(policyPath);
-    SharedServerChoice chosen {own, false, true, policy.problem, {}};
+    SharedServerChoice chosen {own, true, policy.problem, {}};
     if (!policy.server || policy.problem) {
         return chosen; // never half of what IT meant
     }
@@ -39,7 +39,6 @@ SharedServerChoice SharedServerSetting::choice(const QString &path, const QStrin
     // Where IT lets users choose, its server is the default of those who chose none.
     if (!chosen.changeable || !own.isSet()) {
         chosen.server = {*policy.server, policy.unencryptedAccepted};
-        chosen.setByPolicy = true;
     }
     return chosen;
 }

@@ -13,7 +13,6 @@ namespace Tensiova {
 struct SharedServerChoice
 {
     SharedServer server;
-    bool setByPolicy = false;
     bool changeable = true; // the user may set another one
     // What IT set that could not be used, and why: the user's own setting applies meanwhile.
     std::optional<MachinePolicy::Problem> policyProblem;

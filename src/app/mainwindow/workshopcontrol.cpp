@@ -24,16 +24,17 @@ WorkshopControl::WorkshopControl(const QString &historyPath, StatusLine &statusL
     , m_dialogs(dialogs)
     , m_notice(std::move(notice))
     , m_window(window)
-    , m_sharing(new BackgroundSharing(historyPath, SharedServerSetting::load(), this,
+{
+    // The setting and the computer's policies, read once: the server, and what IT set wrongly.
+    const SharedServerChoice chosen = SharedServerSetting::choice();
+    m_sharing = new BackgroundSharing(historyPath, chosen.server, this,
                                       [historyPath](SharedDatabase &database) {
                                           // A station in the field keeps the approved set-ups.
                                           SetupLibrary library(database);
                                           SetupCopy(historyPath).refresh(library);
-                                      }))
-{
+                                      });
     connect(m_sharing, &BackgroundSharing::stateChanged, this, &WorkshopControl::showSharing);
-    if (const QString problem = SharingMessages::policyProblem(SharedServerSetting::choice());
-        !problem.isEmpty()) {
+    if (const QString problem = SharingMessages::policyProblem(chosen); !problem.isEmpty()) {
         m_notice(problem);
     }
     m_labels = new LibraryThread(historyPath, m_sharing->server(), this);
