@@ -3,7 +3,7 @@
 # shellcheck shell=bash
 
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-                  nsis wine wine64 xvfb xauth xdotool imagemagick tcl)
+                  nsis wixl msitools osslsigncode wine wine64 xvfb xauth xdotool imagemagick tcl)
 
 QT_VERSION=6.4.2
 QT_MODULES=(qtbase qtserialport qtsvg)
@@ -182,9 +182,10 @@ tensiova_version() {
     sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$WINDOWS_BUILD/build/CMakeCache.txt"
 }
 
-# The DLLs a program or library imports by name (objdump -p), lower-cased.
+# The DLLs a program or library imports by name (objdump -p, whose words follow the locale),
+# lower-cased.
 imported_dlls() {
-    x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z'
+    LC_ALL=C x86_64-w64-mingw32-objdump -p "$1" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z'
 }
 
 # deploy_dlls FOLDER: copies beside the programs every DLL that they, their plugins and those DLLs
@@ -215,13 +216,19 @@ deploy_dlls() {
     done
 }
 
-# The portable folder, its zip and the installer.
+# package_for_windows [FOLDER]: the portable folder, its zip, the installer and the MSI, in
+# FOLDER ($WINDOWS_BUILD by default). With TENSIOVA_SIGN_PKCS12 and TENSIOVA_SIGN_PASSWORD_FILE
+# set, every program and library is signed before it is packed, and each package once made; if
+# a signature fails, nothing is delivered.
 package_for_windows() {
-    local version stage name qt_plugins=(platforms/qwindows.dll imageformats styles iconengines)
+    local out=${1:-$WINDOWS_BUILD} version stage name qt_plugins=(platforms/qwindows.dll imageformats styles iconengines)
+    local signer=
+    [ -n "${TENSIOVA_SIGN_PKCS12:-}" ] && signer="$ROOT/scripts/windows-sign"
     version=$(tensiova_version)
     name="tensiova-$version-win64"
-    stage="$WINDOWS_BUILD/$name"
-    rm -rf "$stage"
+    stage="$out/$name"
+    mkdir -p "$out"
+    rm -rf "$stage" "$out/$name.zip" "$out/$name.msi" "$out/tensiova-$version-setup.exe"
     mkdir -p "$stage/translations"
     cp "$WINDOWS_BUILD/build/tensiova.exe" "$WINDOWS_BUILD/build/tensiova.com" "$stage/"
     x86_64-w64-mingw32-strip "$stage/tensiova.exe" "$stage/tensiova.com"
@@ -242,25 +249,80 @@ package_for_windows() {
     # The administrative template of the settings IT sets for every station (Group Policy).
     cp -r "$ROOT/packaging/windows/policies" "$stage/"
     deploy_dlls "$stage"
+    if [ -n "$signer" ]; then
+        find "$stage" \( -iname '*.exe' -o -iname '*.com' -o -iname '*.dll' \) -print0 \
+            | xargs -0 "$signer" || signing_failed "$out" "$name" "$version"
+    fi
 
-    rm -f "$WINDOWS_BUILD/$name.zip"
-    (cd "$WINDOWS_BUILD" && cmake -E tar cf "$name.zip" --format=zip "$name")
-    echo "Paquet portable : $WINDOWS_BUILD/$name.zip ($(du -h "$WINDOWS_BUILD/$name.zip" | cut -f1))"
+    (cd "$out" && cmake -E tar cf "$name.zip" --format=zip "$name")
+    echo "Paquet portable : $out/$name.zip ($(du -h "$out/$name.zip" | cut -f1))"
 
     # The installer installs what the folder holds, and its uninstaller removes exactly that.
     (cd "$stage" && find . -type d | sort) | while read -r dir; do
         dir=${dir#.}
         printf 'SetOutPath "$INSTDIR%s"\nFile "%s/*"\n' "${dir//\//\\}" "$stage$dir"
-    done >"$WINDOWS_BUILD/install-files.nsh"
+    done >"$out/install-files.nsh"
     {
         (cd "$stage" && find . -type f | sort) | sed -e 's|^\./||' -e 's|/|\\|g' \
             | awk '{ print "Delete \"$INSTDIR\\" $0 "\"" }'
         (cd "$stage" && find . -mindepth 1 -type d | sort -r) | sed -e 's|^\./||' -e 's|/|\\|g' \
             | awk '{ print "RMDir \"$INSTDIR\\" $0 "\"" }'
-    } >"$WINDOWS_BUILD/uninstall-files.nsh"
-    makensis -V2 -DVERSION="$version" -DBUILD="$WINDOWS_BUILD" -DPACKAGING="$ROOT/packaging/windows" \
-        -DOUTFILE="$WINDOWS_BUILD/tensiova-$version-setup.exe" "$ROOT/packaging/windows/installer.nsi"
-    echo "Installateur : $WINDOWS_BUILD/tensiova-$version-setup.exe ($(du -h "$WINDOWS_BUILD/tensiova-$version-setup.exe" | cut -f1))"
+    } >"$out/uninstall-files.nsh"
+    # The uninstaller, written by the installer on the user's PC, is signed as it is made.
+    makensis -V2 -DVERSION="$version" -DBUILD="$out" -DPACKAGING="$ROOT/packaging/windows" \
+        ${signer:+-DSIGNER="$signer"} -DOUTFILE="$out/tensiova-$version-setup.exe" \
+        "$ROOT/packaging/windows/installer.nsi" || signing_failed "$out" "$name" "$version"
+    [ -z "$signer" ] || "$signer" "$out/tensiova-$version-setup.exe" || signing_failed "$out" "$name" "$version"
+    echo "Installateur : $out/tensiova-$version-setup.exe ($(du -h "$out/tensiova-$version-setup.exe" | cut -f1))"
+
+    make_msi "$stage" "$version" "$out/$name.msi"
+    [ -z "$signer" ] || "$signer" "$out/$name.msi" || signing_failed "$out" "$name" "$version"
+    echo "Paquet MSI : $out/$name.msi ($(du -h "$out/$name.msi" | cut -f1))"
+    if [ -n "$signer" ]; then
+        echo "Programmes, bibliothèques, installateur et MSI signés (SHA-256, Authenticode)."
+    else
+        echo "Fichiers non signés : aucun certificat donné (--sign-pkcs12, --sign-password-file)."
+    fi
+}
+
+# A signature failed: no package is delivered, rather than one partly signed.
+signing_failed() {
+    local out=$1 name=$2 version=$3
+    rm -rf "${out:?}/$name" "$out/$name.zip" "$out/$name.msi" "$out/tensiova-$version-setup.exe"
+    echo "La signature a échoué : aucun paquet n'est livré." >&2
+    exit 1
+}
+
+# make_msi FOLDER VERSION MSI: the Windows Installer package of the portable folder. wixl makes
+# the package; msibuild then adds what wixl cannot write: the folder's place at the end of the
+# system PATH (the Environment table and its two steps), each policy's component installed only
+# when its property is given, and those properties passed to the installation's elevated part.
+make_msi() {
+    local stage=$1 version=$2 msi=$3 work property component secure
+    work=$(mktemp -d "${TMPDIR:-/tmp}/tensiova-msi.XXXXXX")
+    (cd "$stage" && find . -type f | LC_ALL=C sort) \
+        | wixl-heat -p ./ --directory-ref INSTALLDIR --component-group ProgramFiles --var var.SourceDir \
+            >"$work/files.wxs"
+    # wixl finds the files it packs by paths relative to where it runs.
+    (cd "$stage" && wixl -a x64 -D Version="$version" -D SourceDir=. \
+        -D Icon="$(realpath --relative-to=. "$ROOT/packaging/windows/tensiova.ico")" \
+        "$ROOT/packaging/windows/tensiova.wxs" "$work/files.wxs" -o "$msi")
+    printf 'Environment\tName\tValue\tComponent_\ns72\tl255\tL255\ts72\nEnvironment\tEnvironment\n%s\n' \
+        $'Path\t=-*Path\t[~];[INSTALLDIR]\tStartMenu' >"$work/Environment.idt"
+    msibuild "$msi" -i "$work/Environment.idt"
+    secure=$(msiinfo export "$msi" Property | awk -F'\t' '$1 == "SecureCustomProperties" { print $2 }')
+    msibuild "$msi" \
+        -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('RemoveEnvironmentStrings', 3300)" \
+        -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('WriteEnvironmentStrings', 5200)" \
+        -q "UPDATE \`Property\` SET \`Value\` = '${secure:+$secure;}SERVEURHISTORIQUE;SERVEURHISTORIQUEMODIFIABLE;NONCHIFFREACCEPTE' WHERE \`Property\` = 'SecureCustomProperties'" \
+        -q "UPDATE \`Component\` SET \`Attributes\` = 256 WHERE \`Attributes\` = 0"
+    for property in SERVEURHISTORIQUE:PolicyServer SERVEURHISTORIQUEMODIFIABLE:PolicyChangeable \
+        NONCHIFFREACCEPTE:PolicyUnencrypted; do
+        component=${property#*:}
+        property=${property%%:*}
+        msibuild "$msi" -q "UPDATE \`Component\` SET \`Condition\` = '$property' WHERE \`Component\` = '$component'"
+    done
+    rm -rf "$work"
 }
 
 # Wine as a French Windows user's PC: a 64-bit prefix of our own, on an X server of our own.
@@ -323,10 +385,11 @@ detach_device() {
     fi
 }
 
-# shoot_window PROGRAM PNG [history|library|guide]: starts the program, clicks its splash away,
-# waits for the main window and takes its picture from the X server; with "history", opens
-# Paramètrage ▸ Historique des envois by its Alt letter, with "library" Fichier ▸ Réglages de
-# l'atelier, with "guide" the guide by F1, and takes that window's picture instead.
+# shoot_window PROGRAM PNG [history|shared|library|guide]: starts the program, clicks its splash
+# away, waits for the main window and takes its picture from the X server; with "history", opens
+# Paramètrage ▸ Historique des envois by its Alt letter, with "shared" Paramètrage ▸ Historique
+# partagé…, with "library" Fichier ▸ Réglages de l'atelier, with "guide" the guide by F1, and takes
+# that window's picture instead.
 shoot_window() {
     local program=$1 png=$2 what=${3:-main} pid window splash status=1
     (cd "$(dirname "$program")" && exec wine "$program") >/dev/null 2>&1 &
@@ -352,6 +415,12 @@ shoot_window() {
                 xdotool mousemove --window "$window" 85 10 click 1
                 sleep 1
                 xdotool key h
+            elif [ "$what" = shared ]; then
+                # "a" is the Alt letter of Paramètrage ▸ Historique partagé….
+                title="Historique partagé"
+                xdotool mousemove --window "$window" 85 10 click 1
+                sleep 1
+                xdotool key a
             elif [ "$what" = library ]; then
                 # "Fichier" stands first; "a" is the library's Alt letter.
                 title="Réglages de l'atelier"

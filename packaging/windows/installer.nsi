@@ -17,6 +17,12 @@ SetCompressor /SOLID lzma
 !define ENVIRONMENT_KEY "SYSTEM\CurrentControlSet\Control\Session Manager\Environment"
 !define UNINSTALLER "desinstaller.exe"
 
+; With a code-signing certificate, the uninstaller is signed as makensis writes it into the
+; installer (-DSIGNER=the signing script).
+!ifdef SIGNER
+!uninstfinalize '"${SIGNER}" "%1"'
+!endif
+
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\${PRODUCT}"
