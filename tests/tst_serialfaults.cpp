@@ -118,7 +118,7 @@ private slots:
         QVERIFY(window.serialLink().portOpen());
         if (stopByHand) {
             QTRY_COMPARE_WITH_TIMEOUT(window.answers(), QStringLiteral("OK\r\n"), LongWaitMs);
-            QVERIFY(fixture.stopDevice());
+            QVERIFY(heartbeat.without([&] { return fixture.stopDevice(); }));
         }
         QTRY_COMPARE_WITH_TIMEOUT(fixture.dialogs.warnings.size(), 1, LongWaitMs);
         QTest::qWait(200);

@@ -1085,7 +1085,7 @@ private slots:
         SharingState state = states.last().at(0).value<SharingState>();
         QVERIFY(state.failed);
         QCOMPARE(state.waiting, 5);
-        QVERIFY(m_server.signalServer(SIGKILL));
+        QVERIFY(heartbeat.without([&] { return m_server.signalServer(SIGKILL); }));
         QVERIFY(writeRecordsAside(path, 5, 10));
         sharing.nudge();
         QTest::qWait(BackgroundSharing::FirstRetryMs);

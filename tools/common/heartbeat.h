@@ -24,6 +24,17 @@ public:
     // program itself held the loop for (working, or waiting on something), on any machine.
     qint64 longestOwnPause() const { return m_longestOwn; }
 
+    // Runs the caller's own blocking work (stopping a process, signalling a server) without
+    // counting it: the loop cannot turn meanwhile, so that pause is the caller's, not the
+    // program's.
+    template<typename Work> auto without(Work work)
+    {
+        const auto result = work();
+        m_sinceTick.restart();
+        m_waitedNs = waitedForProcessorNs();
+        return result;
+    }
+
 private:
     void tick()
     {
