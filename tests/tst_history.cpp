@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -683,6 +684,49 @@ private slots:
                  qPrintable(problem.detail));
         QCOMPARE(recorder.unsavedCount(), 0);
         QCOMPARE(allRecords(path).size(), 2);
+    }
+
+    // Damaged while another program has it open with pages still in the log: the log goes aside
+    // with the file (whoever recovers it needs both), and the new history starts without it.
+    void damagedHistoryTakesItsLogAside()
+    {
+#ifdef Q_OS_WIN
+        QSKIP("Windows renames no file that another program holds open");
+#endif
+        QTemporaryDir folder;
+        const QString path = historyIn(folder);
+        {
+            HistoryStore store(path);
+            for (int n = 0; n < 60; ++n) {
+                SendRecord record = sampleRecord(n);
+                record.appendAnswer(QByteArray(1000, 'x'));
+                QVERIFY(store.append(record));
+            }
+        }
+        sqlite3 *other = nullptr;
+        const auto closeOther = qScopeGuard([&] { sqlite3_close(other); });
+        QCOMPARE(sqlite3_open_v2(path.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr),
+                 SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other,
+                              "PRAGMA wal_autocheckpoint = 0; CREATE TABLE notes(x);"
+                              "INSERT INTO notes VALUES ('pas encore dans le fichier')",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        const QByteArray log = readBytes(path + QStringLiteral("-wal"));
+        QVERIFY(!log.isEmpty());
+        QByteArray damaged = readBytes(path);
+        damaged.replace(2 * 4096 + 100, 200, QByteArray(200, '\xA5'));
+        writeBytes(path, damaged);
+
+        HistoryRecorder recorder(path, SendRecord::Origin::Script, QStringLiteral("1.0.0"));
+        QSignalSpy told(&recorder, &HistoryRecorder::problem);
+        SerialLink link(folder.path());
+        recorder.recordEnvoi(envoi(Reached::Nothing), link, 1, {});
+        QCOMPARE(told.size(), 1);
+        const auto problem = told.front().front().value<HistoryProblem>();
+        QCOMPARE(problem.kind, HistoryProblem::Kind::SetAside);
+        QCOMPARE(readBytes(problem.detail + QStringLiteral("-wal")), log);
+        QCOMPARE(allRecords(path).size(), 1);
     }
 
     // Written by a newer program: read, never changed, and said so.
