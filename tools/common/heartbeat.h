@@ -24,12 +24,13 @@ public:
     // program itself held the loop for (working, or waiting on something), on any machine.
     qint64 longestOwnPause() const { return m_longestOwn; }
 
-    // Runs the caller's own blocking work (stopping a process, signalling a server) without
-    // counting it: the loop cannot turn meanwhile, so that pause is the caller's, not the
-    // program's.
+    // Runs the caller's own work (stopping a process, signalling a server, writing from another
+    // thread) without counting the pauses meanwhile: they are the caller's, not the program's.
     template<typename Work> auto without(Work work)
     {
+        m_counting = false;
         const auto result = work();
+        m_counting = true;
         m_sinceTick.restart();
         m_waitedNs = waitedForProcessorNs();
         return result;
@@ -40,8 +41,10 @@ private:
     {
         const qint64 gap = m_sinceTick.restart();
         const qint64 waited = waitedForProcessorNs();
-        m_longest = qMax(m_longest, gap);
-        m_longestOwn = qMax(m_longestOwn, gap - (waited - m_waitedNs) / 1000000);
+        if (m_counting) {
+            m_longest = qMax(m_longest, gap);
+            m_longestOwn = qMax(m_longestOwn, gap - (waited - m_waitedNs) / 1000000);
+        }
         m_waitedNs = waited;
     }
 
@@ -59,6 +62,7 @@ private:
     QTimer m_timer;
     QElapsedTimer m_sinceTick;
     qint64 m_waitedNs = 0;
+    bool m_counting = true;
     qint64 m_longest = 0;
     qint64 m_longestOwn = 0;
 };
