@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -722,6 +723,10 @@ private slots:
                           &out, &err),
                  0);
         QVERIFY2(out.contains(name + QStringLiteral(" v1")), qPrintable(out + err));
+        QCOMPARE(tensiova({QStringLiteral("--setups")}, &out, &err), 0);
+        QCOMPARE(out,
+                 QStringLiteral("Ligne @ 2 : aucune version approuvée ; 1 proposition(s) en "
+                                "attente\n"));
         // A value "Envoi" would refuse is never proposed.
         const QString wrong = home.filePath(QStringLiteral("faux.txt"));
         writeBytes(wrong, iniBytes({{"max0", "300"}}));
@@ -746,6 +751,11 @@ private slots:
             tensiova({QStringLiteral("--setup-approve"), name + QStringLiteral("@1")}, &out, &err),
             0);
         QCOMPARE(tensiova({QStringLiteral("--setup-assign"), QStringLiteral("L-*"), name}), 0);
+        QCOMPARE(tensiova({QStringLiteral("--setups")}, &out, &err), 0);
+        QVERIFY2(QRegularExpression(QStringLiteral("^Ligne @ 2 : v1 approuvée le .+, de poste\n$"))
+                     .match(out)
+                     .hasMatch(),
+                 qPrintable(out));
         QCOMPARE(tensiova({QStringLiteral("--setups"), QStringLiteral("--json")}, &out, &err), 0);
         QVERIFY2(out.contains(QStringLiteral("\"name\":\"Ligne @ 2\"")), qPrintable(out));
 
