@@ -251,7 +251,7 @@ package_for_windows() {
     deploy_dlls "$stage"
     if [ -n "$signer" ]; then
         find "$stage" \( -iname '*.exe' -o -iname '*.com' -o -iname '*.dll' \) -print0 \
-            | xargs -0 "$signer" || signing_failed "$out" "$name" "$version"
+            | xargs -0 "$signer" || deliver_nothing "$out" "$name" "$version"
     fi
 
     (cd "$out" && cmake -E tar cf "$name.zip" --format=zip "$name")
@@ -271,12 +271,12 @@ package_for_windows() {
     # The uninstaller, written by the installer on the user's PC, is signed as it is made.
     makensis -V2 -DVERSION="$version" -DBUILD="$out" -DPACKAGING="$ROOT/packaging/windows" \
         ${signer:+-DSIGNER="$signer"} -DOUTFILE="$out/tensiova-$version-setup.exe" \
-        "$ROOT/packaging/windows/installer.nsi" || signing_failed "$out" "$name" "$version"
-    [ -z "$signer" ] || "$signer" "$out/tensiova-$version-setup.exe" || signing_failed "$out" "$name" "$version"
+        "$ROOT/packaging/windows/installer.nsi" || deliver_nothing "$out" "$name" "$version"
+    [ -z "$signer" ] || "$signer" "$out/tensiova-$version-setup.exe" || deliver_nothing "$out" "$name" "$version"
     echo "Installateur : $out/tensiova-$version-setup.exe ($(du -h "$out/tensiova-$version-setup.exe" | cut -f1))"
 
     make_msi "$stage" "$version" "$out/$name.msi"
-    [ -z "$signer" ] || "$signer" "$out/$name.msi" || signing_failed "$out" "$name" "$version"
+    [ -z "$signer" ] || "$signer" "$out/$name.msi" || deliver_nothing "$out" "$name" "$version"
     echo "Paquet MSI : $out/$name.msi ($(du -h "$out/$name.msi" | cut -f1))"
     if [ -n "$signer" ]; then
         echo "Programmes, bibliothèques, installateur et MSI signés (SHA-256, Authenticode)."
@@ -285,11 +285,12 @@ package_for_windows() {
     fi
 }
 
-# A signature failed: no package is delivered, rather than one partly signed.
-signing_failed() {
+# A signature (or the installer's making, which signs its uninstaller) failed, and said why: no
+# package is delivered, rather than one partly signed.
+deliver_nothing() {
     local out=$1 name=$2 version=$3
     rm -rf "${out:?}/$name" "$out/$name.zip" "$out/$name.msi" "$out/tensiova-$version-setup.exe"
-    echo "La signature a échoué : aucun paquet n'est livré." >&2
+    echo "Aucun paquet n'est livré." >&2
     exit 1
 }
 
