@@ -299,7 +299,7 @@ deliver_nothing() {
 # system PATH (the Environment table and its two steps), each policy's component installed only
 # when its property is given, and those properties passed to the installation's elevated part.
 make_msi() {
-    local stage=$1 version=$2 msi=$3 work property component secure
+    local stage=$1 version=$2 msi=$3 work property secure queries
     work=$(mktemp -d "${TMPDIR:-/tmp}/tensiova-msi.XXXXXX")
     (cd "$stage" && find . -type f | LC_ALL=C sort) \
         | wixl-heat -p ./ --directory-ref INSTALLDIR --component-group ProgramFiles --var var.SourceDir \
@@ -312,17 +312,15 @@ make_msi() {
         $'Path\t=-*Path\t[~];[INSTALLDIR]\tStartMenu' >"$work/Environment.idt"
     msibuild "$msi" -i "$work/Environment.idt"
     secure=$(msiinfo export "$msi" Property | awk -F'\t' '$1 == "SecureCustomProperties" { print $2 }')
-    msibuild "$msi" \
-        -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('RemoveEnvironmentStrings', 3300)" \
-        -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('WriteEnvironmentStrings', 5200)" \
-        -q "UPDATE \`Property\` SET \`Value\` = '${secure:+$secure;}SERVEURHISTORIQUE;SERVEURHISTORIQUEMODIFIABLE;NONCHIFFREACCEPTE' WHERE \`Property\` = 'SecureCustomProperties'" \
-        -q "UPDATE \`Component\` SET \`Attributes\` = 256 WHERE \`Attributes\` = 0"
+    queries=(-q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('RemoveEnvironmentStrings', 3300)"
+             -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('WriteEnvironmentStrings', 5200)"
+             -q "UPDATE \`Property\` SET \`Value\` = '${secure:+$secure;}SERVEURHISTORIQUE;SERVEURHISTORIQUEMODIFIABLE;NONCHIFFREACCEPTE' WHERE \`Property\` = 'SecureCustomProperties'"
+             -q "UPDATE \`Component\` SET \`Attributes\` = 256 WHERE \`Attributes\` = 0")
     for property in SERVEURHISTORIQUE:PolicyServer SERVEURHISTORIQUEMODIFIABLE:PolicyChangeable \
         NONCHIFFREACCEPTE:PolicyUnencrypted; do
-        component=${property#*:}
-        property=${property%%:*}
-        msibuild "$msi" -q "UPDATE \`Component\` SET \`Condition\` = '$property' WHERE \`Component\` = '$component'"
+        queries+=(-q "UPDATE \`Component\` SET \`Condition\` = '${property%%:*}' WHERE \`Component\` = '${property#*:}'")
     done
+    msibuild "$msi" "${queries[@]}"
     rm -rf "$work"
 }
 
